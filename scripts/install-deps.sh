@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian, as root. Safe to run
+# again: packages that are there already are not fetched a second time.
+#   install-deps.sh native   only the native build (tvksum and its engine)
+#   install-deps.sh all      also MinGW-w64, Wine (both bitnesses) and Xvfb
+set -euo pipefail
+what=${1:-all}
+export DEBIAN_FRONTEND=noninteractive
+
+native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
+             rhash util-linux)
+win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
+          wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
+          xvfb xdotool x11-utils imagemagick qemu-user-static)
+
+pkgs=("${native_pkgs[@]}")
+if [ "$what" = all ]; then
+    pkgs+=("${win_pkgs[@]}")
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        rm -f /var/lib/apt/lists/lock.tvk-updated
+    fi
+fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "install-deps: installing ${missing[*]}"
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+[ "$what" = all ] || exit 0
+
+# 32-bit Wine needs a kernel that runs i386 programs. Where the kernel was
+# built without that, qemu-user runs them, registered through binfmt_misc.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+    fi
+    if [ ! -e /proc/sys/fs/binfmt_misc/tvk-i386 ]; then
+        printf '%s' ':tvk-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+            > /proc/sys/fs/binfmt_misc/register
+    fi
+    /usr/lib/wine/wine --version >/dev/null
+    echo "install-deps: i386 programs run through qemu-user"
+fi
