@@ -1,0 +1,110 @@
+// TVKChecksum.h -- the checksum control: twenty methods, three events.
+// The control computes nothing itself; it drives the engine library through
+// its EngineHost (ZipClass). Automation types are modelled portably: String
+// is UTF-16, Long is 32-bit signed, Variant is the empty variant.
+#ifndef TVK_CONTROL_TVKCHECKSUM_H
+#define TVK_CONTROL_TVKCHECKSUM_H
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tvk {
+
+using Long = std::int32_t;
+using String = std::u16string;
+
+// The empty Variant that the members which hand back nothing return.
+struct Variant {
+    bool IsEmpty() const { return true; }
+};
+
+// A run-time error that leaves a member (error 5003 when the engine library
+// cannot be loaded). The host sees it as the failure of the method call.
+class RuntimeError {
+  public:
+    RuntimeError(Long number, String description)
+        : Number(number), Description(std::move(description)) {}
+    Long Number;
+    String Description;
+};
+
+// The host's side of the event interface. Every parameter is by reference:
+// what the handler leaves in it is read back by the control where it matters.
+class TVKChecksumEvents {
+  public:
+    virtual ~TVKChecksumEvents() = default;
+    virtual void Finished(String &CheckSumString) = 0;
+    virtual void Progress(Long &Value) = 0;
+    virtual void ErrorCode(Long &ErrorNumber, String &ErrorDescription) = 0;
+};
+
+// Timer1: 100 ms, ticks on the control's thread. The control only switches it
+// on and off; whoever hosts the control delivers the ticks by calling
+// TVKChecksum::Timer1_Timer while Enabled() is true (a host loop, a test, or a
+// Win32 timer that follows OnEnabledChanged).
+class Timer {
+  public:
+    static constexpr Long Interval = 100;
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on) {
+        if (on == enabled_)
+            return;
+        enabled_ = on;
+        if (OnEnabledChanged)
+            OnEnabledChanged(on);
+    }
+    std::function<void(bool)> OnEnabledChanged;
+
+  private:
+    bool enabled_ = false;
+};
+
+class ZipClass;
+
+class TVKChecksum {
+  public:
+    explicit TVKChecksum(TVKChecksumEvents *events);
+    ~TVKChecksum(); // cancels a running job, waits for it, frees the engine
+    TVKChecksum(const TVKChecksum &) = delete;
+    TVKChecksum &operator=(const TVKChecksum &) = delete;
+
+    Variant About();
+    String CRC32String(String TheString, Long Length);
+    String TVK32String(String TheString, Long Length);
+    String MD5_32String(String TheString, Long Length);
+    String MD5String(String TheString, Long Length);
+    String SHA1String(String TheString, Long Length);
+    String SHA256String(String TheString, Long Length);
+    String Adler32String(String TheString, Long Length);
+    String CRC32File(String InputFile);
+    String MD5File(String InputFile);
+    String SHA1File(String InputFile);
+    String SHA256File(String InputFile);
+    String MD5_32file(String InputFile);
+    String TVK32file(String InputFile);
+    String Adler32file(String InputFile);
+    String ControlName();
+    Variant NewCheckSumFile(String CheckSelection, String InputFile);
+    Variant PauseExecution();
+    Variant ResumeExecution();
+    Variant CancelExecution();
+
+    // One tick of Timer1: the poll of a background job.
+    void Timer1_Timer();
+    // The container resized the control: it ends at 750 x 750 twips.
+    void UserControl_Resize();
+
+    Timer Timer1;
+    Long Width = 750;  // twips
+    Long Height = 750; // twips
+    Long LastProgress = 0;
+
+  private:
+    // (implementation fields: EngineHost, the event sink, ...)
+};
+
+} // namespace tvk
+
+#endif
