@@ -71,6 +71,9 @@ class TVKChecksum {
     TVKChecksum &operator=(const TVKChecksum &) = delete;
 
     Variant About();
+    // The string methods digest the first Length bytes of TheString in the
+    // narrow code page. Length is clamped to [0, byte count + 1] (the one is
+    // the NUL the bridge appends), so the engine never reads past the text.
     String CRC32String(String TheString, Long Length);
     String TVK32String(String TheString, Long Length);
     String MD5_32String(String TheString, Long Length);
@@ -78,6 +81,8 @@ class TVKChecksum {
     String SHA1String(String TheString, Long Length);
     String SHA256String(String TheString, Long Length);
     String Adler32String(String TheString, Long Length);
+    // The file methods return the empty string, with ErrorCode, when the
+    // engine could not checksum the file.
     String CRC32File(String InputFile);
     String MD5File(String InputFile);
     String SHA1File(String InputFile);
@@ -102,7 +107,19 @@ class TVKChecksum {
     Long LastProgress = 0;
 
   private:
-    // (implementation fields: EngineHost, the event sink, ...)
+    // EngineHost, created on its first use and kept for the control's life.
+    ZipClass &Host();
+    // Raises ErrorCode with the number's fixed text (255 for unknown numbers).
+    void ReportError(Long &Number);
+    void RaiseFinished(String CheckSumString);
+    void RaiseProgress(Long &Value);
+    Long AskEngine(const char16_t *word); // "getstatus", "getprogress", ...
+    String StringChecksum(const char16_t *word, String &TheString, Long Length);
+    String FileChecksum(const char16_t *word, String &InputFile);
+    Variant SteerJob(const char16_t *word); // "pause", "resume", "cancel"
+
+    std::unique_ptr<ZipClass> EngineHost;
+    TVKChecksumEvents *Events;
 };
 
 } // namespace tvk

@@ -1,0 +1,69 @@
+// Globals.h -- the platform functions the control calls, and its constants.
+// One implementation per platform: globals_win.cpp (Win32 API) and
+// globals_posix.cpp (dlopen, UTF-8, standard error, xdg-open). The About
+// form's view is a platform hook too (about_view_*.cpp).
+#ifndef TVK_CONTROL_GLOBALS_H
+#define TVK_CONTROL_GLOBALS_H
+
+#include "TVKChecksum.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tvk {
+
+class Form1;
+
+// The control library's application title: caption of the About form and of
+// the engine host's message boxes, and the answer of ControlName.
+inline const String &ApplicationTitle() {
+    static const String title = u"TVK Checksum OCX 2.7.0";
+    return title;
+}
+
+namespace Globals {
+
+// Separator and file name of the engine library beside the control's module.
+extern const char16_t PathSeparator;
+extern const char16_t *const EngineFileName; // "tvkchecksum.dll" / "tvkchecksum.so"
+
+// Loads a library by its full narrow path; 0 when it cannot be loaded.
+std::uintptr_t LoadLibraryNarrow(const std::string &path);
+// Address of an exported function; 0 when the library has none of that name.
+std::uintptr_t GetProcAddressNarrow(std::uintptr_t module, const char *name);
+void FreeLibraryHandle(std::uintptr_t module);
+
+// Calls the engine entry with four machine words, as a window procedure is
+// called, and hands back its result.
+std::intptr_t CallEntry(std::uintptr_t entry, std::uintptr_t a1, std::uintptr_t a2,
+                        std::uintptr_t a3, std::uintptr_t a4);
+
+// A modal message box with an OK button, owned by no window.
+void MessageBoxOk(const String &text, const String &caption);
+
+// UTF-16 <-> the narrow code page (CP_ACP on Windows, UTF-8 elsewhere). Both
+// convert every unit, embedded NULs included.
+std::string ToNarrow(const String &text);
+String FromNarrow(const std::string &bytes);
+
+// Full path of the module file that holds the control's code: the OCX, or
+// the program the control is linked into.
+String ControlModuleFileName();
+
+// Length of a regular file; false for a missing file or a directory.
+bool FileLength(const std::string &narrowPath, std::int64_t &length);
+
+// Asks the shell to perform an operation ("open") on a document or address.
+// The result is not reported: a target that cannot be opened does nothing.
+void ShellExecuteOpen(std::uintptr_t ownerWindow, const String &operation, const String &file,
+                      const String &parameters, const String &directory);
+
+// Shows the About form modally and returns when it has been closed. When the
+// user pressed Exit, the form has been released by then and must not be
+// touched any more.
+void ShowAboutForm(Form1 &form);
+
+} // namespace Globals
+} // namespace tvk
+
+#endif

@@ -1,0 +1,96 @@
+// TVKChecksum.cpp -- the control's lifecycle, its About box and its error
+// reporter.
+#include "TVKChecksum.h"
+
+#include "Form1.h"
+#include "Globals.h"
+#include "ZipClass.h"
+
+namespace tvk {
+
+TVKChecksum::TVKChecksum(TVKChecksumEvents *events) : Events(events) {}
+
+// Cancels a job that still runs and waits until the engine reports none,
+// then frees the engine. No event is raised.
+TVKChecksum::~TVKChecksum() {
+    if (!Host().IsLoaded())
+        return;
+    const Long none = 0;
+    while (Host().CallWindowLONG(u"getstatus", none, none, none) == 1)
+        Host().CallWindow(u"cancel", u" ", u" ", u" ");
+    Host().Deinit();
+}
+
+ZipClass &TVKChecksum::Host() {
+    if (!EngineHost)
+        EngineHost = std::make_unique<ZipClass>();
+    return *EngineHost;
+}
+
+Variant TVKChecksum::About() {
+    Form1::ShowModal();
+    return {};
+}
+
+String TVKChecksum::ControlName() {
+    return ApplicationTitle();
+}
+
+void TVKChecksum::UserControl_Resize() {
+    Height = 750;
+    Width = 750;
+}
+
+void TVKChecksum::ReportError(Long &Number) {
+    Long number = Number;
+    String text;
+    switch (number) {
+    case 2:
+        text = u"The input file is the same as the output";
+        break;
+    case 3:
+        text = u"The input file is empty ";
+        break;
+    case 4:
+        text = u"The outputfile file is empty ";
+        break;
+    case 5:
+        text = u"The input file or path is invalid";
+        break;
+    case 6:
+        text = u"The output file or path is invalid";
+        break;
+    case 7:
+        text = u"Invalid checksum selection";
+        break;
+    case 8:
+        text = u"Already executing , wait for the end or call cancel";
+        break;
+    case 9:
+        text = u"User abort";
+        break;
+    default:
+        number = 255;
+        text = u"Unexpected error";
+        break;
+    }
+    if (Events)
+        Events->ErrorCode(number, text);
+}
+
+void TVKChecksum::RaiseFinished(String CheckSumString) {
+    if (Events)
+        Events->Finished(CheckSumString);
+}
+
+void TVKChecksum::RaiseProgress(Long &Value) {
+    if (Events)
+        Events->Progress(Value);
+}
+
+Long TVKChecksum::AskEngine(const char16_t *word) {
+    const Long none = 0;
+    return Host().CallWindowLONG(word, none, none, none);
+}
+
+} // namespace tvk

@@ -1,0 +1,183 @@
+// TVKChecksum_jobs.cpp -- file checksums: the seven synchronous file methods,
+// the background job (start, poll on Timer1) and its steering.
+#include "TVKChecksum.h"
+
+#include "ZipClass.h"
+
+#include <array>
+#include <utility>
+
+namespace tvk {
+
+namespace {
+
+String Blanks() {
+    return String(300, u' ');
+}
+
+String BlanksAndNul() {
+    String buffer = Blanks();
+    buffer += u'\0';
+    return buffer;
+}
+
+// Job algorithm names and the numbers "newexecute" takes, in lookup order.
+const std::array<std::pair<const char16_t *, Long>, 7> JobAlgorithms = {{
+    {u"adler32", 1},
+    {u"crc32", 2},
+    {u"sha-256", 3},
+    {u"sha-1", 4},
+    {u"md5", 5},
+    {u"md5_32", 6},
+    {u"tvk32", 7},
+}};
+
+Long JobAlgorithmNumber(String selection) {
+    for (auto &c : selection)
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c - u'A' + u'a');
+    for (const auto &entry : JobAlgorithms)
+        if (selection == entry.first)
+            return entry.second;
+    return 0;
+}
+
+} // namespace
+
+String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
+    String file = InputFile;
+    Host().Init(false);
+    Long error = 0;
+    if (AskEngine(u"getstatus") == 1)
+        error = 8;
+    else if (Host().CheckForEmpty(file))
+        error = 3;
+    else if (!Host().CheckInputFile(file))
+        error = 5;
+    if (error != 0) {
+        ReportError(error);
+        return String();
+    }
+    file += u'\0';
+    String result = BlanksAndNul();
+    String command = word;
+    Host().CallWindow2(command, file, result, 0);
+    // The engine writes nothing when it cannot open the file after all (it
+    // vanished or became unreadable since the check): that is no checksum.
+    if (result == Blanks()) {
+        error = 5;
+        ReportError(error);
+        return String();
+    }
+    return result;
+}
+
+String TVKChecksum::CRC32File(String InputFile) {
+    return FileChecksum(u"crc32file", InputFile);
+}
+String TVKChecksum::MD5File(String InputFile) {
+    return FileChecksum(u"md5file", InputFile);
+}
+String TVKChecksum::SHA1File(String InputFile) {
+    return FileChecksum(u"sha1file", InputFile);
+}
+String TVKChecksum::SHA256File(String InputFile) {
+    return FileChecksum(u"sha256file", InputFile);
+}
+String TVKChecksum::MD5_32file(String InputFile) {
+    return FileChecksum(u"md532file", InputFile);
+}
+String TVKChecksum::TVK32file(String InputFile) {
+    return FileChecksum(u"tvk32file", InputFile);
+}
+String TVKChecksum::Adler32file(String InputFile) {
+    return FileChecksum(u"adler32file", InputFile);
+}
+
+Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
+    String selection = CheckSelection;
+    String file = InputFile;
+    Host().Init(false);
+    Long error = 8;
+    if (AskEngine(u"getstatus") == 1) {
+        ReportError(error);
+        return {};
+    }
+    Long start = 0;
+    RaiseProgress(start);
+
+    Long number = 0;
+    if (Host().CheckForEmpty(file))
+        error = 3;
+    else if (!Host().CheckInputFile(file))
+        error = 5;
+    else if ((number = JobAlgorithmNumber(selection)) == 0)
+        error = 7;
+    // The Progress handler may have started a job of its own meanwhile: the
+    // engine would take a second start on top of it.
+    else if (AskEngine(u"getstatus") == 1)
+        error = 8;
+    else {
+        file += u'\0';
+        String buffer = BlanksAndNul();
+        String command = u"newexecute";
+        if (Host().CallWindow2(command, file, buffer, number) == 0) {
+            Timer1.SetEnabled(true);
+            return {};
+        }
+        error = 5; // the engine refused the path
+    }
+    ReportError(error);
+    RaiseFinished(String());
+    return {};
+}
+
+// One tick of Timer1.
+void TVKChecksum::Timer1_Timer() {
+    Host().Init(false);
+    if (AskEngine(u"getstatus") != 0) {
+        Long progress = AskEngine(u"getprogress");
+        if (progress != LastProgress) {
+            RaiseProgress(progress);
+            LastProgress = progress;
+        }
+        return;
+    }
+    const Long outcome = AskEngine(u"getreturnvalue");
+    String sum;
+    if (outcome == 0) {
+        sum = Blanks();
+        String command = u"getsum";
+        String blank = u" ";
+        Host().CallWindow2(command, sum, blank, 0);
+    }
+    // The job is over before its final events: a handler that starts the
+    // next job gets the timer switched on again for it.
+    LastProgress = -1;
+    Timer1.SetEnabled(false);
+    if (outcome != 0) {
+        Long error = 9;
+        ReportError(error);
+    }
+    Long done = 100;
+    RaiseProgress(done);
+    RaiseFinished(sum);
+}
+
+Variant TVKChecksum::SteerJob(const char16_t *word) {
+    if (Host().IsLoaded())
+        Host().CallWindow(word, u" ", u" ", u" ");
+    return {};
+}
+
+Variant TVKChecksum::PauseExecution() {
+    return SteerJob(u"pause");
+}
+Variant TVKChecksum::ResumeExecution() {
+    return SteerJob(u"resume");
+}
+Variant TVKChecksum::CancelExecution() {
+    return SteerJob(u"cancel");
+}
+
+} // namespace tvk
