@@ -1,0 +1,145 @@
+/* commands.cpp -- what each command word does. */
+#include "commands.h"
+
+#include "drivers.h"
+#include "job_runner.h"
+#include "job_state.h"
+#include "platform.h"
+#include "progress.h"
+
+#include <cstring>
+
+namespace {
+
+using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
+using FileDriver = int32_t (*)(const char *path, char *output);
+
+char module_path_text[MODULE_PATH_SIZE];
+
+const char *text_at(uintptr_t address) {
+    return reinterpret_cast<const char *>(address);
+}
+char *buffer_at(uintptr_t address) {
+    return reinterpret_cast<char *>(address);
+}
+
+/* A direct file word: runs the driver on the caller's thread and returns 1.
+ * While a job (or another file word) holds the slot it is refused with 1
+ * and writes nothing: the two would share read_buffer and the counters. */
+template <FileDriver driver> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+    int32_t idle = JOB_IDLE;
+    if (!job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED, std::memory_order_acquire)) {
+        return 1;
+    }
+    clear_job_counters();
+    driver(text_at(a2), buffer_at(a3));
+    // The driver's own result is not passed on; job_result stays as it is.
+    job_status.store(JOB_IDLE, std::memory_order_release);
+    return 1;
+}
+
+/* A string word: exactly A4 bytes at A2, text into A3; job state untouched. */
+template <StringDriver driver> int32_t string_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    driver(reinterpret_cast<const uint8_t *>(a2), buffer_at(a3), static_cast<uint32_t>(a4));
+    return 1;
+}
+
+int32_t get_name_a(uintptr_t a2, uintptr_t, uintptr_t) {
+    char *out = buffer_at(a2);
+    const uint32_t length = platform_module_path("tvksum.tvk", module_path_text, MODULE_PATH_SIZE);
+    if (length == 0) {
+        std::memcpy(out, "no work", sizeof "no work");
+        return 1;
+    }
+    const size_t kept = strnlen(module_path_text, MODULE_PATH_SIZE - 1);
+    std::memcpy(out, module_path_text, kept);
+    out[kept] = '\0';
+    return 1;
+}
+
+int32_t new_execute_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    return new_execute(text_at(a2), text_at(a3), static_cast<int32_t>(a4));
+}
+
+int32_t get_return_value(uintptr_t, uintptr_t, uintptr_t) {
+    job_status.load(std::memory_order_acquire);
+    return job_result.load(std::memory_order_relaxed);
+}
+
+int32_t get_status(uintptr_t, uintptr_t, uintptr_t) {
+    return job_status.load(std::memory_order_acquire) == JOB_RUNNING ? 1 : 0;
+}
+
+/* Copies job_sum_text with its zero: at most JOB_SUM_TEXT_SIZE bytes. */
+int32_t get_sum(uintptr_t a2, uintptr_t, uintptr_t) {
+    job_status.load(std::memory_order_acquire);
+    char *out = buffer_at(a2);
+    const size_t length = strnlen(job_sum_text, JOB_SUM_TEXT_SIZE - 1);
+    std::memcpy(out, job_sum_text, length);
+    out[length] = '\0';
+    return 0;
+}
+
+int32_t get_progress(uintptr_t, uintptr_t, uintptr_t) {
+    return job_progress();
+}
+
+int32_t pause_word(uintptr_t, uintptr_t, uintptr_t) {
+    pause_flag.store(1, std::memory_order_release);
+    return 0;
+}
+
+int32_t resume_word(uintptr_t, uintptr_t, uintptr_t) {
+    pause_flag.store(0, std::memory_order_release);
+    return 0;
+}
+
+/* Both flags: the worker looks at the cancel flag only while paused. */
+int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
+    cancel_flag.store(1, std::memory_order_release);
+    pause_flag.store(1, std::memory_order_release);
+    return 0;
+}
+
+} // namespace
+
+const Command command_table[] = {
+    {"adler32file", file_word<digest_file_adler32>},
+    {"crc32file", file_word<digest_file_crc32>},
+    {"sha256file", file_word<digest_file_sha256>},
+    {"sha1file", file_word<digest_file_sha1>},
+    {"md5file", file_word<digest_file_md5>},
+    {"tvk32file", file_word<digest_file_tvk32>},
+    {"md532file", file_word<digest_file_md532>},
+    {"crc32string", string_word<digest_string_crc32>},
+    {"adler32string", string_word<digest_string_adler32>},
+    {"tvk32string", string_word<digest_string_tvk32>},
+    {"sha256string", string_word<digest_string_sha256>},
+    {"sha1string", string_word<digest_string_sha1>},
+    {"md532string", string_word<digest_string_md532>},
+    {"md5string", string_word<digest_string_md5>},
+    {"getnamea", get_name_a},
+    {"newexecute", new_execute_word},
+    {"getreturnvalue", get_return_value},
+    {"getstatus", get_status},
+    {"getsum", get_sum},
+    {"getprogress", get_progress},
+    {"pause", pause_word},
+    {"resume", resume_word},
+    {"cancel", cancel_word},
+};
+
+const size_t command_count = sizeof command_table / sizeof command_table[0];
+
+int32_t run_command(const char *word, uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    if (word == nullptr) {
+        return 0;
+    }
+    // Exact match, terminating zero included: no case folding, no prefixes.
+    for (size_t i = 0; i < command_count; ++i) {
+        if (std::strcmp(word, command_table[i].word) == 0) {
+            return command_table[i].run(a2, a3, a4);
+        }
+    }
+    return 0;
+}

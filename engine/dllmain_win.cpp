@@ -1,0 +1,23 @@
+/* dllmain_win.cpp -- the engine library's initialisation routine: one
+ * debugger line per loader notification, success every time. */
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        OutputDebugStringA("DLL_PROCESS_ATTACH \n");
+        break;
+    case DLL_THREAD_ATTACH:
+        OutputDebugStringA("DLL_THREAD_ATTACH \n");
+        break;
+    case DLL_THREAD_DETACH:
+        OutputDebugStringA("DLL_THREAD_DETACH \n");
+        break;
+    case DLL_PROCESS_DETACH:
+        OutputDebugStringA("DLL_PROCESS_DETACH \n");
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}

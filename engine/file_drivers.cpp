@@ -1,0 +1,94 @@
+/* file_drivers.cpp -- checksum of a file read in 4096-byte blocks into the
+ * shared read_buffer, with progress counters and pause and cancel checks.
+ * The text buffers are per call: nothing outside a driver reads them. */
+#include "digest_cores.h"
+#include "drivers.h"
+#include "job_state.h"
+#include "output_text.h"
+#include "platform.h"
+#include "progress.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr unsigned PAUSE_SLEEP_MS = 50;
+
+/* Reads the file through core; returns the result code and leaves the
+ * checksum text in text, or returns JOB_OPEN_FAILED with text untouched. */
+template <class Core> int32_t read_file(const char *path, char *text) {
+    Core core;
+    std::FILE *file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::fputs("error opening input file \n", stdout);
+        return JOB_OPEN_FAILED;
+    }
+    total_size.store(measure_file_size(path), std::memory_order_relaxed);
+    bytes_done.store(0, std::memory_order_relaxed);
+
+    int32_t result = JOB_DONE;
+    for (;;) {
+        // A paused job is slowed to one block per sleep; the cancel flag is
+        // looked at only while the pause flag is set.
+        if (pause_flag.load(std::memory_order_acquire) != 0) {
+            platform_sleep_ms(PAUSE_SLEEP_MS);
+            if (cancel_flag.load(std::memory_order_acquire) != 0) {
+                result = JOB_CANCELLED;
+                break;
+            }
+        }
+        const size_t got = std::fread(read_buffer, 1, READ_BLOCK_SIZE, file);
+        if (got == 0) {
+            break; // end of file, or a read error: both end the loop
+        }
+        bytes_done.fetch_add(got, std::memory_order_relaxed);
+        core.update(read_buffer, static_cast<uint32_t>(got));
+    }
+    std::fclose(file);
+    core.text(text);
+    return result;
+}
+
+template <class Core> int32_t digest_file(const char *path, char *output) {
+    char text[Core::TEXT_SIZE] = {};
+    const int32_t result = read_file<Core>(path, text);
+    if (result != JOB_OPEN_FAILED) {
+        put_text(output, text);
+    }
+    return result;
+}
+
+} // namespace
+
+int32_t digest_file_adler32(const char *path, char *output) {
+    return digest_file<Adler32Core>(path, output);
+}
+
+int32_t digest_file_crc32(const char *path, char *output) {
+    return digest_file<Crc32Core>(path, output);
+}
+
+int32_t digest_file_sha256(const char *path, char *output) {
+    return digest_file<Sha256Core>(path, output);
+}
+
+int32_t digest_file_sha1(const char *path, char *output) {
+    return digest_file<Sha1Core>(path, output);
+}
+
+int32_t digest_file_md5(const char *path, char *output) {
+    return digest_file<Md5Core>(path, output);
+}
+
+int32_t digest_file_md532(const char *path, char *output) {
+    char text[Md5Core::TEXT_SIZE] = {};
+    const int32_t result = read_file<Md5Core>(path, text);
+    if (result != JOB_OPEN_FAILED) {
+        put_md532_text(output, text, MD532_FILE_OUTPUT_SIZE);
+    }
+    return result;
+}
+
+int32_t digest_file_tvk32(const char *path, char *output) {
+    return digest_file<Tvk32Core>(path, output);
+}

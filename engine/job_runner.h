@@ -1,0 +1,24 @@
+/* job_runner.h -- background file jobs: "newexecute" and the worker. */
+#ifndef TVK_ENGINE_JOB_RUNNER_H
+#define TVK_ENGINE_JOB_RUNNER_H
+
+#include <cstdint>
+
+/* Records a job and starts its worker. Returns 0 when the job runs, 1 when
+ * it is refused: a job or file word is busy, the path does not fit
+ * job_file_name, the selector is not 1 to 7, or no thread could be made. */
+int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector);
+
+/* The worker's body: runs the job's file driver over job_file_name into
+ * job_sum_text, stores job_result, then job_status 0 (release). */
+void job_thread();
+
+/* Starts job_thread on a detached thread; false when that fails. */
+bool start_job_thread();
+
+/* How start_job_thread makes its thread: platform_start_thread, which
+ * tests may replace to make thread creation fail. */
+using ThreadStarter = bool (*)(void (*body)());
+extern ThreadStarter job_thread_starter;
+
+#endif
