@@ -1,0 +1,39 @@
+// algorithms.h -- the seven algorithms as tvksum names them.
+#ifndef TVKSUM_ALGORITHMS_H
+#define TVKSUM_ALGORITHMS_H
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tvksum {
+
+enum class Algo { Adler32, Crc32, Sha256, Sha1, Md5, Md5_32, Tvk32 };
+
+struct AlgoInfo {
+    Algo algo;
+    std::string_view job_name; // the name NewCheckSumFile takes
+    std::string_view tag;      // the name in "TAG (FILE) = SUM" lines
+    std::size_t digits;        // length of the checksum text
+};
+
+// In the order of the control's table of algorithm names.
+extern const std::array<AlgoInfo, 7> kAlgorithms;
+
+const AlgoInfo &info(Algo a);
+
+// Looks up a job algorithm name, ignoring case like the control does; also
+// accepts the tag ("SHA256", "SHA1", ...). Returns nullptr when unknown.
+const AlgoInfo *find_algorithm(std::string_view name);
+
+// True when `text` is exactly `digits` hexadecimal digits (any case).
+bool is_hex(std::string_view text, std::size_t digits);
+
+// The algorithm a bare checksum of this length stands for, when only one
+// does: 64 sha-256, 40 sha-1, 32 md5. 8-digit sums are ambiguous.
+const AlgoInfo *guess_from_length(std::size_t digits);
+
+} // namespace tvksum
+
+#endif

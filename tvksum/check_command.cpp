@@ -1,0 +1,179 @@
+// check_command.cpp -- verifies checksum lists the way sha256sum -c does:
+// "NAME: OK" / "NAME: FAILED" per line, warnings with the counts at the end.
+#include "commands.h"
+
+#include "input_file.h"
+#include "interrupt.h"
+#include "job_runner.h"
+#include "messages.h"
+#include "sum_line.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+
+namespace tvksum {
+
+namespace {
+
+struct Counts {
+    long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, verified = 0;
+};
+
+bool same_sum(const std::string &a, const std::string &b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The algorithm of a list entry: its tag, else -a, else the one that the
+// length of the sum allows. nullptr: the line cannot be verified.
+const AlgoInfo *entry_algorithm(const Options &opt, const CheckEntry &e) {
+    const AlgoInfo *a = e.tag;
+    if (a && opt.algo && a != opt.algo)
+        return nullptr;
+    if (!a)
+        a = opt.algo ? opt.algo : guess_from_length(e.sum.size());
+    return a && e.sum.size() == a->digits ? a : nullptr;
+}
+
+// A name in "NAME: OK" lines; one holding a line feed is escaped.
+std::string result_name(const std::string &name) {
+    if (name.find('\n') == std::string::npos)
+        return name;
+    std::string out = "\\";
+    for (char c : name) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+void result(const Options &opt, const std::string &name, const char *what) {
+    if (opt.status)
+        return;
+    std::printf("%s: %s\n", result_name(name).c_str(), what);
+}
+
+std::string plural(long n, const char *one, const char *many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Verifies one entry. Returns false when Ctrl-C ended its job.
+bool verify(const Options &opt, JobRunner &runner, const CheckEntry &e, const AlgoInfo &algo,
+            Counts &c) {
+    InputFile input(e.name);
+    if (!input.error().empty()) {
+        if (interrupted())
+            return false;
+        if (!opt.status)
+            warn(shown_name(e.name) + ": " + input.error());
+        result(opt, e.name, "FAILED open or read");
+        ++c.unreadable;
+        return true;
+    }
+    const JobOutcome out = runner.checksum_file(algo, input.path(), e.name);
+    if (out.kind == JobOutcome::Interrupted) {
+        warn(file_error(e.name, out));
+        return false;
+    }
+    if (out.kind == JobOutcome::Failed) {
+        if (opt.ignore_missing && unreadable_reason(e.name) == std::strerror(ENOENT))
+            return true;
+        if (!opt.status)
+            warn(file_error(e.name, out));
+        result(opt, e.name, "FAILED open or read");
+        ++c.unreadable;
+        return true;
+    }
+    ++c.verified;
+    if (same_sum(out.sum, e.sum)) {
+        if (!opt.quiet)
+            result(opt, e.name, "OK");
+    } else {
+        result(opt, e.name, "FAILED");
+        ++c.mismatched;
+    }
+    return true;
+}
+
+// Checks one list. Returns the exit code for it.
+int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
+    std::ifstream file;
+    std::istream *in = &std::cin;
+    if (list != "-") {
+        file.open(list, std::ios::binary);
+        const std::string reason = unreadable_reason(list);
+        if (!file || !reason.empty()) {
+            warn(shown_name(list) + ": " + (reason.empty() ? "cannot be read" : reason));
+            return kExitFailed;
+        }
+        in = &file;
+    }
+    Counts c;
+    std::string line;
+    while (std::getline(*in, line)) {
+        CheckEntry e;
+        const LineKind kind = parse_check_line(line, e);
+        if (kind == LineKind::Skip)
+            continue;
+        const AlgoInfo *algo = kind == LineKind::Entry ? entry_algorithm(opt, e) : nullptr;
+        if (!algo) {
+            ++c.malformed;
+            continue;
+        }
+        ++c.entries;
+        if (!verify(opt, runner, e, *algo, c))
+            return kExitInterrupted;
+    }
+    std::fflush(stdout);
+    if (c.entries == 0) {
+        warn(shown_name(list) + ": no properly formatted checksum lines found");
+        return kExitFailed;
+    }
+    if (!opt.status) {
+        if (c.malformed)
+            warn("WARNING: " + plural(c.malformed, "line is improperly formatted",
+                                      "lines are improperly formatted"));
+        if (c.unreadable)
+            warn("WARNING: " + plural(c.unreadable, "listed file could not be read",
+                                      "listed files could not be read"));
+        if (c.mismatched)
+            warn("WARNING: " + plural(c.mismatched, "computed checksum did NOT match",
+                                      "computed checksums did NOT match"));
+    }
+    if (opt.ignore_missing && c.verified == 0 && c.unreadable == 0) {
+        if (!opt.status)
+            warn(shown_name(list) + ": no file was verified");
+        return kExitFailed;
+    }
+    const bool bad = c.unreadable || c.mismatched || (opt.strict && c.malformed);
+    return bad ? kExitFailed : kExitOk;
+}
+
+} // namespace
+
+int run_check(const Options &opt, JobRunner &runner) {
+    int rc = kExitOk;
+    for (const std::string &list : opt.files) {
+        const int r = check_list(opt, runner, list);
+        if (r == kExitInterrupted)
+            return r;
+        if (r != kExitOk)
+            rc = r;
+    }
+    return interrupted() ? kExitInterrupted : rc;
+}
+
+} // namespace tvksum

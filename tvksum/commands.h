@@ -1,0 +1,18 @@
+// commands.h -- what tvksum does in each of its modes; each returns the exit
+// code.
+#ifndef TVKSUM_COMMANDS_H
+#define TVKSUM_COMMANDS_H
+
+#include "options.h"
+
+namespace tvksum {
+
+class JobRunner;
+
+int run_sum(const Options &opt, JobRunner &runner);     // FILE... → sum lines
+int run_strings(const Options &opt, JobRunner &runner); // -s TEXT
+int run_check(const Options &opt, JobRunner &runner);   // -c LIST...
+
+} // namespace tvksum
+
+#endif

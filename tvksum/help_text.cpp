@@ -1,0 +1,55 @@
+// help_text.cpp -- the usage text.
+#include "help_text.h"
+
+namespace tvksum {
+
+std::string help_text() {
+    return R"(Usage: tvksum [-a ALGO] [--tag] [FILE]...
+  or:  tvksum --all [FILE]...
+  or:  tvksum [-a ALGO] -s TEXT [-s TEXT]...
+  or:  tvksum -c [-a ALGO] [--quiet|--status] [--strict] [--ignore-missing] [LIST]...
+Print or check checksums of files, computed by the TVK Checksum control and
+its engine. Lines look like those of sha256sum: the checksum, two blanks, the
+file name.
+
+  -a, --algorithm=ALGO  adler32, crc32, sha-256 (default), sha-1, md5, md5_32
+                        or tvk32; any case; SHA256, SHA1 are accepted too
+      --all             all seven checksums of each file, one line each, in
+                        the form  ALGO (FILE) = CHECKSUM
+      --tag             the  ALGO (FILE) = CHECKSUM  form for one algorithm
+  -s, --string=TEXT     checksum TEXT (its UTF-8 bytes) instead of a file;
+                        printed as the checksum of standard input ("-")
+  -c, --check           read checksum lists (sha256sum, md5sum, sha1sum or
+                        tagged output) and verify every file they name; the
+                        algorithm comes from the tag, from -a, or from the
+                        length of the checksum (64 sha-256, 40 sha-1, 32 md5;
+                        8-digit sums need -a)
+  -q, --quiet           with -c: do not print OK for verified files
+      --status          with -c: print nothing; the exit code tells
+      --strict          with -c: improperly formatted lines count as failure
+      --ignore-missing  with -c: files that do not exist are no failure
+      --about           show the text of the control's About box
+  -h, --help            show this help
+      --version         show the version
+
+With no FILE, or when FILE is -, standard input is read. The control can only
+checksum named files, so standard input, pipes and devices are first copied to
+an unnamed temporary file (in $TMPDIR, else /tmp).
+
+Every file is checksummed as a background job of the control; on a terminal a
+progress bar is drawn on standard error. Ctrl-C cancels the running job.
+
+Exit status: 0 all fine; 1 a checksum did not match, a file could not be read
+or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C.
+)";
+}
+
+std::string version_text() {
+    return "tvksum 2.7.0 (TVK Checksum OCX 2.7.0)\n";
+}
+
+std::string try_help_text() {
+    return "Try 'tvksum --help' for more information.\n";
+}
+
+} // namespace tvksum

@@ -1,0 +1,44 @@
+// input_file.h -- turns a file operand into a path the control can take.
+#ifndef TVKSUM_INPUT_FILE_H
+#define TVKSUM_INPUT_FILE_H
+
+#include <string>
+
+namespace tvksum {
+
+// The control reads a file by name, more than once (a check read, then the
+// engine's own reads), and the engine keeps a job's path in a short buffer.
+// So: a name that is too long for that buffer or is not valid UTF-8 is
+// opened here and handed over as /proc/self/fd/N; standard input ("-") and
+// pipes, sockets and character devices are first copied into an unnamed
+// temporary file. Everything else goes through unchanged.
+class InputFile {
+  public:
+    // `name` as given on the command line or in a checksum list.
+    explicit InputFile(const std::string &name);
+    ~InputFile();
+    InputFile(const InputFile &) = delete;
+    InputFile &operator=(const InputFile &) = delete;
+
+    const std::string &path() const { return path_; } // for the control
+    // Non-empty when the input could not be prepared (the spool failed or
+    // was interrupted); the path is then unusable.
+    const std::string &error() const { return error_; }
+
+  private:
+    bool spool(int from);
+    std::string path_;
+    std::string error_;
+    int fd_ = -1;
+};
+
+// Longest path (bytes, without its NUL) that goes to the engine as it is.
+constexpr std::size_t kMaxDirectPath = 254;
+
+// Why a file cannot be read, in the system's words ("No such file or
+// directory", "Is a directory", ...); empty when it can be read now.
+std::string unreadable_reason(const std::string &name);
+
+} // namespace tvksum
+
+#endif

@@ -1,0 +1,18 @@
+// job_outcome.h -- how one checksum job of the control ended.
+#ifndef TVKSUM_JOB_OUTCOME_H
+#define TVKSUM_JOB_OUTCOME_H
+
+#include <string>
+
+namespace tvksum {
+
+struct JobOutcome {
+    enum Kind { Ok, Failed, Interrupted } kind = Failed;
+    std::string sum;        // Ok: the checksum text
+    long error_number = 0;  // Failed, Interrupted: the control's ErrorNumber (0: none)
+    std::string error_text; // Failed, Interrupted: what to tell the user
+};
+
+} // namespace tvksum
+
+#endif

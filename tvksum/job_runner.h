@@ -1,0 +1,46 @@
+// job_runner.h -- drives the control: background file jobs polled from our
+// own loop, and string checksums.
+#ifndef TVKSUM_JOB_RUNNER_H
+#define TVKSUM_JOB_RUNNER_H
+
+#include "TVKChecksum.h"
+#include "algorithms.h"
+#include "job_outcome.h"
+#include "progress_bar.h"
+
+#include <string>
+
+namespace tvksum {
+
+class JobRunner : private tvk::TVKChecksumEvents {
+  public:
+    explicit JobRunner(ProgressBar &bar);
+
+    // Checksums the file at `path` with NewCheckSumFile, polling Timer1
+    // every 100 ms until the job's Finished event. `display` names the file
+    // on the progress bar. Ctrl-C cancels the job through CancelExecution.
+    // Throws tvk::RuntimeError when the engine library cannot be loaded.
+    JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
+                             const std::string &display);
+
+    // The checksum of the UTF-8 bytes of `text` through the string method;
+    // empty when the control gave no valid checksum text.
+    std::string checksum_string(const AlgoInfo &algo, const std::string &text);
+
+  private:
+    void Finished(tvk::String &CheckSumString) override;
+    void Progress(tvk::Long &Value) override;
+    void ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) override;
+
+    ProgressBar &bar_;
+    tvk::TVKChecksum control_;
+    std::string display_;
+    bool finished_ = false;
+    std::string sum_;
+    tvk::Long error_number_ = 0;
+    std::string error_text_;
+};
+
+} // namespace tvksum
+
+#endif

@@ -1,0 +1,181 @@
+// options.cpp -- parses the command line: short options may be bundled
+// ("-qc"), values may be attached ("-amd5", "--algorithm=md5"), "--" ends
+// the options.
+#include "options.h"
+
+namespace tvksum {
+
+namespace {
+
+struct Parser {
+    explicit Parser(const std::vector<std::string> &a) : args(a) {}
+    const std::vector<std::string> &args;
+    std::size_t pos = 0;
+    Options opt;
+    bool check = false, strings_given = false, about = false, help = false, version = false;
+    std::string error;
+
+    bool fail(std::string msg) {
+        if (error.empty())
+            error = std::move(msg);
+        return false;
+    }
+
+    bool set_algo(const std::string &name) {
+        const AlgoInfo *a = find_algorithm(name);
+        if (!a)
+            return fail("unknown algorithm '" + name +
+                        "' (choose adler32, crc32, sha-256, sha-1, md5, md5_32 or tvk32)");
+        opt.algo = a;
+        return true;
+    }
+
+    // Value of an option: the attached text, or the next argument.
+    bool value(const std::string &attached, bool has_attached, const std::string &name,
+               std::string &out) {
+        if (has_attached) {
+            out = attached;
+            return true;
+        }
+        if (pos >= args.size())
+            return fail("option '" + name + "' requires an argument");
+        out = args[pos++];
+        return true;
+    }
+
+    bool long_option(const std::string &arg) {
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const bool has_value = eq != std::string::npos;
+        const std::string attached = has_value ? arg.substr(eq + 1) : std::string();
+        std::string v;
+        if (name == "--algorithm") {
+            return value(attached, has_value, name, v) && set_algo(v);
+        }
+        if (name == "--string") {
+            if (!value(attached, has_value, name, v))
+                return false;
+            opt.strings.push_back(v);
+            strings_given = true;
+            return true;
+        }
+        if (has_value)
+            return fail("option '" + name + "' doesn't allow an argument");
+        if (name == "--check")
+            check = true;
+        else if (name == "--all")
+            opt.all = true;
+        else if (name == "--tag")
+            opt.tag = true;
+        else if (name == "--quiet")
+            opt.quiet = true;
+        else if (name == "--status")
+            opt.status = true;
+        else if (name == "--strict")
+            opt.strict = true;
+        else if (name == "--ignore-missing")
+            opt.ignore_missing = true;
+        else if (name == "--about")
+            about = true;
+        else if (name == "--help")
+            help = true;
+        else if (name == "--version")
+            version = true;
+        else
+            return fail("unrecognized option '" + arg + "'");
+        return true;
+    }
+
+    bool short_options(const std::string &arg) {
+        for (std::size_t i = 1; i < arg.size(); ++i) {
+            const char c = arg[i];
+            const bool rest = i + 1 < arg.size();
+            const std::string attached = rest ? arg.substr(i + 1) : std::string();
+            std::string v;
+            switch (c) {
+            case 'a':
+                return value(attached, rest, "-a", v) && set_algo(v);
+            case 's':
+                if (!value(attached, rest, "-s", v))
+                    return false;
+                opt.strings.push_back(v);
+                strings_given = true;
+                return true;
+            case 'c':
+                check = true;
+                break;
+            case 'q':
+                opt.quiet = true;
+                break;
+            case 'h':
+                help = true;
+                break;
+            default:
+                return fail(std::string("invalid option -- '") + c + "'");
+            }
+        }
+        return true;
+    }
+
+    bool run() {
+        bool options_done = false;
+        while (pos < args.size()) {
+            const std::string &arg = args[pos++];
+            if (options_done || arg == "-" || arg.size() < 2 || arg[0] != '-') {
+                opt.files.push_back(arg);
+            } else if (arg == "--") {
+                options_done = true;
+            } else if (arg[1] == '-') {
+                if (!long_option(arg))
+                    return false;
+            } else if (!short_options(arg)) {
+                return false;
+            }
+        }
+        return decide_mode();
+    }
+
+    bool decide_mode() {
+        if (help) {
+            opt.mode = Mode::Help;
+            return true;
+        }
+        if (version) {
+            opt.mode = Mode::Version;
+            return true;
+        }
+        if (about) {
+            opt.mode = Mode::About;
+            return true;
+        }
+        const bool check_only = opt.quiet || opt.status || opt.strict || opt.ignore_missing;
+        if (check && strings_given)
+            return fail("-c and -s cannot be used together");
+        if (check && (opt.all || opt.tag))
+            return fail("--all and --tag are meaningless when verifying checksums");
+        if (!check && check_only)
+            return fail("--quiet, --status, --strict and --ignore-missing are meaningful only "
+                        "when verifying checksums");
+        if (opt.all && opt.algo)
+            return fail("--all and -a cannot be used together");
+        if (strings_given && !opt.files.empty())
+            return fail("-s cannot be used together with file names");
+        opt.mode = check ? Mode::Check : strings_given ? Mode::Strings : Mode::Sum;
+        if (opt.files.empty() && opt.mode != Mode::Strings)
+            opt.files.push_back("-");
+        return true;
+    }
+};
+
+} // namespace
+
+ParseResult parse_options(const std::vector<std::string> &args) {
+    Parser p(args);
+    ParseResult r;
+    if (!p.run())
+        r.error = p.error.empty() ? "bad usage" : p.error;
+    r.options = p.opt;
+    return r;
+}
+
+} // namespace tvksum

@@ -1,0 +1,36 @@
+// options.h -- the command line of tvksum.
+#ifndef TVKSUM_OPTIONS_H
+#define TVKSUM_OPTIONS_H
+
+#include "algorithms.h"
+
+#include <string>
+#include <vector>
+
+namespace tvksum {
+
+enum class Mode { Sum, Check, Strings, About, Help, Version };
+
+struct Options {
+    Mode mode = Mode::Sum;
+    const AlgoInfo *algo = nullptr;   // -a; nullptr: sha-256 (Check: from the list)
+    bool all = false;                 // --all: every algorithm, tagged lines
+    bool tag = false;                 // --tag
+    bool quiet = false;               // -c: no "OK" lines
+    bool status = false;              // -c: no output at all, exit code only
+    bool strict = false;              // -c: malformed lines fail
+    bool ignore_missing = false;      // -c: missing files are no failure
+    std::vector<std::string> strings; // -s TEXT, in order
+    std::vector<std::string> files;   // operands; "-" is standard input
+};
+
+struct ParseResult {
+    Options options;
+    std::string error; // non-empty: bad usage, print it and exit 2
+};
+
+ParseResult parse_options(const std::vector<std::string> &args);
+
+} // namespace tvksum
+
+#endif

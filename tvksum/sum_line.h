@@ -1,0 +1,37 @@
+// sum_line.h -- the lines of sha256sum-style checksum lists: writing them and
+// reading them back for verification.
+#ifndef TVKSUM_SUM_LINE_H
+#define TVKSUM_SUM_LINE_H
+
+#include "algorithms.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tvksum {
+
+// "SUM  NAME\n", as sha256sum writes it. A name holding a backslash, line
+// feed or carriage return is escaped and the line starts with a backslash.
+std::string format_sum_line(std::string_view sum, std::string_view name);
+
+// "TAG (NAME) = SUM\n", the tagged form (sha256sum --tag), with the same
+// escaping.
+std::string format_tag_line(const AlgoInfo &algo, std::string_view sum, std::string_view name);
+
+struct CheckEntry {
+    std::string sum;               // hexadecimal digits as listed
+    std::string name;              // file name, unescaped
+    const AlgoInfo *tag = nullptr; // set for tagged lines
+};
+
+enum class LineKind { Entry, Skip, Malformed };
+
+// Reads one line of a checksum list (without its line feed; a trailing
+// carriage return is dropped). Comments ('#') and empty lines are Skip.
+// Accepts "SUM  NAME", "SUM *NAME" (binary marker) and "TAG (NAME) = SUM".
+LineKind parse_check_line(std::string_view line, CheckEntry &out);
+
+} // namespace tvksum
+
+#endif
