@@ -1,0 +1,271 @@
+#!/usr/bin/env bash
+# End-to-end tests of the tvksum program on real files.
+# Usage: e2e.sh TVKSUM CASE   (CASE: sum all strings check usage errors about
+#                              stdin names cancel tty)
+set -u
+TVKSUM=$1
+CASE=$2
+HERE=$(cd "$(dirname "$0")" && pwd)
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tvksum-e2e.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+failures=0
+
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+expect_eq() { # what expected actual
+    if [ "$2" != "$3" ]; then
+        fail "$1"
+        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") >&2
+    fi
+}
+expect_rc() { [ "$2" = "$3" ] || fail "$1: exit code $3, expected $2"; }
+expect_has() { case "$3" in *"$2"*) ;; *) fail "$1: no '$2' in: $3" ;; esac; }
+
+# A handful of real files: text, empty, binary, blanks and odd characters.
+make_files() {
+    printf abc > abc.txt
+    : > empty
+    printf 'The quick brown fox jumps over the lazy dog' > fox
+    head -c 100000 /dev/urandom > random.bin
+    head -c 8193 /dev/zero | tr '\0' 'z' > blocks.txt
+    printf 'blank' > 'name with  blanks'
+    printf 'slash' > 'back\slash'
+    printf 'newline' > "$(printf 'new\nline')"
+    FILES=(abc.txt empty fox random.bin blocks.txt 'name with  blanks' 'back\slash'
+           "$(printf 'new\nline')")
+}
+
+case_sum() {
+    make_files
+    local out rc
+    out=$("$TVKSUM" "${FILES[@]}"); rc=$?
+    expect_rc "default sum" 0 $rc
+    expect_eq "default algorithm is sha256sum" "$(sha256sum "${FILES[@]}")" "$out"
+    expect_eq "-a sha-256" "$(sha256sum "${FILES[@]}")" "$("$TVKSUM" -a SHA-256 "${FILES[@]}")"
+    expect_eq "-a md5" "$(md5sum "${FILES[@]}")" "$("$TVKSUM" -a md5 "${FILES[@]}")"
+    expect_eq "-a sha-1" "$(sha1sum "${FILES[@]}")" "$("$TVKSUM" --algorithm=sha-1 "${FILES[@]}")"
+    expect_eq "--tag" "$(sha256sum --tag "${FILES[@]}")" "$("$TVKSUM" --tag "${FILES[@]}")"
+    expect_eq "--tag md5" "$(md5sum --tag fox empty)" "$("$TVKSUM" --tag -a md5 fox empty)"
+    # Byte for byte, trailing newline included.
+    cmp <(sha256sum "${FILES[@]}") <("$TVKSUM" "${FILES[@]}") || fail "sum output not byte-identical"
+    # CRC-32 against rhash, which prints upper case: compare the digits.
+    expect_eq "-a crc32 vs rhash" "$(rhash --crc32 --simple fox random.bin | cut -c1-8 | tr A-F a-f)" \
+        "$("$TVKSUM" -a crc32 fox random.bin | cut -c1-8)"
+}
+
+case_all() {
+    make_files
+    local files=(abc.txt empty fox random.bin blocks.txt 'name with  blanks')
+    local out rc
+    out=$("$TVKSUM" --all "${files[@]}"); rc=$?
+    expect_rc "--all" 0 $rc
+    expect_eq "--all against zlib, hashlib and TVK32" "$(python3 "$HERE/reference_sums.py" "${files[@]}")" "$out"
+    # The tagged SHA256 lines are exactly sha256sum --tag's.
+    expect_eq "--all SHA256 lines" "$(sha256sum --tag "${files[@]}")" "$(grep '^SHA256 ' <<<"$out")"
+    # Published TVK32 values.
+    printf '123456789' > digits
+    expect_eq "tvk32 of 123456789" "d7df15dd  digits" "$("$TVKSUM" -a tvk32 digits)"
+    expect_eq "tvk32 of fox" "d070a2d9  fox" "$("$TVKSUM" -a TVK32 fox)"
+    expect_eq "crc32 of 123456789" "cbf43926  digits" "$("$TVKSUM" -a crc32 digits)"
+}
+
+case_strings() {
+    local out
+    expect_eq "-s abc" "$(printf abc | sha256sum)" "$("$TVKSUM" -s abc)"
+    expect_eq "-s md5" "$(printf abc | md5sum)" "$("$TVKSUM" -a md5 -s abc)"
+    expect_eq "-s empty" "$(printf '' | sha1sum)" "$("$TVKSUM" -a sha-1 -s '')"
+    local text=$'\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80'
+    expect_eq "-s UTF-8 bytes" "$(printf '%s' "$text" | sha256sum)" "$("$TVKSUM" -s "$text")"
+    expect_eq "-s twice" "$(printf a | md5sum; printf b | md5sum)" "$("$TVKSUM" -a md5 -s a -s b)"
+    expect_eq "--all -s" "$(python3 "$HERE/reference_sums.py" -s "$text" abc)" \
+        "$("$TVKSUM" --all -s "$text" -s abc)"
+    "$TVKSUM" -s $'bad\xff' >/dev/null 2>err; expect_rc "-s invalid UTF-8" 2 $?
+    expect_has "-s invalid UTF-8 message" "not valid UTF-8" "$(cat err)"
+}
+
+case_check() {
+    make_files
+    local out rc
+    sha256sum "${FILES[@]}" > SHA256SUMS
+    out=$("$TVKSUM" -c SHA256SUMS 2>err); rc=$?
+    expect_rc "-c sha256sum list" 0 $rc
+    expect_eq "-c sha256sum list output" "$(sha256sum -c SHA256SUMS)" "$out"
+    expect_eq "-c quiet stderr" "" "$(cat err)"
+
+    md5sum -b abc.txt empty > MD5SUMS; md5sum fox 'name with  blanks' >> MD5SUMS
+    out=$("$TVKSUM" -c MD5SUMS); rc=$?
+    expect_rc "-c md5sum list (length tells md5)" 0 $rc
+    expect_eq "-c md5sum output" "$(md5sum -c MD5SUMS)" "$out"
+    expect_eq "-c -a md5" "$out" "$("$TVKSUM" -c -a md5 MD5SUMS)"
+
+    sha256sum --tag abc.txt > TAGGED; md5sum --tag fox >> TAGGED; sha1sum --tag empty >> TAGGED
+    expect_eq "-c tagged list" "$(printf 'abc.txt: OK\nfox: OK\nempty: OK')" "$("$TVKSUM" -c TAGGED)"
+    "$TVKSUM" --all abc.txt random.bin > ALL
+    out=$("$TVKSUM" -c ALL); rc=$?
+    expect_rc "-c of --all output" 0 $rc
+    expect_eq "-c of --all output lines" 14 "$(grep -c ': OK$' <<<"$out")"
+    expect_eq "-c from standard input" "abc.txt: OK" "$(sha256sum abc.txt | "$TVKSUM" -c)"
+    expect_eq "-c CRLF list" "fox: OK" "$(md5sum fox | sed 's/$/\r/' | "$TVKSUM" -c -)"
+
+    # A changed file: FAILED, the warning, exit 1; same as sha256sum.
+    cp SHA256SUMS OLD; printf 'changed' > abc.txt
+    out=$("$TVKSUM" -c OLD 2>err); rc=$?
+    expect_rc "-c mismatch" 1 $rc
+    expect_eq "-c mismatch output" "$(sha256sum -c OLD 2>/dev/null)" "$out"
+    expect_has "-c mismatch warning" "tvksum: WARNING: 1 computed checksum did NOT match" "$(cat err)"
+    out=$("$TVKSUM" -c --quiet OLD 2>/dev/null); rc=$?
+    expect_rc "--quiet mismatch" 1 $rc
+    expect_eq "--quiet prints failures only" "abc.txt: FAILED" "$out"
+    out=$("$TVKSUM" -c --status OLD 2>&1); rc=$?
+    expect_rc "--status mismatch" 1 $rc
+    expect_eq "--status is silent" "" "$out"
+
+    # A listed file that is gone.
+    printf '%s  gone\n' "$(printf x | md5sum | cut -c1-32)" > GONE
+    out=$("$TVKSUM" -c GONE 2>err); rc=$?
+    expect_rc "-c missing file" 1 $rc
+    expect_eq "-c missing file output" "gone: FAILED open or read" "$out"
+    expect_has "-c missing file message" "tvksum: gone: The input file or path is invalid" "$(cat err)"
+    expect_has "-c missing file warning" "WARNING: 1 listed file could not be read" "$(cat err)"
+    "$TVKSUM" -c --ignore-missing GONE >/dev/null 2>&1; expect_rc "--ignore-missing, nothing verified" 1 $?
+    md5sum fox >> GONE
+    "$TVKSUM" -c --ignore-missing GONE >/dev/null 2>&1; expect_rc "--ignore-missing" 0 $?
+
+    # Improperly formatted lines: a warning; a failure only with --strict or
+    # when no line at all can be used.
+    { md5sum fox; echo 'not a checksum line'; echo '# comment'; echo; } > MIXED
+    out=$("$TVKSUM" -c MIXED 2>err); rc=$?
+    expect_rc "-c malformed line" 0 $rc
+    expect_has "-c malformed warning" "WARNING: 1 line is improperly formatted" "$(cat err)"
+    "$TVKSUM" -c --strict MIXED >/dev/null 2>&1; expect_rc "--strict" 1 $?
+    echo garbage > BAD
+    "$TVKSUM" -c BAD >/dev/null 2>err; expect_rc "-c nothing usable" 1 $?
+    expect_has "-c nothing usable message" "BAD: no properly formatted checksum lines found" "$(cat err)"
+    # 8-digit sums need -a: without it the line cannot be verified.
+    "$TVKSUM" -a crc32 fox > CRC
+    "$TVKSUM" -c CRC >/dev/null 2>&1; expect_rc "-c crc32 list without -a" 1 $?
+    expect_eq "-c -a crc32" "fox: OK" "$("$TVKSUM" -c -a crc32 CRC)"
+    "$TVKSUM" -c nolist >/dev/null 2>err; expect_rc "-c missing list" 1 $?
+    expect_has "-c missing list message" "tvksum: nolist: No such file or directory" "$(cat err)"
+}
+
+case_usage() {
+    local rc
+    for args in "-x" "--bogus" "-a" "-a sha256x abc" "--all -a md5 f" "-c --all" "-s x file" "--quiet f"; do
+        # shellcheck disable=SC2086
+        "$TVKSUM" $args >out 2>err; rc=$?
+        expect_rc "usage: $args" 2 $rc
+        expect_has "usage hint: $args" "Try 'tvksum --help' for more information." "$(cat err)"
+        expect_eq "usage: $args prints nothing on stdout" "" "$(cat out)"
+    done
+    "$TVKSUM" --help >out; expect_rc "--help" 0 $?
+    expect_has "--help" "Usage: tvksum" "$(cat out)"
+    expect_has "--help exit codes" "130" "$(cat out)"
+    expect_eq "--version" "tvksum 2.7.0 (TVK Checksum OCX 2.7.0)" "$("$TVKSUM" --version)"
+}
+
+case_errors() {
+    make_files
+    local out rc
+    out=$("$TVKSUM" abc.txt nope fox 2>err); rc=$?
+    expect_rc "missing file" 1 $rc
+    expect_eq "the other files are still summed" "$(sha256sum abc.txt fox)" "$out"
+    expect_eq "missing file message" \
+        "tvksum: nope: The input file or path is invalid (No such file or directory)" "$(cat err)"
+    mkdir adir
+    "$TVKSUM" adir 2>err >/dev/null; expect_rc "directory" 1 $?
+    expect_eq "directory message" "tvksum: adir: The input file or path is invalid (Is a directory)" "$(cat err)"
+    "$TVKSUM" '' 2>err >/dev/null; expect_rc "empty name" 1 $?
+    expect_eq "empty name message" "tvksum: '': The input file is empty " "$(cat err)"
+    if [ "$(id -u)" != 0 ]; then
+        printf x > locked; chmod 000 locked
+        "$TVKSUM" locked 2>err >/dev/null; expect_rc "unreadable" 1 $?
+        expect_has "unreadable message" "Permission denied" "$(cat err)"
+    fi
+    # Without the engine library beside the program: run-time error 5003.
+    mkdir lonely; cp "$TVKSUM" lonely/tvksum
+    "$WORK/lonely/tvksum" abc.txt >out 2>err; expect_rc "engine missing" 1 $?
+    expect_has "engine missing message" "Error loading the required dll $WORK/lonely/tvkchecksum.so" "$(cat err)"
+    expect_eq "engine missing: no output" "" "$(cat out)"
+    "$WORK/lonely/tvksum" -s abc >/dev/null 2>&1; expect_rc "engine missing, -s" 1 $?
+    expect_eq "--version needs no engine" "tvksum 2.7.0 (TVK Checksum OCX 2.7.0)" "$("$WORK/lonely/tvksum" --version)"
+}
+
+case_about() {
+    local out rc
+    out=$("$TVKSUM" --about); rc=$?
+    expect_rc "--about" 0 $rc
+    expect_eq "--about caption" "TVK Checksum OCX 2.7.0" "$(head -1 <<<"$out")"
+    expect_has "--about label" $'\nTVK Software\n' "$out"
+    expect_has "--about description" "$(printf '%s\n' \
+        "ActiveX OCX to compute very fast the checksum of " \
+        "strings or files using Adler32 , CRC32 , MD5 , SHA-1 " \
+        "and SHA-256 , the code is optimized for new AMD " \
+        "and Intel processors and the checksum code is " \
+        "loaded dynamically in the same address space of the " \
+        "application using the control ")" "$out"
+    # No engine needed for the About text.
+    mkdir lonely; cp "$TVKSUM" lonely/tvksum
+    expect_eq "--about without engine" "$out" "$("$WORK/lonely/tvksum" --about)"
+}
+
+case_stdin() {
+    make_files
+    expect_eq "no FILE reads stdin" "$(sha256sum < random.bin)" "$("$TVKSUM" < random.bin)"
+    expect_eq "- from a pipe" "$(cat fox | md5sum -)" "$(cat fox | "$TVKSUM" -a md5 -)"
+    expect_eq "stdin and files" "$(sha256sum - abc.txt < fox)" "$("$TVKSUM" - abc.txt < fox)"
+    expect_eq "empty stdin" "$(sha256sum < /dev/null)" "$("$TVKSUM" < /dev/null)"
+    expect_eq "--all over one pipe" "$(python3 "$HERE/reference_sums.py" fox | sed 's/(fox)/(-)/')" \
+        "$(cat fox | "$TVKSUM" --all)"
+    expect_eq "process substitution" "$(sha1sum <(cat fox) | cut -c1-40)" \
+        "$("$TVKSUM" -a sha-1 <(cat fox) | cut -c1-40)"
+}
+
+case_names() {
+    # Names the engine cannot take as they are: longer than its path buffer,
+    # or not UTF-8.
+    local d=dir
+    while [ ${#d} -lt 300 ]; do d=$d/$(printf 'd%.0s' {1..50}); done
+    mkdir -p "$d"; printf abc > "$d/file"
+    printf xyz > $'latin\xe9'
+    expect_eq "long name" "$(sha256sum "$d/file")" "$("$TVKSUM" "$d/file")"
+    cmp <(md5sum $'latin\xe9') <("$TVKSUM" -a md5 $'latin\xe9') || fail "non-UTF-8 name"
+    sha256sum "$d/file" $'latin\xe9' > LIST
+    expect_eq "-c with such names" "$(sha256sum -c LIST)" "$("$TVKSUM" -c LIST)"
+}
+
+case_cancel() {
+    truncate -s 1G big
+    "$TVKSUM" big >out 2>err &
+    local pid=$!
+    sleep 0.5
+    kill -INT $pid
+    wait $pid; local rc=$?
+    if [ $rc = 0 ]; then
+        echo "note: the job ended before the signal; nothing to check" >&2
+        return
+    fi
+    expect_rc "Ctrl-C" 130 $rc
+    expect_eq "Ctrl-C message" "tvksum: big: User abort" "$(cat err)"
+    expect_eq "Ctrl-C: no checksum line" "" "$(cat out)"
+}
+
+case_tty() {
+    truncate -s 300M big
+    printf abc > abc.txt
+    # On a terminal: the bar, erased before the result line.
+    script -qec "'$TVKSUM' big abc.txt" /dev/null > typescript
+    expect_has "bar on a terminal" "] 100% big" "$(cat typescript)"
+    expect_has "bar erased" $'\r\e[K' "$(cat typescript)"
+    expect_has "result after the bar" "$(sha256sum abc.txt)" "$(tr -d '\r' < typescript)"
+    # Not a terminal: no bar, nothing on stderr.
+    "$TVKSUM" big abc.txt >/dev/null 2>err
+    expect_eq "no bar when stderr is no terminal" "" "$(cat err)"
+}
+
+"case_$CASE"
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) failed in case $CASE" >&2
+    exit 1
+fi
+echo "case $CASE: all checks passed"

@@ -1,0 +1,91 @@
+// The command line: modes, option forms and the refusals that exit with 2.
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+using namespace tvksum;
+
+namespace {
+
+ParseResult parse(std::vector<std::string> args) {
+    return parse_options(args);
+}
+
+TEST(Options, DefaultsToSha256OverStandardInput) {
+    const ParseResult r = parse({});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.mode, Mode::Sum);
+    EXPECT_EQ(r.options.algo, nullptr);
+    EXPECT_EQ(r.options.files, std::vector<std::string>{"-"});
+}
+
+TEST(Options, AlgorithmInEveryForm) {
+    const std::vector<std::vector<std::string>> forms = {
+        {"-a", "md5", "f"},       {"-amd5", "f"},     {"--algorithm", "MD5", "f"},
+        {"--algorithm=Md5", "f"}, {"-a", "MD5", "f"},
+    };
+    for (const auto &args : forms) {
+        const ParseResult r = parse(args);
+        ASSERT_EQ(r.error, "") << args[0];
+        ASSERT_NE(r.options.algo, nullptr);
+        EXPECT_EQ(r.options.algo->algo, Algo::Md5);
+        EXPECT_EQ(r.options.files, std::vector<std::string>{"f"});
+    }
+    EXPECT_EQ(parse({"-a", "SHA-256"}).options.algo->algo, Algo::Sha256);
+    EXPECT_EQ(parse({"-a", "sha256"}).options.algo->algo, Algo::Sha256); // the tag
+    EXPECT_EQ(parse({"-a", "md5_32"}).options.algo->algo, Algo::Md5_32);
+}
+
+TEST(Options, OperandsKeepTheirText) {
+    const ParseResult r = parse({"a b", "-", "--", "-a", "--all", ""});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.files, (std::vector<std::string>{"a b", "-", "-a", "--all", ""}));
+    EXPECT_FALSE(r.options.all);
+}
+
+TEST(Options, Modes) {
+    EXPECT_EQ(parse({"-c", "LIST"}).options.mode, Mode::Check);
+    EXPECT_EQ(parse({"-c", "LIST"}).options.files, std::vector<std::string>{"LIST"});
+    EXPECT_EQ(parse({"--check"}).options.files, std::vector<std::string>{"-"});
+    EXPECT_EQ(parse({"-qc", "L"}).options.mode, Mode::Check);
+    EXPECT_TRUE(parse({"-qc", "L"}).options.quiet);
+    EXPECT_EQ(parse({"-s", "abc", "-sxyz"}).options.strings,
+              (std::vector<std::string>{"abc", "xyz"}));
+    EXPECT_EQ(parse({"-s", ""}).options.mode, Mode::Strings);
+    EXPECT_TRUE(parse({"-s", ""}).options.files.empty());
+    EXPECT_EQ(parse({"--string=a=b"}).options.strings, std::vector<std::string>{"a=b"});
+    EXPECT_EQ(parse({"--about"}).options.mode, Mode::About);
+    EXPECT_EQ(parse({"--version"}).options.mode, Mode::Version);
+    EXPECT_EQ(parse({"-h"}).options.mode, Mode::Help);
+    // --help wins over anything else on the line, even a bad combination.
+    EXPECT_EQ(parse({"-c", "--all", "--help"}).options.mode, Mode::Help);
+    EXPECT_TRUE(parse({"--all", "f"}).options.all);
+}
+
+TEST(Options, BadUsageIsRefused) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"-x"},
+        {"--bogus"},
+        {"-a"},
+        {"-a", "sha256x"},
+        {"-a", " crc32"},
+        {"--algorithm"},
+        {"-s"},
+        {"--all=1"},
+        {"--all", "-a", "md5"},
+        {"-c", "--all"},
+        {"-c", "--tag"},
+        {"-c", "-s", "x"},
+        {"-s", "x", "file"},
+        {"--quiet", "f"},
+        {"--status"},
+        {"--strict"},
+        {"--ignore-missing"},
+    };
+    for (const auto &args : bad) {
+        SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : std::string()));
+        EXPECT_NE(parse(args).error, "");
+    }
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+#!/usr/bin/env python3
+"""Independent reference for tvksum --all: the seven checksums of each file,
+from zlib, hashlib and a plain TVK32 (four cascaded 8-bit sums), printed as
+'ALGO (FILE) = SUM' lines."""
+import hashlib
+import sys
+import zlib
+
+
+def tvk32(data):
+    s0 = s1 = s2 = s3 = 0
+    for x in data:
+        s0 = (s0 + x) & 0xFF
+        s1 = (s1 + s0) & 0xFF
+        s2 = (s2 + s1) & 0xFF
+        s3 = (s3 + s2) & 0xFF
+    return (s3 << 24) | (s2 << 16) | (s1 << 8) | s0
+
+
+def sums(data):
+    md5 = hashlib.md5(data).hexdigest()
+    return [
+        ("ADLER32", "%08x" % zlib.adler32(data)),
+        ("CRC32", "%08x" % zlib.crc32(data)),
+        ("SHA256", hashlib.sha256(data).hexdigest()),
+        ("SHA1", hashlib.sha1(data).hexdigest()),
+        ("MD5", md5),
+        ("MD5_32", md5[:8]),
+        ("TVK32", "%08x" % tvk32(data)),
+    ]
+
+
+def main():
+    if sys.argv[1] == "-s":
+        for text in sys.argv[2:]:
+            for tag, value in sums(text.encode("utf-8")):
+                print("%s (-) = %s" % (tag, value))
+        return
+    for name in sys.argv[1:]:
+        with open(name, "rb") as f:
+            data = f.read()
+        for tag, value in sums(data):
+            print("%s (%s) = %s" % (tag, name, value))
+
+
+main()
