@@ -70,13 +70,16 @@ std::string plural(long n, const char *one, const char *many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// Verifies one entry. Returns false when Ctrl-C ended its job.
+// Verifies one entry. Returns false when the list cannot go on: Ctrl-C ended
+// the job (`rc` 130) or the engine is broken (`rc` 1).
 bool verify(const Options &opt, JobRunner &runner, const CheckEntry &e, const AlgoInfo &algo,
-            Counts &c) {
+            Counts &c, int &rc) {
     InputFile input(e.name);
     if (!input.error().empty()) {
-        if (interrupted())
+        if (interrupted()) {
+            rc = kExitInterrupted;
             return false;
+        }
         if (!opt.status)
             warn(shown_name(e.name) + ": " + input.error());
         result(opt, e.name, "FAILED open or read");
@@ -84,8 +87,9 @@ bool verify(const Options &opt, JobRunner &runner, const CheckEntry &e, const Al
         return true;
     }
     const JobOutcome out = runner.checksum_file(algo, input.path(), e.name);
-    if (out.kind == JobOutcome::Interrupted) {
+    if (out.kind == JobOutcome::Interrupted || out.engine_broken) {
         warn(file_error(e.name, out));
+        rc = out.engine_broken ? kExitFailed : kExitInterrupted;
         return false;
     }
     if (out.kind == JobOutcome::Failed) {
@@ -134,8 +138,9 @@ int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
             continue;
         }
         ++c.entries;
-        if (!verify(opt, runner, e, *algo, c))
-            return kExitInterrupted;
+        int rc = kExitOk;
+        if (!verify(opt, runner, e, *algo, c, rc))
+            return rc;
     }
     std::fflush(stdout);
     if (c.entries == 0) {
@@ -168,8 +173,10 @@ int run_check(const Options &opt, JobRunner &runner) {
     int rc = kExitOk;
     for (const std::string &list : opt.files) {
         const int r = check_list(opt, runner, list);
-        if (r == kExitInterrupted)
-            return r;
+        if (r == kExitInterrupted || interrupted())
+            return kExitInterrupted;
+        if (runner.engine_broken())
+            return kExitFailed;
         if (r != kExitOk)
             rc = r;
     }

@@ -11,6 +11,9 @@ struct JobOutcome {
     std::string sum;        // Ok: the checksum text
     long error_number = 0;  // Failed, Interrupted: the control's ErrorNumber (0: none)
     std::string error_text; // Failed, Interrupted: what to tell the user
+    // The engine answered nonsense (no checksum text at all): every further
+    // job would fail the same way, so the host stops.
+    bool engine_broken = false;
 };
 
 } // namespace tvksum

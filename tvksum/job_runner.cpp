@@ -50,12 +50,15 @@ JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &pat
         out.error_text = error_text_;
     } else if (!finished_) {
         out.error_text = "the job ended without a result";
+        out.engine_broken = true;
     } else if (!is_hex(sum_, algo.digits)) {
         out.error_text = "the engine gave no valid checksum";
+        out.engine_broken = true;
     } else {
         out.kind = JobOutcome::Ok;
         out.sum = sum_;
     }
+    engine_broken_ = engine_broken_ || out.engine_broken;
     return out;
 }
 

@@ -27,6 +27,9 @@ class JobRunner : private tvk::TVKChecksumEvents {
     // empty when the control gave no valid checksum text.
     std::string checksum_string(const AlgoInfo &algo, const std::string &text);
 
+    // A job's outcome had engine_broken set: the engine cannot be used.
+    bool engine_broken() const { return engine_broken_; }
+
   private:
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;
@@ -39,6 +42,7 @@ class JobRunner : private tvk::TVKChecksumEvents {
     std::string sum_;
     tvk::Long error_number_ = 0;
     std::string error_text_;
+    bool engine_broken_ = false;
 };
 
 } // namespace tvksum

@@ -55,6 +55,8 @@ int run_sum(const Options &opt, JobRunner &runner) {
             warn(file_error(name, out));
             if (out.kind == JobOutcome::Interrupted)
                 return kExitInterrupted;
+            if (out.engine_broken)
+                return kExitFailed;
             rc = kExitFailed;
             break;
         }

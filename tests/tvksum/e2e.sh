@@ -188,6 +188,18 @@ case_errors() {
     expect_has "engine missing message" "Error loading the required dll $WORK/lonely/tvkchecksum.so" "$(cat err)"
     expect_eq "engine missing: no output" "" "$(cat out)"
     "$WORK/lonely/tvksum" -s abc >/dev/null 2>&1; expect_rc "engine missing, -s" 1 $?
+    # A library without interface1 in its place: the control's messages, then
+    # one clear failure; the remaining files are not tried.
+    local libz
+    libz=$(ldd "$(dirname "$TVKSUM")/tvkchecksum.so" | awk '/libz\.so/ {print $3}')
+    if [ -n "$libz" ]; then
+        mkdir wrong; cp "$TVKSUM" wrong/tvksum; cp "$libz" wrong/tvkchecksum.so
+        "$WORK/wrong/tvksum" abc.txt fox >out 2>err; expect_rc "engine without interface1" 1 $?
+        expect_has "interface1 message" "Error locating the interface1 function " "$(cat err)"
+        expect_has "no valid checksum" "tvksum: abc.txt: the engine gave no valid checksum" "$(cat err)"
+        expect_eq "only the first file is tried" "" "$(grep 'tvksum: fox' err)"
+        expect_eq "engine without interface1: no output" "" "$(cat out)"
+    fi
     expect_eq "--version needs no engine" "tvksum 2.7.0 (TVK Checksum OCX 2.7.0)" "$("$WORK/lonely/tvksum" --version)"
 }
 
