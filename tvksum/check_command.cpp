@@ -77,6 +77,7 @@ bool verify(const Options &opt, JobRunner &runner, const CheckEntry &e, const Al
     InputFile input(e.name);
     if (!input.error().empty()) {
         if (interrupted()) {
+            warn(shown_name(e.name) + ": " + input.error());
             rc = kExitInterrupted;
             return false;
         }

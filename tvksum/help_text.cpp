@@ -40,7 +40,8 @@ Every file is checksummed as a background job of the control; on a terminal a
 progress bar is drawn on standard error. Ctrl-C cancels the running job.
 
 Exit status: 0 all fine; 1 a checksum did not match, a file could not be read
-or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C.
+or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C
+(143 with SIGTERM). A second Ctrl-C ends tvksum at once.
 )";
 }
 

@@ -5,10 +5,10 @@
 
 namespace tvksum {
 
-static volatile std::sig_atomic_t g_interrupted = 0;
+static volatile std::sig_atomic_t g_signal = 0;
 
-extern "C" void tvksum_on_signal(int) {
-    g_interrupted = 1;
+extern "C" void tvksum_on_signal(int sig) {
+    g_signal = sig;
 }
 
 void install_interrupt_handler() {
@@ -22,7 +22,11 @@ void install_interrupt_handler() {
 }
 
 bool interrupted() {
-    return g_interrupted != 0;
+    return g_signal != 0;
+}
+
+int interrupted_exit_code() {
+    return 128 + (g_signal != 0 ? g_signal : SIGINT);
 }
 
 } // namespace tvksum

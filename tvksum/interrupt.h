@@ -8,6 +8,8 @@ namespace tvksum {
 // and winds down. A second Ctrl-C ends the program at once.
 void install_interrupt_handler();
 bool interrupted();
+// 128 + the signal's number (130 for Ctrl-C), the shell's convention.
+int interrupted_exit_code();
 
 } // namespace tvksum
 

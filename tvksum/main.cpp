@@ -51,7 +51,9 @@ int main(int argc, char **argv) {
         return kExitUsage;
     }
     install_interrupt_handler();
-    const int rc = run(parsed.options);
+    int rc = run(parsed.options);
+    if (rc == kExitInterrupted)
+        rc = interrupted_exit_code(); // 143 after SIGTERM
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         warn("write error on standard output");
         return kExitFailed;

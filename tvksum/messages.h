@@ -11,7 +11,7 @@ struct JobOutcome;
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;        // a mismatch, an unreadable file, no engine
 constexpr int kExitUsage = 2;         // bad command line
-constexpr int kExitInterrupted = 130; // Ctrl-C, as the shell reports it
+constexpr int kExitInterrupted = 130; // Ctrl-C; see interrupted_exit_code()
 
 // "tvksum: TEXT" on standard error.
 void warn(const std::string &text);

@@ -9,6 +9,27 @@ namespace tvksum {
 
 static constexpr int kBarCells = 20;
 
+static bool continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Columns a name takes: one per UTF-8 character (wide characters aside).
+static int columns_of(std::string_view s) {
+    int n = 0;
+    for (char c : s)
+        n += continuation(c) ? 0 : 1;
+    return n;
+}
+
+// The name as it can be drawn on one line: control characters become '?'.
+static std::string printable(std::string_view name) {
+    std::string out(name);
+    for (char &c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    return out;
+}
+
 std::string render_progress(int percent, std::string_view name, int columns) {
     percent = std::clamp(percent, 0, 100);
     const int filled = percent * kBarCells / 100;
@@ -21,12 +42,18 @@ std::string render_progress(int percent, std::string_view name, int columns) {
     // One column stays free: writing the last column makes some terminals wrap.
     const int room = columns - 1 - static_cast<int>(text.size()) - 1;
     if (room >= 4 && !name.empty()) {
+        std::string shown = printable(name);
         text.push_back(' ');
-        if (static_cast<int>(name.size()) <= room) {
-            text.append(name);
+        if (columns_of(shown) <= room) {
+            text += shown;
         } else {
+            // Keep the end of the name, cut at a character boundary.
+            std::size_t from = 0;
+            while (columns_of(std::string_view(shown).substr(from)) > room - 3 ||
+                   (from < shown.size() && continuation(shown[from])))
+                ++from;
             text += "...";
-            text.append(name.substr(name.size() - static_cast<std::size_t>(room - 3)));
+            text.append(shown, from, std::string::npos);
         }
     }
     return text;

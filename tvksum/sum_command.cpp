@@ -40,8 +40,6 @@ int run_sum(const Options &opt, JobRunner &runner) {
             break;
         InputFile input(name);
         if (!input.error().empty()) {
-            if (interrupted())
-                break;
             warn(shown_name(name) + ": " + input.error());
             rc = kExitFailed;
             continue;

@@ -260,6 +260,15 @@ case_cancel() {
     expect_rc "Ctrl-C" 130 $rc
     expect_eq "Ctrl-C message" "tvksum: big: User abort" "$(cat err)"
     expect_eq "Ctrl-C: no checksum line" "" "$(cat out)"
+    # SIGTERM cancels the same way; the exit code tells which signal it was.
+    "$TVKSUM" -c <(sha256sum abc.txt 2>/dev/null; echo "$(printf '0%.0s' {1..64})  big") >out 2>err &
+    pid=$!
+    sleep 0.5
+    kill -TERM $pid
+    wait $pid; rc=$?
+    [ $rc = 1 ] && { echo "note: the job ended before the signal" >&2; return; }
+    expect_rc "SIGTERM during -c" 143 $rc
+    expect_eq "SIGTERM message" "tvksum: big: User abort" "$(cat err)"
 }
 
 case_tty() {

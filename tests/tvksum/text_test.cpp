@@ -86,6 +86,16 @@ TEST(Progress, FitsTheTerminal) {
     EXPECT_NE(cut.find("..."), std::string::npos);
 }
 
+TEST(Progress, NamesAreDrawnOnOneLine) {
+    EXPECT_EQ(render_progress(1, "a\nb\rc\td", 80), render_progress(1, "a?b?c?d", 80));
+    // A UTF-8 name is cut at a character boundary and measured in characters.
+    const std::string euros = "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC";
+    EXPECT_EQ(render_progress(1, euros, 40), render_progress(1, "x", 40).substr(0, 28) + euros);
+    const std::string cut = render_progress(1, "abcdefgh" + euros + euros + euros, 40);
+    // 40 columns leave 11 for the name: "..." and its last eight characters.
+    EXPECT_EQ(cut.substr(28), "..." + euros + euros);
+}
+
 std::string written(std::FILE *f) {
     std::fflush(f);
     std::rewind(f);
