@@ -1,0 +1,19 @@
+// fake_engine.h -- the control functions of the scripted fake engine, which
+// a test reaches through the library the control loaded.
+#ifndef TVK_TESTS_FAKE_ENGINE_H
+#define TVK_TESTS_FAKE_ENGINE_H
+
+// fake_set(key, value): "status", "result", "progress" (job state that
+// "getstatus", "getreturnvalue", "getprogress" answer), "newexecute" (its
+// reply), "filewrites" (0: file words leave their buffer alone),
+// "cancelsneeded" (after that many "cancel" words the job ends, result 2),
+// "reset" (everything back to zero, log cleared).
+// fake_set_text(key, text): "sum" (what "getsum" writes), "file" (what the
+// file words write).
+// fake_log(buffer, size): copies the log, one line per command received,
+// and answers its full length.
+using FakeSet = void (*)(const char *key, int value);
+using FakeSetText = void (*)(const char *key, const char *text);
+using FakeLog = int (*)(char *buffer, int size);
+
+#endif

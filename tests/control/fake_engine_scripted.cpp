@@ -1,0 +1,119 @@
+// fake_engine_scripted.cpp -- an engine library whose interface1 records
+// every command and answers from the state a test sets, so the control's job
+// handling can be driven step by step.
+#include "fake_engine.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#if defined(_WIN32)
+#define FAKE_EXPORT __declspec(dllexport)
+#define FAKE_ENTRY __stdcall
+#else
+#define FAKE_EXPORT __attribute__((visibility("default")))
+#define FAKE_ENTRY
+#endif
+
+namespace {
+
+struct State {
+    int status = 0, result = 0, progress = 0, newexecute = 0;
+    int filewrites = 1, cancelsneeded = 0;
+    std::string sum, file = "0badf00d", log;
+};
+State state;
+
+const char *Text(std::uintptr_t address) {
+    return reinterpret_cast<const char *>(address);
+}
+
+void Write(std::uintptr_t address, const std::string &text) {
+    std::memcpy(reinterpret_cast<char *>(address), text.c_str(), text.size() + 1);
+}
+
+bool IsFileWord(const std::string &w) {
+    return w == "adler32file" || w == "crc32file" || w == "sha256file" || w == "sha1file" ||
+           w == "md5file" || w == "tvk32file" || w == "md532file";
+}
+
+bool IsStringWord(const std::string &w) {
+    return w.size() > 6 && w.compare(w.size() - 6, 6, "string") == 0;
+}
+
+} // namespace
+
+extern "C" FAKE_EXPORT std::intptr_t FAKE_ENTRY interface1(std::uintptr_t a1, std::uintptr_t a2,
+                                                           std::uintptr_t a3, std::uintptr_t a4) {
+    const std::string word = Text(a1);
+    std::string line = word;
+    std::intptr_t answer = 0;
+    if (IsFileWord(word)) {
+        line += std::string("|") + Text(a2);
+        if (state.filewrites)
+            Write(a3, state.file);
+        answer = 1;
+    } else if (IsStringWord(word)) {
+        line += "|" + std::to_string(static_cast<std::intptr_t>(a4));
+        Write(a3, "5a5a5a5a");
+        answer = 1;
+    } else if (word == "newexecute") {
+        line += std::string("|") + Text(a2) + "|" + std::to_string(static_cast<std::intptr_t>(a4));
+        answer = state.newexecute;
+        if (answer == 0) {
+            state.status = 1;
+            state.progress = 0;
+        }
+    } else if (word == "getstatus") {
+        answer = state.status;
+    } else if (word == "getprogress") {
+        answer = state.progress;
+    } else if (word == "getreturnvalue") {
+        answer = state.result;
+    } else if (word == "getsum") {
+        Write(a2, state.sum);
+    } else if (word == "cancel") {
+        if (state.cancelsneeded > 0 && --state.cancelsneeded == 0) {
+            state.status = 0;
+            state.result = 2;
+        }
+    }
+    state.log += line + "\n";
+    return answer;
+}
+
+extern "C" FAKE_EXPORT void fake_set(const char *key, int value) {
+    const std::string k = key;
+    if (k == "reset")
+        state = State();
+    else if (k == "status")
+        state.status = value;
+    else if (k == "result")
+        state.result = value;
+    else if (k == "progress")
+        state.progress = value;
+    else if (k == "newexecute")
+        state.newexecute = value;
+    else if (k == "filewrites")
+        state.filewrites = value;
+    else if (k == "cancelsneeded")
+        state.cancelsneeded = value;
+}
+
+extern "C" FAKE_EXPORT void fake_set_text(const char *key, const char *text) {
+    const std::string k = key;
+    if (k == "sum")
+        state.sum = text;
+    else if (k == "file")
+        state.file = text;
+}
+
+extern "C" FAKE_EXPORT int fake_log(char *buffer, int size) {
+    const int length = static_cast<int>(state.log.size());
+    if (buffer && size > 0) {
+        const int n = length < size - 1 ? length : size - 1;
+        std::memcpy(buffer, state.log.data(), static_cast<std::size_t>(n));
+        buffer[n] = '\0';
+    }
+    return length;
+}

@@ -1,0 +1,185 @@
+// real_engine_test.cpp -- the control against the real engine library beside
+// it: string and file checksums checked against published vectors and
+// hashlib/zlib output, a background job end to end, and the file checks.
+#include "test_support.h"
+
+#include "Globals.h"
+#include "ZipClass.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+using namespace tvk_test;
+using tvk::TVKChecksum;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// The engine's worker thread may still be returning when a control frees the
+// library; the tests keep one reference of their own for the whole run.
+class EnginePin : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        module_ =
+            tvk::Globals::LoadLibraryNarrow(ProgramDirectory() + Separator() +
+                                            tvk::Globals::ToNarrow(tvk::Globals::EngineFileName));
+        ASSERT_NE(module_, 0u) << "the engine library is not beside the test program";
+    }
+    void TearDown() override { tvk::Globals::FreeLibraryHandle(module_); }
+
+  private:
+    std::uintptr_t module_ = 0;
+};
+const auto *const pin = ::testing::AddGlobalTestEnvironment(new EnginePin);
+
+using StringMethod = String (TVKChecksum::*)(String, Long);
+using FileMethod = String (TVKChecksum::*)(String);
+
+struct StringCase {
+    const char *name;
+    StringMethod method;
+    String text;
+    Long length;
+    const char16_t *expected;
+};
+
+TEST(RealEngine, StringMethodsMatchPublishedVectors) {
+    TVKChecksum control(nullptr);
+    const String nul(1, u'\0');
+    const StringCase cases[] = {
+        {"md5 abc", &TVKChecksum::MD5String, u"abc", 3, u"900150983cd24fb0d6963f7d28e17f72"},
+        {"md5_32 abc", &TVKChecksum::MD5_32String, u"abc", 3, u"90015098"},
+        {"sha1 abc", &TVKChecksum::SHA1String, u"abc", 3,
+         u"a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {"sha256 abc", &TVKChecksum::SHA256String, u"abc", 3,
+         u"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"crc32 check", &TVKChecksum::CRC32String, u"123456789", 9, u"cbf43926"},
+        {"adler32 abc", &TVKChecksum::Adler32String, u"abc", 3, u"024d0127"},
+        {"adler32 empty", &TVKChecksum::Adler32String, u"", 0, u"00000001"},
+        {"crc32 empty", &TVKChecksum::CRC32String, u"xyz", 0, u"00000000"},
+        {"length 0", &TVKChecksum::MD5String, u"whatever", 0, u"d41d8cd98f00b204e9800998ecf8427e"},
+        {"shorter", &TVKChecksum::MD5String, u"abcdef", 3, u"900150983cd24fb0d6963f7d28e17f72"},
+        {"one more: the NUL", &TVKChecksum::MD5String, u"abc", 4,
+         u"147a664a2ca9410911e61986d3f0d52a"},
+        {"negative clamped", &TVKChecksum::SHA1String, u"abc", -1,
+         u"da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+        {"too large clamped", &TVKChecksum::CRC32String, u"abc", 1 << 30, u"a75d6850"},
+        {"embedded NUL", &TVKChecksum::MD5String, u"abc" + nul + u"x", 4,
+         u"147a664a2ca9410911e61986d3f0d52a"},
+        {"fox", &TVKChecksum::SHA256String, u"The quick brown fox jumps over the lazy dog", 43,
+         u"d7a8fbb307d7809469ca9abcb0082e4f8d5651e46d3cdb762d02d0bf37c9e592"},
+    };
+    for (const auto &c : cases) {
+        String caller = c.text;
+        EXPECT_EQ(Ascii((control.*c.method)(caller, c.length)), Ascii(c.expected)) << c.name;
+        EXPECT_EQ(caller, c.text) << c.name;
+    }
+}
+
+TEST(RealEngine, NonAsciiTextIsDigestedInTheNarrowCodePage) {
+    TVKChecksum control(nullptr);
+    const String e_acute = u"\u00e9";
+    const auto bytes = static_cast<Long>(tvk::Globals::ToNarrow(e_acute).size());
+#if defined(_WIN32)
+    EXPECT_EQ(bytes, 1); // one byte, 0xE9, in the Western code page
+    EXPECT_EQ(control.MD5String(e_acute, bytes), u"3406877694691ddd1dfb0aca54681407");
+#else
+    EXPECT_EQ(bytes, 2); // UTF-8: C3 A9
+    EXPECT_EQ(control.MD5String(e_acute, bytes), u"66ddcd97cfdeabb2f6fb8a999b4bc76f");
+#endif
+    // An unpaired surrogate cannot be represented: it travels as '?'.
+    EXPECT_EQ(control.MD5String(String(1, u'\xD800'), 1), u"d1457b72c3fb323a2671125aef3eab5d");
+}
+
+TEST(RealEngine, Tvk32TextsAreEightLowerCaseHexDigits) {
+    TVKChecksum control(nullptr);
+    for (const String &text : {String(u"abc"), String(u""), String(u"123456789")}) {
+        const String sum = control.TVK32String(text, static_cast<Long>(text.size()));
+        ASSERT_EQ(sum.size(), 8u);
+        for (char16_t c : sum)
+            EXPECT_TRUE((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')) << Ascii(sum);
+    }
+}
+
+TEST(RealEngine, FileMethodsMatchTheStringsOfTheSameBytes) {
+    TempDir dir;
+    EventLog events;
+    TVKChecksum control(&events);
+    const String abc = dir.File("abc.txt", "abc");
+    const String empty = dir.File("empty.txt", "");
+    const std::tuple<const char *, FileMethod, String, const char16_t *> cases[] = {
+        {"md5", &TVKChecksum::MD5File, abc, u"900150983cd24fb0d6963f7d28e17f72"},
+        {"md5_32", &TVKChecksum::MD5_32file, abc, u"90015098"},
+        {"sha1", &TVKChecksum::SHA1File, abc, u"a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {"sha256", &TVKChecksum::SHA256File, abc,
+         u"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"crc32", &TVKChecksum::CRC32File, abc, u"352441c2"},
+        {"adler32", &TVKChecksum::Adler32file, abc, u"024d0127"},
+        {"md5 empty", &TVKChecksum::MD5File, empty, u"d41d8cd98f00b204e9800998ecf8427e"},
+        {"crc32 empty", &TVKChecksum::CRC32File, empty, u"00000000"},
+    };
+    for (const auto &[name, method, file, expected] : cases)
+        EXPECT_EQ(Ascii((control.*method)(file)), Ascii(expected)) << name;
+    EXPECT_EQ(control.TVK32file(abc), control.TVK32String(u"abc", 3));
+    EXPECT_TRUE(events.Lines.empty());
+}
+
+// Ticks until the job is over, as a host's timer would.
+void RunJob(TVKChecksum &control) {
+    for (long i = 0; control.Timer1.Enabled() && i < 100000000; ++i) {
+        control.Timer1_Timer();
+        std::this_thread::yield();
+    }
+}
+
+TEST(RealEngine, BackgroundJobReportsProgressAndFinishesWithTheSum) {
+    TempDir dir;
+    std::string content(200000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>('a' + i % 26);
+    const String file = dir.File("job.bin", content);
+    EventLog events;
+    TVKChecksum control(&events);
+    const String expected =
+        control.SHA1String(tvk::Globals::FromNarrow(content), static_cast<Long>(content.size()));
+    for (const char16_t *selection : {u"sha-1", u"SHA-1"}) {
+        events.Lines.clear();
+        control.NewCheckSumFile(selection, file);
+        ASSERT_TRUE(control.Timer1.Enabled());
+        RunJob(control);
+        ASSERT_GE(events.Lines.size(), 3u);
+        EXPECT_EQ(events.Lines.front(), "Progress 0");
+        EXPECT_EQ(events.Lines[events.Lines.size() - 2], "Progress 100");
+        EXPECT_EQ(events.Lines.back(), "Finished " + Ascii(expected));
+        for (const auto &line : events.Lines)
+            EXPECT_EQ(line.rfind("ErrorCode", 0), std::string::npos) << line;
+        EXPECT_EQ(control.LastProgress, -1);
+    }
+    // Idle again: a synchronous file checksum is accepted.
+    EXPECT_EQ(control.SHA1File(file), expected);
+}
+
+TEST(RealEngine, CheckInputFileAcceptsReadableFilesOnly) {
+    TempDir dir;
+    tvk::ZipClass host;
+    EXPECT_TRUE(host.CheckInputFile(dir.File("empty.bin", "")));
+    EXPECT_TRUE(host.CheckInputFile(dir.File("big.bin", std::string(300, 'x'))));
+    EXPECT_FALSE(host.CheckInputFile(dir.Path("missing.bin")));
+    EXPECT_FALSE(host.CheckInputFile(dir.Root.u16string()));
+    EXPECT_FALSE(host.CheckInputFile(String()));
+    EXPECT_TRUE(host.CheckForEmpty(String()));
+    EXPECT_FALSE(host.CheckForEmpty(u" "));
+}
+
+#if !defined(_WIN32)
+TEST(RealEngine, CheckInputFileAcceptsFilesOfTwoGibibytesAndMore) {
+    TempDir dir;
+    const String huge = dir.File("huge.bin", "x");
+    std::filesystem::resize_file(dir.Root / "huge.bin", (std::uintmax_t{3} << 30) + 5);
+    EXPECT_TRUE(tvk::ZipClass().CheckInputFile(huge));
+}
+#endif
+
+} // namespace

@@ -1,0 +1,316 @@
+// scripted_engine_test.cpp -- the control's job handling against a fake
+// engine that records every command and answers from a script: the job
+// state table, event order, re-entrant handlers and the cancel loop.
+#include "test_support.h"
+
+#include "Globals.h"
+
+#include <gtest/gtest.h>
+
+using namespace tvk_test;
+using tvk::TVKChecksum;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class ScriptedEngine : public ::testing::Test {
+  protected:
+    // A job the test left running ends, so the control's cancel loop ends too.
+    ~ScriptedEngine() override { engine.Set("status", 0); }
+
+    FakeEngine engine; // loaded first: the log starts with the control's commands
+    TempDir dir;
+    String file = dir.File("input.bin", "abc");
+    std::string fileText = Ascii(file);
+    EventLog events;
+    std::unique_ptr<TVKChecksum> control = std::make_unique<TVKChecksum>(&events);
+
+    // Starts a job and forgets the commands and events so far.
+    void StartJob(const char16_t *selection = u"md5") {
+        control->NewCheckSumFile(selection, file);
+        ASSERT_TRUE(control->Timer1.Enabled());
+        Forget();
+    }
+    void Forget() {
+        events.Lines.clear();
+        seen = engine.Log().size();
+    }
+    // Commands received since the last Forget().
+    Lines Commands() const {
+        Lines all = engine.Log();
+        return Lines(all.begin() + static_cast<long>(seen), all.end());
+    }
+    void EndJob(int result, const char *sum) {
+        engine.SetText("sum", sum);
+        engine.Set("result", result);
+        engine.Set("status", 0);
+    }
+    std::size_t seen = 0;
+};
+
+TEST_F(ScriptedEngine, ValidStartRaisesProgressZeroSendsNewexecuteAndEnablesTimer) {
+    control->NewCheckSumFile(u"SHA-256", file);
+    EXPECT_EQ(events.Lines, Lines({"Progress 0"}));
+    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", "newexecute|" + fileText + "|3"}));
+    EXPECT_TRUE(control->Timer1.Enabled());
+    EXPECT_EQ(control->LastProgress, 0);
+}
+
+TEST_F(ScriptedEngine, AlgorithmNamesAreLowerCasedAndMatchedExactly) {
+    const std::pair<const char16_t *, int> accepted[] = {
+        {u"adler32", 1}, {u"CRC32", 2},  {u"SHA-256", 3}, {u"sha-1", 4},
+        {u"Md5", 5},     {u"MD5_32", 6}, {u"TvK32", 7}};
+    for (const auto &[name, number] : accepted) {
+        engine.Reset();
+        control->NewCheckSumFile(name, file);
+        EXPECT_EQ(engine.Log().back(), "newexecute|" + fileText + "|" + std::to_string(number))
+            << Ascii(name);
+    }
+    for (const char16_t *name : {u"sha256", u"md532", u" crc32", u"crc32 ", u"sha1", u""}) {
+        engine.Reset();
+        events.Lines.clear();
+        control->Timer1.SetEnabled(false);
+        control->NewCheckSumFile(name, file);
+        EXPECT_EQ(events.Lines,
+                  Lines({"Progress 0", "ErrorCode 7 Invalid checksum selection", "Finished "}))
+            << Ascii(name);
+        EXPECT_EQ(engine.Log(), Lines({"getstatus"})) << Ascii(name);
+        EXPECT_FALSE(control->Timer1.Enabled());
+    }
+}
+
+TEST_F(ScriptedEngine, RejectedFilesEndWithTheirErrorAndAnEmptyFinished) {
+    const std::pair<String, std::string> cases[] = {
+        {String(), "ErrorCode 3 The input file is empty "},
+        {dir.Path("missing.bin"), "ErrorCode 5 The input file or path is invalid"},
+        {dir.Root.u16string(), "ErrorCode 5 The input file or path is invalid"},
+    };
+    for (const auto &[name, error] : cases) {
+        events.Lines.clear();
+        control->NewCheckSumFile(u"md5", name);
+        EXPECT_EQ(events.Lines, Lines({"Progress 0", error, "Finished "})) << Ascii(name);
+        EXPECT_FALSE(control->Timer1.Enabled());
+    }
+    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", "getstatus"}));
+}
+
+TEST_F(ScriptedEngine, EngineRefusingTheStartIsReportedAndNothingIsPolled) {
+    engine.Set("newexecute", 1);
+    control->NewCheckSumFile(u"md5", file);
+    EXPECT_EQ(events.Lines,
+              Lines({"Progress 0", "ErrorCode 5 The input file or path is invalid", "Finished "}));
+    EXPECT_FALSE(control->Timer1.Enabled());
+}
+
+TEST_F(ScriptedEngine, WhileAJobRunsStartsAndFileMethodsAreRefusedStringsWork) {
+    StartJob();
+    const std::string busy = "ErrorCode 8 Already executing , wait for the end or call cancel";
+    control->NewCheckSumFile(u"crc32", file);
+    EXPECT_EQ(events.Lines, Lines({busy}));
+    events.Lines.clear();
+    EXPECT_EQ(control->SHA1File(file), u"");
+    EXPECT_EQ(events.Lines, Lines({busy}));
+    EXPECT_EQ(control->CRC32String(u"abc", 3), u"5a5a5a5a");
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getstatus", "crc32string|3"}));
+    EXPECT_TRUE(control->Timer1.Enabled());
+}
+
+TEST_F(ScriptedEngine, PollReportsChangedProgressOnlyAndFinishesWithTheSum) {
+    StartJob();
+    control->Timer1_Timer(); // still 0: the first job's LastProgress is 0 already
+    engine.Set("progress", 40);
+    control->Timer1_Timer();
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"Progress 40"}));
+    EXPECT_EQ(control->LastProgress, 40);
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getprogress", "getstatus", "getprogress",
+                                 "getstatus", "getprogress"}));
+    Forget();
+    EndJob(0, "900150983cd24fb0d6963f7d28e17f72");
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"Progress 100", "Finished 900150983cd24fb0d6963f7d28e17f72"}));
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue", "getsum"}));
+    EXPECT_FALSE(control->Timer1.Enabled());
+    EXPECT_EQ(control->LastProgress, -1);
+}
+
+TEST_F(ScriptedEngine, JobEndingWithoutSumIsAUserAbort) {
+    StartJob();
+    EndJob(1, "");
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"ErrorCode 9 User abort", "Progress 100", "Finished "}));
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue"}));
+    EXPECT_FALSE(control->Timer1.Enabled());
+    EXPECT_EQ(control->LastProgress, -1);
+}
+
+TEST_F(ScriptedEngine, LaterJobReportsProgressZeroFromThePollAgain) {
+    StartJob();
+    EndJob(0, "cafe");
+    control->Timer1_Timer();
+    control->NewCheckSumFile(u"crc32", file); // LastProgress is not reset
+    EXPECT_EQ(control->LastProgress, -1);
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"Progress 100", "Finished cafe", "Progress 0", "Progress 0"}));
+}
+
+TEST_F(ScriptedEngine, ProgressHandlerChangingValueChangesWhatIsStored) {
+    StartJob();
+    events.OnProgress = [](Long &value) {
+        if (value == 30)
+            value = 60;
+    };
+    for (int progress : {30, 60, 30}) {
+        engine.Set("progress", progress);
+        control->Timer1_Timer();
+    }
+    EXPECT_EQ(events.Lines, Lines({"Progress 30", "Progress 30"}));
+    EXPECT_EQ(control->LastProgress, 60);
+}
+
+TEST_F(ScriptedEngine, CancelFromProgressHandlerEndsTheJobAtALaterTick) {
+    StartJob();
+    events.OnProgress = [this](Long &value) {
+        if (value == 50)
+            control->CancelExecution();
+    };
+    engine.Set("progress", 50);
+    control->Timer1_Timer();
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getprogress", "cancel"}));
+    EXPECT_TRUE(control->Timer1.Enabled());
+    EndJob(2, "");
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines,
+              Lines({"Progress 50", "ErrorCode 9 User abort", "Progress 100", "Finished "}));
+}
+
+TEST_F(ScriptedEngine, StartFromProgressHandlerOfAStartNeverStartsTwoJobs) {
+    bool inner = false;
+    events.OnProgress = [&](Long &) {
+        if (!inner) {
+            inner = true;
+            control->NewCheckSumFile(u"crc32", file);
+        }
+    };
+    control->NewCheckSumFile(u"md5", file);
+    EXPECT_EQ(
+        events.Lines,
+        Lines({"Progress 0", "Progress 0",
+               "ErrorCode 8 Already executing , wait for the end or call cancel", "Finished "}));
+    int starts = 0;
+    for (const auto &line : engine.Log())
+        starts += line.rfind("newexecute|", 0) == 0;
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(engine.Log().back(), "getstatus"); // the outer start asked again and stopped
+    EXPECT_TRUE(control->Timer1.Enabled());      // the inner job is polled
+}
+
+TEST_F(ScriptedEngine, StartFromFinishedHandlerGetsItsJobPolled) {
+    StartJob();
+    bool next = false;
+    events.OnFinished = [&](String &) {
+        if (!next) {
+            next = true;
+            control->NewCheckSumFile(u"crc32", file);
+        }
+    };
+    EndJob(0, "first");
+    control->Timer1_Timer();
+    EXPECT_TRUE(control->Timer1.Enabled());
+    engine.Set("progress", 70);
+    control->Timer1_Timer();
+    EndJob(0, "second");
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"Progress 100", "Finished first", "Progress 0", "Progress 70",
+                                   "Progress 100", "Finished second"}));
+    EXPECT_FALSE(control->Timer1.Enabled());
+}
+
+TEST_F(ScriptedEngine, PauseResumeCancelSendTheirWordsOnlyWhenLoaded) {
+    control->PauseExecution();
+    control->ResumeExecution();
+    control->CancelExecution();
+    EXPECT_TRUE(engine.Log().empty()); // the control never loaded the engine
+    StartJob();
+    EXPECT_TRUE(control->PauseExecution().IsEmpty());
+    control->ResumeExecution();
+    control->CancelExecution();
+    EXPECT_EQ(Commands(), Lines({"pause", "resume", "cancel"}));
+    EXPECT_TRUE(events.Lines.empty());
+    EXPECT_TRUE(control->Timer1.Enabled());
+}
+
+TEST_F(ScriptedEngine, DestructionDuringAJobCancelsUntilTheEngineStops) {
+    StartJob();
+    engine.Set("cancelsneeded", 3);
+    control.reset();
+    EXPECT_EQ(Commands(), Lines({"getstatus", "cancel", "getstatus", "cancel", "getstatus",
+                                 "cancel", "getstatus"}));
+    EXPECT_TRUE(events.Lines.empty());
+}
+
+TEST_F(ScriptedEngine, DestructionOfAnUnusedControlSendsNothing) {
+    control.reset();
+    EXPECT_TRUE(engine.Log().empty());
+}
+
+TEST_F(ScriptedEngine, FileMethodsSendTheirWordAndReturnTheEngineText) {
+    using Method = String (TVKChecksum::*)(String);
+    const std::pair<Method, const char *> methods[] = {
+        {&TVKChecksum::CRC32File, "crc32file"},     {&TVKChecksum::MD5File, "md5file"},
+        {&TVKChecksum::SHA1File, "sha1file"},       {&TVKChecksum::SHA256File, "sha256file"},
+        {&TVKChecksum::MD5_32file, "md532file"},    {&TVKChecksum::TVK32file, "tvk32file"},
+        {&TVKChecksum::Adler32file, "adler32file"},
+    };
+    for (const auto &[method, word] : methods) {
+        engine.Reset();
+        EXPECT_EQ(((*control).*method)(file), u"0badf00d") << word;
+        EXPECT_EQ(engine.Log(), Lines({"getstatus", std::string(word) + "|" + fileText}));
+    }
+    EXPECT_TRUE(events.Lines.empty());
+}
+
+TEST_F(ScriptedEngine, FileMethodWhoseEngineCallWroteNothingReportsTheFile) {
+    engine.Set("filewrites", 0);
+    EXPECT_EQ(control->MD5File(file), u"");
+    EXPECT_EQ(events.Lines, Lines({"ErrorCode 5 The input file or path is invalid"}));
+}
+
+TEST_F(ScriptedEngine, FileMethodChecksTheNameBeforeTheEngineSeesIt) {
+    EXPECT_EQ(control->CRC32File(String()), u"");
+    EXPECT_EQ(control->CRC32File(dir.Path("missing.bin")), u"");
+    EXPECT_EQ(events.Lines, Lines({"ErrorCode 3 The input file is empty ",
+                                   "ErrorCode 5 The input file or path is invalid"}));
+    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus"}));
+}
+
+TEST_F(ScriptedEngine, StringMethodsSendTheirWordWithTheLengthKeptInsideTheText) {
+    using Method = String (TVKChecksum::*)(String, Long);
+    const std::pair<Method, const char *> methods[] = {
+        {&TVKChecksum::CRC32String, "crc32string"},
+        {&TVKChecksum::TVK32String, "tvk32string"},
+        {&TVKChecksum::MD5_32String, "md532string"},
+        {&TVKChecksum::MD5String, "md5string"},
+        {&TVKChecksum::SHA1String, "sha1string"},
+        {&TVKChecksum::SHA256String, "sha256string"},
+        {&TVKChecksum::Adler32String, "adler32string"},
+    };
+    for (const auto &[method, word] : methods) {
+        engine.Reset();
+        EXPECT_EQ(((*control).*method)(u"abc", 3), u"5a5a5a5a") << word;
+        EXPECT_EQ(engine.Log(), Lines({std::string(word) + "|3"}));
+    }
+    const long long e_acute = static_cast<long long>(tvk::Globals::ToNarrow(u"\u00e9").size());
+    const std::tuple<String, Long, long long> lengths[] = {
+        {u"abc", 2, 2}, {u"abc", 4, 4}, {u"abc", 5, 4},          {u"abc", -7, 0},
+        {u"", 0, 0},    {u"", 9, 1},    {u"abc", 0x7fffffff, 4}, {u"\u00e9", 100, e_acute + 1},
+    };
+    for (const auto &[text, length, sent] : lengths) {
+        engine.Reset();
+        control->MD5String(text, length);
+        EXPECT_EQ(engine.Log(), Lines({"md5string|" + std::to_string(sent)}))
+            << Ascii(text) << " " << length;
+    }
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+// test_support.cpp -- the shared pieces of the control tests.
+#include "test_support.h"
+
+#include "Globals.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#if defined(_WIN32)
+#include "win_dialogs.h"
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tvk_test {
+
+std::string Ascii(const String &text) {
+    std::string out;
+    for (char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            out += buf;
+        }
+    }
+    return out;
+}
+
+String Wide(const std::string &ascii) {
+    return String(ascii.begin(), ascii.end());
+}
+
+void EventLog::Finished(String &CheckSumString) {
+    Lines.push_back("Finished " + Ascii(CheckSumString));
+    if (OnFinished)
+        OnFinished(CheckSumString);
+}
+
+void EventLog::Progress(Long &Value) {
+    Lines.push_back("Progress " + std::to_string(Value));
+    if (OnProgress)
+        OnProgress(Value);
+}
+
+void EventLog::ErrorCode(Long &ErrorNumber, String &ErrorDescription) {
+    Lines.push_back("ErrorCode " + std::to_string(ErrorNumber) + " " + Ascii(ErrorDescription));
+}
+
+#if defined(_WIN32)
+struct MessageBoxes::Impl {
+    DialogWatcher watcher{"TVK Checksum OCX 2.7.0"};
+};
+MessageBoxes::MessageBoxes() : impl_(std::make_unique<Impl>()) {}
+MessageBoxes::~MessageBoxes() = default;
+std::vector<std::string> MessageBoxes::Texts() {
+    return impl_->watcher.Texts();
+}
+
+std::string ProgramDirectory() {
+    char buf[MAX_PATH] = {};
+    const DWORD len = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string path(buf, len);
+    return path.substr(0, path.find_last_of("\\/"));
+}
+char Separator() {
+    return '\\';
+}
+#else
+struct MessageBoxes::Impl {
+    bool capturing = true;
+    std::vector<std::string> texts;
+};
+MessageBoxes::MessageBoxes() : impl_(std::make_unique<Impl>()) {
+    testing::internal::CaptureStderr();
+}
+MessageBoxes::~MessageBoxes() {
+    Texts();
+}
+std::vector<std::string> MessageBoxes::Texts() {
+    if (impl_->capturing) {
+        impl_->capturing = false;
+        std::istringstream in(testing::internal::GetCapturedStderr());
+        const std::string prefix = "TVK Checksum OCX 2.7.0: ";
+        for (std::string line; std::getline(in, line);)
+            if (line.compare(0, prefix.size(), prefix) == 0)
+                impl_->texts.push_back(line.substr(prefix.size()));
+    }
+    return impl_->texts;
+}
+
+std::string ProgramDirectory() {
+    char buf[4096] = {};
+    const ssize_t len = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string path(buf, len > 0 ? static_cast<std::size_t>(len) : 0);
+    return path.substr(0, path.find_last_of('/'));
+}
+char Separator() {
+    return '/';
+}
+#endif
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    const auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        Root = base / ("tvkcontrol-test-" + std::to_string(counter++) + "-" +
+                       std::to_string(std::hash<std::string>{}(ProgramDirectory()) % 100000));
+        if (std::filesystem::create_directory(Root))
+            break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(Root, ignored);
+}
+
+String TempDir::Path(const std::string &name) const {
+    return (Root / name).u16string();
+}
+
+String TempDir::File(const std::string &name, const std::string &content) const {
+    std::ofstream out(Root / name, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return Path(name);
+}
+
+FakeEngine::FakeEngine() {
+    const std::string path =
+        ProgramDirectory() + Separator() + tvk::Globals::ToNarrow(tvk::Globals::EngineFileName);
+    module_ = tvk::Globals::LoadLibraryNarrow(path);
+    set_ = reinterpret_cast<FakeSet>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set"));
+    setText_ =
+        reinterpret_cast<FakeSetText>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set_text"));
+    log_ = reinterpret_cast<FakeLog>(tvk::Globals::GetProcAddressNarrow(module_, "fake_log"));
+    if (!set_ || !setText_ || !log_)
+        throw std::runtime_error("the scripted fake engine is not beside the test: " + path);
+    Reset();
+}
+
+FakeEngine::~FakeEngine() {
+    tvk::Globals::FreeLibraryHandle(module_);
+}
+
+std::vector<std::string> FakeEngine::Log() const {
+    const int length = log_(nullptr, 0);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    log_(&text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace tvk_test
