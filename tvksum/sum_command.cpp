@@ -45,7 +45,9 @@ int run_sum(const Options &opt, JobRunner &runner) {
             continue;
         }
         for (const AlgoInfo *algo : algos) {
-            const JobOutcome out = runner.checksum_file(*algo, input.path(), name);
+            const std::string shown =
+                opt.all ? name + " (" + std::string(algo->job_name) + ")" : name;
+            const JobOutcome out = runner.checksum_file(*algo, input.path(), shown);
             if (out.kind == JobOutcome::Ok) {
                 print_line(opt, *algo, out.sum, name);
                 continue;
