@@ -1,0 +1,67 @@
+// module.cpp -- DllMain, DllCanUnloadNow and the counts behind it.
+#include "module.h"
+
+#include "control_window.h"
+
+#include <atomic>
+#include <vector>
+
+namespace tvkcom {
+namespace {
+
+HINSTANCE g_instance = nullptr;
+std::atomic<long> g_objects{0};
+std::atomic<long> g_locks{0};
+
+} // namespace
+
+HINSTANCE module_instance() {
+    return g_instance;
+}
+
+std::wstring module_path() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD len =
+            GetModuleFileNameW(g_instance, buf.data(), static_cast<DWORD>(buf.size()));
+        if (len == 0)
+            return std::wstring();
+        if (len < buf.size())
+            return std::wstring(buf.data(), len);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+void module_object_created() {
+    ++g_objects;
+}
+
+void module_object_destroyed() {
+    if (--g_objects == 0)
+        unregister_control_window_class();
+}
+
+void module_lock(bool lock) {
+    if (lock)
+        ++g_locks;
+    else
+        --g_locks;
+}
+
+bool module_can_unload() {
+    return g_objects == 0 && g_locks == 0;
+}
+
+} // namespace tvkcom
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        tvkcom::g_instance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT WINAPI DllCanUnloadNow() {
+    return tvkcom::module_can_unload() ? S_OK : S_FALSE;
+}
