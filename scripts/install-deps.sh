@@ -8,7 +8,7 @@ what=${1:-all}
 export DEBIAN_FRONTEND=noninteractive
 
 native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
-             rhash util-linux)
+             rhash util-linux python3)
 win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
           wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
           xvfb xdotool x11-utils imagemagick qemu-user-static)
