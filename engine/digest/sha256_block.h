@@ -12,6 +12,11 @@ using Sha256BlockFunction = void (*)(uint32_t state[8], const uint8_t *blocks, s
 
 void sha256_block_portable(uint32_t state[8], const uint8_t *blocks, size_t n);
 
+#if defined(__i386__) || defined(__x86_64__)
+/* Needs SHA-NI, SSSE3 and SSE4.1 (cpu_has_sha_ni). */
+void sha256_block_shani(uint32_t state[8], const uint8_t *blocks, size_t n);
+#endif
+
 void sha256_block(uint32_t state[8], const uint8_t *blocks, size_t n);
 
 #endif

@@ -82,7 +82,7 @@ uint32_t tvk32_closed_form(uint32_t start, const std::vector<uint8_t> &x) {
     uint32_t s3 = d + static_cast<uint32_t>(n & 0xff) * c + binomial_mod256(n + 1, 2) * b +
                   binomial_mod256(n + 2, 3) * a;
     for (uint64_t i = 1; i <= n; ++i) {
-        const uint32_t xi = x[i - 1];
+        const uint32_t xi = x[static_cast<size_t>(i - 1)];
         s0 += xi;
         s1 += static_cast<uint32_t>((n - i + 1) & 0xff) * xi;
         s2 += binomial_mod256(n - i + 2, 2) * xi;
