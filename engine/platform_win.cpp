@@ -15,7 +15,15 @@ struct ThreadStart {
 };
 ThreadStart thread_start;
 
-DWORD WINAPI worker_entry(LPVOID) {
+/* Windows starts a thread with a stack aligned to 4 bytes on i686; the
+ * compiled code expects 16, so the entry realigns it. */
+#if defined(__i386__)
+#define TVK_REALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define TVK_REALIGN_STACK
+#endif
+
+TVK_REALIGN_STACK DWORD WINAPI worker_entry(LPVOID) {
     const ThreadStart start = thread_start;
     start.body();
     // Drop the worker's reference and end the thread outside the library:

@@ -1,0 +1,144 @@
+/* unit_test.cpp -- parts of the command layer, linked in directly: the
+ * percentage, the file size, the file drivers' pause and cancel checks,
+ * and a worker thread that cannot be created. */
+#include "commands.h"
+#include "drivers.h"
+#include "job_runner.h"
+#include "job_state.h"
+#include "progress.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+TEST(EngineUnit, PercentOfDividesFirstAndTruncates) {
+    struct Case {
+        int64_t total;
+        uint64_t done;
+        int32_t percent;
+    };
+    const int64_t gib = int64_t{1} << 30;
+    const Case cases[] = {
+        {97, 97, 99}, // 100/97*97 is just below 100
+        {100, 100, 100},
+        {0, 5, 0},
+        {5, 0, 0},
+        {400, 4, 1},
+        {4096000, 4096, 0},
+        {5 * gib, static_cast<uint64_t>(5 * gib / 2), 50},
+        {(int64_t{1} << 32) + 4096, 4096, 0},
+        {200, 400, 200},
+        {-1, 5, -500},
+        {1, uint64_t{1} << 40, 2147483647}, // limited, not undefined
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(percent_of(c.total, c.done), c.percent) << c.total << " " << c.done;
+    }
+}
+
+TEST(EngineUnit, JobProgressLimitsToZeroToHundred) {
+    const std::pair<int64_t, uint64_t> counters[] = {{100, 250}, {-1, 5}, {0, 5}, {5, 0}};
+    const int32_t expected[] = {100, 0, 0, 0};
+    for (size_t i = 0; i < 4; ++i) {
+        total_size = counters[i].first;
+        bytes_done = counters[i].second;
+        EXPECT_EQ(job_progress(), expected[i]);
+    }
+    clear_job_counters();
+}
+
+TEST(EngineUnit, MeasureFileSizeIs64BitAndZeroForMissingFiles) {
+    EXPECT_EQ(measure_file_size(write_test_file("size.bin", pattern_bytes(4097)).c_str()), 4097);
+    EXPECT_EQ(measure_file_size(missing_test_file().c_str()), 0);
+    const int64_t big = (int64_t{1} << 32) + 17;
+    const std::string sparse = make_sparse_file("size-sparse.bin", static_cast<uint64_t>(big));
+    if (!sparse.empty()) {
+        EXPECT_EQ(measure_file_size(sparse.c_str()), big);
+        std::remove(sparse.c_str());
+    }
+}
+
+TEST(EngineUnit, FileDriverStopsBeforeTheFirstBlockWhenCancelled) {
+    const std::string path = write_test_file("cancelled.bin", pattern_bytes(3 * 4096));
+    clear_job_counters();
+    pause_flag = 1;
+    cancel_flag = 1;
+    char out[32];
+    EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_CANCELLED);
+    EXPECT_STREQ(out, "00000000"); // the text of the bytes read: none
+    EXPECT_EQ(bytes_done.load(), 0u);
+    EXPECT_EQ(total_size.load(), 3 * 4096);
+    clear_job_counters();
+}
+
+TEST(EngineUnit, PausedFileDriverStillReadsToTheEnd) {
+    const std::vector<uint8_t> bytes = pattern_bytes(2 * 4096 + 1);
+    const std::string path = write_test_file("paused-driver.bin", bytes);
+    clear_job_counters();
+    pause_flag = 1;
+    char out[32];
+    EXPECT_EQ(digest_file_adler32(path.c_str(), out), JOB_DONE);
+    char expected[9];
+    std::snprintf(expected, sizeof expected, "%08x",
+                  static_cast<uint32_t>(adler32(1, bytes.data(), static_cast<uInt>(bytes.size()))));
+    EXPECT_STREQ(out, expected);
+    EXPECT_EQ(bytes_done.load(), bytes.size());
+    clear_job_counters();
+}
+
+TEST(EngineUnit, FileDriverOnMissingFileChangesNothing) {
+    total_size = 7;
+    bytes_done = 3;
+    char out[32];
+    std::memset(out, 0x5a, sizeof out);
+    EXPECT_EQ(digest_file_md532(missing_test_file().c_str(), out), JOB_OPEN_FAILED);
+    EXPECT_EQ(out[0], 0x5a);
+    EXPECT_EQ(total_size.load(), 7);
+    EXPECT_EQ(bytes_done.load(), 3u);
+    clear_job_counters();
+}
+
+TEST(EngineUnit, CommandTableHasTheTwentyThreeWordsInOrder) {
+    const char *words[] = {"adler32file",    "crc32file",   "sha256file",   "sha1file",
+                           "md5file",        "tvk32file",   "md532file",    "crc32string",
+                           "adler32string",  "tvk32string", "sha256string", "sha1string",
+                           "md532string",    "md5string",   "getnamea",     "newexecute",
+                           "getreturnvalue", "getstatus",   "getsum",       "getprogress",
+                           "pause",          "resume",      "cancel"};
+    ASSERT_EQ(command_count, 23u);
+    for (size_t i = 0; i < command_count; ++i) {
+        EXPECT_STREQ(command_table[i].word, words[i]);
+    }
+}
+
+TEST(EngineUnit, ThreadThatCannotBeCreatedEndsTheJobWithAFailure) {
+    const std::string path = write_test_file("nothread.bin", std::string("abc"));
+    const ThreadStarter real_starter = job_thread_starter;
+    job_thread_starter = [](void (*)()) { return false; };
+    EXPECT_EQ(run_command("newexecute", reinterpret_cast<uintptr_t>(path.c_str()),
+                          reinterpret_cast<uintptr_t>("initial"), 2),
+              1);
+    job_thread_starter = real_starter;
+    EXPECT_EQ(run_command("getstatus", 0, 0, 0), 0);
+    EXPECT_EQ(run_command("getreturnvalue", 0, 0, 0), 1);
+
+    // The slot is free again: the next job runs.
+    EXPECT_EQ(run_command("newexecute", reinterpret_cast<uintptr_t>(path.c_str()),
+                          reinterpret_cast<uintptr_t>("initial"), 2),
+              0);
+    while (run_command("getstatus", 0, 0, 0) == 1) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(run_command("getreturnvalue", 0, 0, 0), 0);
+    char out[400];
+    run_command("getsum", reinterpret_cast<uintptr_t>(out), 0, 0);
+    EXPECT_STREQ(out, "352441c2");
+}
+
+} // namespace
