@@ -12,6 +12,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <dlfcn.h>
 #endif
 
 /* No SCOPED_TRACE here: under 32-bit Wine on an emulator, the watcher
@@ -256,6 +258,55 @@ TEST(EngineProtocol, CallWindowProcAReachesInterface1) {
                         reinterpret_cast<UINT>("abc"), reinterpret_cast<WPARAM>(out.bytes), 3);
     EXPECT_EQ(r, 1);
     EXPECT_EQ(out.text(), "352441c2");
+}
+#endif
+
+} // namespace
+
+namespace {
+
+#if defined(_WIN32)
+TEST(EngineProtocol, WorkerHoldsTheLibraryUntilItHasLeftIt) {
+    // A copy of its own, freed as soon as its job reports the end: the
+    // worker's own reference keeps it mapped until the thread has left.
+    const std::string copy = scratch_dir() + "unload_engine.dll";
+    ASSERT_TRUE(copy_test_file(engine_library_path(), copy));
+    const std::string input = write_test_file("unload.bin", pattern_bytes(5000));
+    for (int round = 0; round < 3; ++round) {
+        HMODULE module = LoadLibraryA(copy.c_str());
+        ASSERT_NE(module, nullptr);
+        const auto entry = reinterpret_cast<Interface1>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, "interface1")));
+        ASSERT_NE(entry, nullptr);
+        auto word = [](const char *w) { return reinterpret_cast<uintptr_t>(w); };
+        ASSERT_EQ(entry(word("newexecute"), word(input.c_str()), word(""), 2), 0);
+        while (entry(word("getstatus"), 0, 0, 0) == 1) {
+            Sleep(1);
+        }
+        EXPECT_TRUE(FreeLibrary(module));
+        // Gone once the worker has dropped its reference.
+        int polls = 0;
+        while (GetModuleHandleA("unload_engine.dll") != nullptr && polls < 10000) {
+            Sleep(1);
+            ++polls;
+        }
+        EXPECT_EQ(GetModuleHandleA("unload_engine.dll"), nullptr);
+    }
+}
+#else
+TEST(EngineProtocol, LibraryStaysMappedOnceLoaded) {
+    // Linked with -z nodelete: a worker that is still leaving the library
+    // never loses its code.
+    const std::string copy = scratch_dir() + "nodelete_engine.so";
+    ASSERT_TRUE(copy_test_file(engine_library_path(), copy));
+    void *first = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(first, nullptr);
+    dlclose(first);
+    void *again = dlopen(copy.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(again, nullptr);
+    if (again != nullptr) {
+        dlclose(again);
+    }
 }
 #endif
 
