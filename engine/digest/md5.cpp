@@ -13,12 +13,13 @@
 namespace {
 
 /* The round functions of RFC 1321, in forms with fewer operations: F and G
- * select bits, H is parity, I as defined. */
+ * select bits (G as a sum of disjoint parts, which shortens the chain
+ * through the newest word), H is parity, I as defined. */
 inline uint32_t md5_f(uint32_t x, uint32_t y, uint32_t z) {
     return z ^ (x & (y ^ z));
 }
 inline uint32_t md5_g(uint32_t x, uint32_t y, uint32_t z) {
-    return y ^ (z & (x ^ y));
+    return (x & z) + (y & ~z);
 }
 inline uint32_t md5_h(uint32_t x, uint32_t y, uint32_t z) {
     return x ^ y ^ z;
