@@ -1,11 +1,13 @@
 #!/bin/sh
-# tlb_nonextensible.sh TLB -- marks the event dispinterface of a type library
-# written by widl as non-extensible (widl does not take that attribute on a
-# dispinterface). The library is in the MSFT format: a fixed header, the
+# tlb_nonextensible.sh TLB -- sets two type flags that widl leaves out: the
+# event dispinterface becomes non-extensible (widl does not take that
+# attribute on a dispinterface), and the dispatch half of the dual interface
+# carries the oleautomation flag of its vtable half, as MIDL writes it. The library is in the MSFT format: a fixed header, the
 # offsets of the type infos, the segment directory whose first segment holds
 # one 0x64-byte record per type info. The event interface is the one
 # TKIND_DISPATCH record without TYPEFLAG_FDUAL; TYPEFLAG_FNONEXTENSIBLE is
-# or-ed into its flags word (offset 0x30 in the record).
+# or-ed into its flags word (offset 0x30 in the record). The dual one gets
+# TYPEFLAG_FOLEAUTOMATION.
 set -eu
 tlb=$1
 
@@ -33,6 +35,8 @@ while [ $i -lt "$count" ]; do
     if [ $kind -eq 4 ] && [ $((flags & 0x40)) -eq 0 ]; then
         put_word $((rec + 0x30)) $((flags | 0x80))
         patched=$((patched + 1))
+    elif [ $kind -eq 4 ]; then
+        put_word $((rec + 0x30)) $((flags | 0x100))
     fi
     i=$((i + 1))
 done
