@@ -176,7 +176,7 @@ int main(int argc, char **argv) {
      * one 4096-byte block held in cache, as often as the file has blocks. */
     std::vector<uint8_t> block(4096);
     for (size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<uint8_t>(i * 131 + 7);
+        block[i] = static_cast<uint8_t>((i * 2654435761u) >> 13); /* not periodic in 256 */
     /* one block short of the file: a count that is not a multiple of 256
      * keeps the repeated block from cancelling out modulo 256 */
     const size_t whole_blocks = static_cast<size_t>(size) / block.size();
