@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace tvk_com_test;
@@ -130,11 +129,9 @@ bool FileExists(const std::string &path) {
 void Watch(std::vector<std::string> *problems, bool hold) {
     HWND dialog = nullptr;
     for (int i = 0; i < 3000 && !dialog; ++i) { // 60 s at most
-        dialog = FindWindowW(L"#32770", L"TVK Checksum OCX 2.7.0");
-        if (!dialog || !IsWindowVisible(dialog)) {
-            dialog = nullptr;
+        dialog = FindOwnDialog(L"TVK Checksum OCX 2.7.0");
+        if (!dialog)
             Sleep(20);
-        }
     }
     if (!dialog) {
         problems->push_back("the About dialog did not appear");
@@ -154,6 +151,17 @@ void Watch(std::vector<std::string> *problems, bool hold) {
     PostMessageW(GetDlgItem(dialog, 106), BM_CLICK, 0, 0);
 }
 
+struct WatchJob {
+    std::vector<std::string> *problems;
+    bool hold;
+};
+
+DWORD WINAPI WatchThread(void *arg) {
+    auto *job = static_cast<WatchJob *>(arg);
+    Watch(job->problems, job->hold);
+    return 0;
+}
+
 TEST(AboutDialog, ShownModallyThroughComAndClosedByExit) {
     OleInitialize(nullptr);
     Ocx ocx(ExeDir() + L"\\TVKChecksum.ocx");
@@ -164,12 +172,15 @@ TEST(AboutDialog, ShownModallyThroughComAndClosedByExit) {
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round == 0 ? "first About" : "second About, a fresh form");
         std::vector<std::string> problems;
-        std::thread watcher(Watch, &problems, round == 0);
+        WatchJob job{&problems, round == 0};
+        HANDLE watcher = CreateThread(nullptr, 0, WatchThread, &job, 0, nullptr);
+        ASSERT_NE(nullptr, watcher);
         VARIANT result;
         VariantInit(&result);
         EXPECT_EQ(S_OK, control->About(&result)); // returns once Exit was clicked
         EXPECT_EQ(VT_EMPTY, V_VT(&result));
-        watcher.join();
+        WaitForSingleObject(watcher, INFINITE);
+        CloseHandle(watcher);
         for (const std::string &p : problems)
             ADD_FAILURE() << p;
     }

@@ -181,6 +181,87 @@ void Disconnect(IUnknown *control, DWORD cookie) {
     }
 }
 
+namespace {
+
+struct FindOwn {
+    const wchar_t *caption;
+    HWND found;
+};
+
+BOOL CALLBACK find_own(HWND hwnd, LPARAM lp) {
+    auto *f = reinterpret_cast<FindOwn *>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[16] = {}, text[128] = {};
+    GetClassNameW(hwnd, cls, 16);
+    GetWindowTextW(hwnd, text, 128);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && lstrcmpW(cls, L"#32770") == 0 &&
+        lstrcmpW(text, f->caption) == 0) {
+        f->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindOwnDialog(const wchar_t *caption) {
+    FindOwn f{caption, nullptr};
+    EnumWindows(find_own, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+OwnDialogCloser::OwnDialogCloser(const wchar_t *caption) : caption_(caption) {
+    InitializeCriticalSection(&lock_);
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+OwnDialogCloser::~OwnDialogCloser() {
+    InterlockedExchange(&stop_, 1);
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    DeleteCriticalSection(&lock_);
+}
+
+std::vector<std::string> OwnDialogCloser::Texts() {
+    EnterCriticalSection(&lock_);
+    std::vector<std::string> copy = texts_;
+    LeaveCriticalSection(&lock_);
+    return copy;
+}
+
+DWORD WINAPI OwnDialogCloser::Run(void *arg) {
+    auto *self = static_cast<OwnDialogCloser *>(arg);
+    while (!self->stop_) {
+        HWND dialog = FindOwnDialog(self->caption_.c_str());
+        if (!dialog) {
+            Sleep(10);
+            continue;
+        }
+        char text[1024] = {};
+        HWND label = GetDlgItem(dialog, 0xFFFF);
+        if (!label)
+            label = FindWindowExA(dialog, nullptr, "Static", nullptr);
+        if (label)
+            GetWindowTextA(label, text, sizeof text);
+        EnterCriticalSection(&self->lock_);
+        self->texts_.push_back(text);
+        LeaveCriticalSection(&self->lock_);
+        for (int i = 0; i < 500 && IsWindow(dialog) && !self->stop_; ++i) {
+            if (i % 50 == 0) {
+                if (HWND ok = GetDlgItem(dialog, IDOK))
+                    PostMessageW(ok, BM_CLICK, 0, 0);
+                else
+                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+            Sleep(10);
+        }
+    }
+    return 0;
+}
+
 std::string CryptoMd5(const std::string &bytes) {
     HCRYPTPROV prov = 0;
     HCRYPTHASH hash = 0;

@@ -75,6 +75,29 @@ class EventSink : public IDispatch {
 DWORD Connect(IUnknown *control, IDispatch *sink);
 void Disconnect(IUnknown *control, DWORD cookie);
 
+// A visible top-level dialog ("#32770") of this process with the caption, or
+// nullptr. Other programs on the same display may show the same caption.
+HWND FindOwnDialog(const wchar_t *caption);
+
+// While it lives, a thread closes this process's dialogs with the caption
+// (OK, else Esc) and records the text of their first static control.
+class OwnDialogCloser {
+  public:
+    explicit OwnDialogCloser(const wchar_t *caption);
+    ~OwnDialogCloser();
+    OwnDialogCloser(const OwnDialogCloser &) = delete;
+    OwnDialogCloser &operator=(const OwnDialogCloser &) = delete;
+    std::vector<std::string> Texts();
+
+  private:
+    static DWORD WINAPI Run(void *self);
+    std::wstring caption_;
+    volatile LONG stop_ = 0;
+    CRITICAL_SECTION lock_;
+    std::vector<std::string> texts_;
+    HANDLE thread_ = nullptr;
+};
+
 // Lower-case hexadecimal MD5 of the bytes, from the CryptoAPI.
 std::string CryptoMd5(const std::string &bytes);
 // Writes a file of deterministic bytes; returns its contents.

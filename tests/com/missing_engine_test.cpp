@@ -55,11 +55,13 @@ TEST_F(MissingEngine, EveryEngineMemberFailsWith5003AndThePath) {
     EXPECT_EQ(ExpectedText(), TakeErrorDescription());
 
     EventSink sink;
-    ASSERT_NE(0u, Connect(control, &sink));
+    const DWORD cookie = Connect(control, &sink);
+    ASSERT_NE(0u, cookie);
     VARIANT v;
     EXPECT_EQ(error_5003, control->NewCheckSumFile(text, text, &v));
     EXPECT_EQ(ExpectedText(), TakeErrorDescription());
     EXPECT_TRUE(sink.events.empty()); // the error comes before any event
+    Disconnect(control, cookie);      // the sink goes before the control
     SysFreeString(text);
 }
 

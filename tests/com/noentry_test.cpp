@@ -3,7 +3,6 @@
 // function " in a real message box, which the test finds, reads and closes;
 // the call itself succeeds.
 #include "com_test_support.h"
-#include "win_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +15,7 @@ TEST(NoEntryEngine, MessageBoxIsShownAndTheCallReturns) {
     _TVKChecksum *control = nullptr;
     ASSERT_EQ(S_OK, ocx.Create(IID__TVKChecksum, reinterpret_cast<void **>(&control)));
 
-    tvk_test::DialogWatcher watcher("TVK Checksum OCX 2.7.0");
+    OwnDialogCloser watcher(L"TVK Checksum OCX 2.7.0");
     BSTR text = SysAllocString(L"abc");
     BSTR out = nullptr;
     EXPECT_EQ(S_OK, control->MD5String(text, 3, &out));
@@ -24,9 +23,9 @@ TEST(NoEntryEngine, MessageBoxIsShownAndTheCallReturns) {
     SysFreeString(out);
     SysFreeString(text);
     const std::vector<std::string> texts = watcher.Texts();
+    control->Release();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ("Error locating the interface1 function ", texts.front());
     for (size_t i = 1; i < texts.size(); ++i)
         EXPECT_EQ("error locating the interface1 function ", texts[i]);
-    control->Release();
 }
