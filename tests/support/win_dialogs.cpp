@@ -20,6 +20,35 @@ std::string DialogText(HWND dialog) {
     return buf;
 }
 
+// The watched dialog of this process only: other programs on the same
+// display (another test run) may show boxes with the same caption.
+struct OwnDialog {
+    const char *caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnDialog(HWND hwnd, LPARAM param) {
+    auto *want = reinterpret_cast<OwnDialog *>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = {};
+    char title[256] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (pid == GetCurrentProcessId() && lstrcmpA(cls, "#32770") == 0 &&
+        lstrcmpA(title, want->caption) == 0 && IsWindowVisible(hwnd)) {
+        want->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDialog(const std::string &caption) {
+    OwnDialog want{caption.c_str(), nullptr};
+    EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&want));
+    return want.found;
+}
+
 void CloseDialog(HWND dialog) {
     if (HWND ok = GetDlgItem(dialog, IDOK))
         PostMessageA(ok, BM_CLICK, 0, 0);
@@ -49,8 +78,8 @@ void DialogWatcher::Clear() {
 
 void DialogWatcher::Run() {
     while (!stop_) {
-        HWND dialog = FindWindowA("#32770", caption_.c_str());
-        if (!dialog || !IsWindowVisible(dialog)) {
+        HWND dialog = FindDialog(caption_);
+        if (!dialog) {
             Sleep(10);
             continue;
         }
