@@ -110,7 +110,7 @@ TEST(AboutForm, AboutShowsTheFormWithoutLoadingTheEngine) {
 #endif
     EXPECT_TRUE(control.About().IsEmpty());
 #if defined(_WIN32)
-    const auto texts = boxes.Texts(); // the plain stand-in view is a message box
+    const auto texts = boxes.Texts(); // the form's window, found and closed
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find("TVK Software"), std::string::npos);
 #else

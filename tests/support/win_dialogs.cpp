@@ -49,11 +49,13 @@ HWND FindDialog(const std::string &caption) {
     return want.found;
 }
 
+// A message box closes by its OK button; a dialog without one by Cancel,
+// which is what Esc or the close box sends.
 void CloseDialog(HWND dialog) {
     if (HWND ok = GetDlgItem(dialog, IDOK))
         PostMessageA(ok, BM_CLICK, 0, 0);
     else
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 } // namespace

@@ -13,7 +13,8 @@ namespace tvk_test {
 
 // While it lives, a watcher thread looks for top-level dialog windows
 // (class "#32770") with the given caption, records the text of their static
-// text control and closes them with OK.
+// text control (the first static control of other dialogs) and closes
+// them: with OK when they have that button, else with Cancel.
 class DialogWatcher {
   public:
     explicit DialogWatcher(std::string caption);
