@@ -22,6 +22,13 @@ if [ -e "$marker.ready" ]; then
     import -window root "$shot" || echo "import failed"
 fi
 touch "$marker.shot"
+# The program ends by itself once Exit is clicked; one that cannot find its
+# dialog is stopped after a bound rather than left waiting.
+for _ in $(seq 900); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && { echo "FAILED: the program did not end"; kill "$pid"; }
 wait "$pid"
 rc=$?
 rm -f "$marker".*

@@ -124,6 +124,16 @@ bool FileExists(const std::string &path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+BOOL CALLBACK list_own_window(HWND hwnd, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId())
+        reinterpret_cast<std::vector<std::string> *>(lp)->push_back(
+            "  " + Narrow(ClassOf(hwnd)) + " [" + Narrow(Text(hwnd)) + "] visible " +
+            std::to_string(IsWindowVisible(hwnd)));
+    return TRUE;
+}
+
 // Waits for the dialog, checks it, optionally holds it for a screenshot and
 // clicks Exit.
 void Watch(std::vector<std::string> *problems, bool hold) {
@@ -134,7 +144,8 @@ void Watch(std::vector<std::string> *problems, bool hold) {
             Sleep(20);
     }
     if (!dialog) {
-        problems->push_back("the About dialog did not appear");
+        problems->push_back("the About dialog did not appear; top-level windows:");
+        EnumWindows(list_own_window, reinterpret_cast<LPARAM>(problems));
         return;
     }
     Sleep(200); // let it paint before it is looked at

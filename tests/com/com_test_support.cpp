@@ -240,12 +240,17 @@ DWORD WINAPI OwnDialogCloser::Run(void *arg) {
             Sleep(10);
             continue;
         }
+        // A box that has just appeared may not have its text yet.
         char text[1024] = {};
-        HWND label = GetDlgItem(dialog, 0xFFFF);
-        if (!label)
-            label = FindWindowExA(dialog, nullptr, "Static", nullptr);
-        if (label)
-            GetWindowTextA(label, text, sizeof text);
+        for (int i = 0; i < 100 && !text[0]; ++i) {
+            HWND label = GetDlgItem(dialog, 0xFFFF);
+            if (!label)
+                label = FindWindowExA(dialog, nullptr, "Static", nullptr);
+            if (label)
+                GetWindowTextA(label, text, sizeof text);
+            if (!text[0])
+                Sleep(10);
+        }
         EnterCriticalSection(&self->lock_);
         self->texts_.push_back(text);
         LeaveCriticalSection(&self->lock_);
