@@ -400,3 +400,32 @@ TEST_F(OcxTest, RefusedJobRaisesItsEventsInOrderWithByRefArguments) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(OcxTest, JobWithoutAContainerTicksOnAMessageOnlyWindow) {
+    // Never activated in place: Timer1 lives on the control's hidden window
+    // and its ticks come through this thread's message loop.
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"tvkcom_object_job.bin";
+    const std::string bytes = WriteTestFile(path, 64 * 1024);
+    EventSink sink;
+    const DWORD cookie = Connect(control, &sink);
+    ASSERT_NE(0u, cookie);
+    BSTR selection = SysAllocString(L"md5");
+    BSTR file = SysAllocString(path.c_str());
+    VARIANT result;
+    EXPECT_EQ(S_OK, control->NewCheckSumFile(selection, file, &result));
+    EXPECT_TRUE(PumpUntil([&] { return sink.HasFinished(); }));
+    ASSERT_FALSE(sink.events.empty());
+    EXPECT_EQ(1, sink.events.back().id);
+    EXPECT_EQ(CryptoMd5(bytes), Narrow(sink.events.back().text));
+    EXPECT_EQ(0u, sink.Count(3));
+    Disconnect(control, cookie);
+    SysFreeString(selection);
+    SysFreeString(file);
+    DeleteFileW(path.c_str());
+}
+
+} // namespace
