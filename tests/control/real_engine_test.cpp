@@ -161,6 +161,26 @@ TEST(RealEngine, BackgroundJobReportsProgressAndFinishesWithTheSum) {
     EXPECT_EQ(control.SHA1File(file), expected);
 }
 
+TEST(RealEngine, InitLoadsOnceUnlessForcedAndShowsNothing) {
+    tvk::ZipClass host;
+    MessageBoxes boxes;
+    host.Init(false);
+    ASSERT_TRUE(host.IsLoaded());
+    const auto module = host.hEngine;
+    const auto entry = host.EngineEntry;
+    host.Init(false);
+    EXPECT_EQ(host.hEngine, module);
+    host.Init(true); // loads the same file again: the same module, one more reference
+    EXPECT_EQ(host.hEngine, module);
+    EXPECT_EQ(host.EngineEntry, entry);
+    EXPECT_EQ(host.EnginePath, tvk::Globals::FromNarrow(ProgramDirectory()) +
+                                   String(1, static_cast<char16_t>(Separator())) +
+                                   tvk::Globals::EngineFileName);
+    EXPECT_TRUE(boxes.Texts().empty());
+    host.Deinit();
+    tvk::Globals::FreeLibraryHandle(module); // the forced load's reference
+}
+
 TEST(RealEngine, CheckInputFileAcceptsReadableFilesOnly) {
     TempDir dir;
     tvk::ZipClass host;
