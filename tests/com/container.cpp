@@ -293,3 +293,37 @@ TEST(Container, DestroyedDuringAJobCancelsItQuietly) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Container, ProgressValueSetByTheHandlerIsReadBack) {
+    // 1 MiB paused: about one new percentage every 1.3 ticks, so some ticks
+    // see no change and raise nothing. A handler that sets Value to -7 makes
+    // the control remember -7, so every later tick differs and raises
+    // Progress, the same percentage twice in a row included.
+    const std::wstring file = TempFile(L"tvkcom_byref.bin");
+    WriteTestFile(file, 1024 * 1024);
+    Hosted h;
+    ASSERT_TRUE(h.Create());
+    h.sink.on_progress = [](LONG &value) {
+        if (value > 0 && value < 100)
+            value = -7;
+    };
+    auto repeated = [&h]() {
+        const auto &ev = h.sink.events;
+        for (size_t i = 1; i < ev.size(); ++i)
+            if (ev[i].id == 2 && ev[i - 1].id == 2 && ev[i].number > 0 && ev[i].number < 100 &&
+                ev[i].number == ev[i - 1].number)
+                return true;
+        return false;
+    };
+    h.Start(L"adler32", file);
+    h.Pause();
+    EXPECT_TRUE(PumpUntil(repeated, 30000));
+    h.Cancel();
+    ASSERT_TRUE(PumpUntil([&] { return h.sink.HasFinished(); }));
+    h.Resume();
+    DeleteFileW(file.c_str());
+}
+
+} // namespace
