@@ -22,10 +22,15 @@ tvk_ensure_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
-        if [ ! -f "$WINEPREFIX/.tvk-ready" ]; then
-            wine wineboot -i >/dev/null 2>&1
-            wineserver -w
-            touch "$WINEPREFIX/.tvk-ready"
+        if [ ! -f "$WINEPREFIX/.tvk-ready-2" ]; then
+            [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1
+            # A crashing test program ends at once instead of starting the
+            # interactive debugger, which would keep the test run waiting.
+            for view in 64 32; do
+                wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                    /v Debugger /t REG_SZ /d '' /f /reg:$view >/dev/null 2>&1
+            done
+            touch "$WINEPREFIX/.tvk-ready-2"
         fi
     ) 9>"$WINEPREFIX.lock"
 }
