@@ -101,12 +101,12 @@ std::vector<WORD> build_template(const Form1 &form) {
     return t;
 }
 
-HFONT make_font(HWND dialog, const FontSpec &spec) {
+HFONT make_font(HWND dialog, const FontSpec &font) {
     const int dpi = screen_dpi(dialog, LOGPIXELSY);
-    const int height = -static_cast<int>(spec.Size * dpi / 72.0 + 0.5);
-    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, spec.Underline ? TRUE : FALSE, FALSE,
+    const int height = -static_cast<int>(font.Size * dpi / 72.0 + 0.5);
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, font.Underline ? TRUE : FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, wide(spec.Name).c_str());
+                       DEFAULT_PITCH | FF_SWISS, wide(font.Name).c_str());
 }
 
 BOOL CALLBACK disable_other_window(HWND hwnd, LPARAM lp) {
