@@ -14,7 +14,6 @@ bash scripts/install-deps.sh "$need" || exit 1
 
 if [ "$need" = all ]; then
     . scripts/wine-env.sh
-    wineserver -p >/dev/null 2>&1 || true
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 fi
 

@@ -35,5 +35,23 @@ tvk_ensure_prefix() {
     ) 9>"$WINEPREFIX.lock"
 }
 
+# Wine's system processes (services.exe, explorer.exe, rpcss.exe) are started
+# by the first Wine program and inherit its output; a test runner reading that
+# output would then wait for them until its time limit. Start a persistent
+# server and those processes here, detached from every caller's output.
+# (`wineserver -k` ends them; scripts/test.sh does so when it finishes.)
+tvk_ensure_server() {
+    mkdir -p "$WINEPREFIX"
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+}
+
+tvk_ensure_system_processes() {
+    if ! pgrep -f 'services\.exe' >/dev/null 2>&1; then
+        wine cmd /c exit >/dev/null 2>&1 </dev/null
+    fi
+}
+
 tvk_ensure_display
+tvk_ensure_server
 tvk_ensure_prefix
+tvk_ensure_system_processes
