@@ -10,8 +10,8 @@
 constexpr int MD5_DIGEST_SIZE = 16;
 
 struct Md5Context {
-    uint32_t total[2]; /* bytes fed so far: low word, high word */
-    uint32_t state[4]; /* chaining words A, B, C, D */
+    uint32_t total[2];  /* bytes fed so far: low word, high word */
+    uint32_t state[4];  /* chaining words A, B, C, D */
     uint8_t buffer[64]; /* input tail not yet compressed */
 };
 

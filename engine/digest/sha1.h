@@ -10,8 +10,8 @@
 constexpr int SHA1_DIGEST_SIZE = 20;
 
 struct Sha1Context {
-    uint32_t total[2]; /* bytes fed so far: low word, high word */
-    uint32_t state[5]; /* chaining words H0 to H4 */
+    uint32_t total[2];  /* bytes fed so far: low word, high word */
+    uint32_t state[5];  /* chaining words H0 to H4 */
     uint8_t buffer[64]; /* input tail not yet compressed */
 };
 

@@ -10,8 +10,8 @@
 constexpr int SHA256_DIGEST_SIZE = 32;
 
 struct Sha256Context {
-    uint32_t total[2]; /* bytes fed so far: low word, high word */
-    uint32_t state[8]; /* chaining words H0 to H7 */
+    uint32_t total[2];  /* bytes fed so far: low word, high word */
+    uint32_t state[8];  /* chaining words H0 to H7 */
     uint8_t buffer[64]; /* input tail not yet compressed */
 };
 
