@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian, as root. Safe to run
 # again: packages that are there already are not fetched a second time.
-#   install-deps.sh native   only the native build (tvksum and its engine)
-#   install-deps.sh all      also MinGW-w64, Wine (both bitnesses) and Xvfb
+#   install-deps.sh native   the native builds, plain and sanitized (gcc)
+#   install-deps.sh fuzz     also clang with libFuzzer
+#   install-deps.sh all      also clang, MinGW-w64, Wine (both bitnesses) and Xvfb
 set -euo pipefail
 what=${1:-all}
 export DEBIAN_FRONTEND=noninteractive
 
 native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
              rhash util-linux python3)
+fuzz_pkgs=(clang libclang-rt-dev)
 win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
           wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
           xvfb xdotool x11-utils imagemagick qemu-user-static)
 
 pkgs=("${native_pkgs[@]}")
+[ "$what" = native ] || pkgs+=("${fuzz_pkgs[@]}")
 if [ "$what" = all ]; then
     pkgs+=("${win_pkgs[@]}")
     if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -1,33 +1,65 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds the native, win64 and win32 presets and runs
-# every test: natively, and the Windows builds under Wine.
-#   scripts/test.sh            all three presets
-#   scripts/test.sh native     only the named presets
+# Installs what is needed, builds every preset and runs every test: natively,
+# under AddressSanitizer+UBSan and ThreadSanitizer, the libFuzzer targets for
+# a bounded time, and the Windows builds under Wine.
+#   scripts/test.sh                 all: native asan tsan fuzz win64 win32
+#   scripts/test.sh native tsan     only the named presets
+#
+# The Windows tests run in a Wine prefix made afresh in a temporary folder and
+# removed at the end, so every run proves the set-up from nothing. Set
+# TVK_WINEPREFIX to keep and reuse a prefix of your own instead.
+# FUZZ_SECONDS (default 60) bounds each fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(native win64 win32)
+[ ${#presets[@]} -gt 0 ] || presets=(native asan tsan fuzz win64 win32)
 
 need=native
-for p in "${presets[@]}"; do [ "$p" = native ] || need=all; done
+for p in "${presets[@]}"; do
+    case "$p" in
+    native | asan | tsan) ;;
+    fuzz) [ "$need" = all ] || need=fuzz ;;
+    *) need=all ;;
+    esac
+done
 bash scripts/install-deps.sh "$need" || exit 1
 
+start=$SECONDS
+stamp() { echo "=== $1 ($((SECONDS - start)) s since start)"; }
+
 if [ "$need" = all ]; then
+    if [ -z "${TVK_WINEPREFIX:-}" ]; then
+        wine_tmp=$(mktemp -d /tmp/tvk-wine.XXXXXX)
+        export TVK_WINEPREFIX=$wine_tmp/prefix
+    fi
+    stamp "Wine prefix $TVK_WINEPREFIX"
     . scripts/wine-env.sh
-    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+    end_wine() {
+        wineserver -k >/dev/null 2>&1 || true
+        if [ -n "${wine_tmp:-}" ]; then
+            wineserver -w >/dev/null 2>&1 || true
+            rm -rf "$wine_tmp"
+        fi
+    }
+    trap end_wine EXIT
 fi
 
 jobs=$(nproc)
 failed=()
 for p in "${presets[@]}"; do
-    echo "=== $p: configure and build"
+    stamp "$p: configure and build"
     if ! cmake --preset "$p" >/dev/null || ! cmake --build --preset "$p" -j "$jobs"; then
         failed+=("$p (build)")
         continue
     fi
-    echo "=== $p: test"
-    ctest --preset "$p" || failed+=("$p")
+    stamp "$p: test"
+    if [ "$p" = fuzz ]; then
+        bash tests/fuzz/run.sh build/fuzz/bin "${FUZZ_SECONDS:-60}" || failed+=("$p")
+    else
+        ctest --preset "$p" || failed+=("$p")
+    fi
 done
+stamp "finished"
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo "FAILED: ${failed[*]}"

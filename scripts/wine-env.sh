@@ -18,19 +18,24 @@ tvk_ensure_display() {
     fi
 }
 
+# The lock is held only while the prefix is being made, and no Wine process
+# inherits its descriptor: Wine's system processes outlive the command that
+# starts them and would hold the lock for as long as they live.
 tvk_ensure_prefix() {
+    local ready="$WINEPREFIX/.tvk-ready-2"
+    [ -f "$ready" ] && return 0
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
-        if [ ! -f "$WINEPREFIX/.tvk-ready-2" ]; then
-            [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1
+        if [ ! -f "$ready" ]; then
+            [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1 </dev/null 9>&-
             # A crashing test program ends at once instead of starting the
             # interactive debugger, which would keep the test run waiting.
             for view in 64 32; do
                 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-                    /v Debugger /t REG_SZ /d '' /f /reg:$view >/dev/null 2>&1
+                    /v Debugger /t REG_SZ /d '' /f /reg:$view >/dev/null 2>&1 </dev/null 9>&-
             done
-            touch "$WINEPREFIX/.tvk-ready-2"
+            touch "$ready"
         fi
     ) 9>"$WINEPREFIX.lock"
 }
