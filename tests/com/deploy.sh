@@ -2,7 +2,8 @@
 # deploy.sh BITS MSI UPGRADE-MSI CLIENT OCX SXS-MANIFEST APP-MANIFEST WORKDIR
 # The two ways to deploy the control, in the test prefix:
 #  - the installer package: installed with msiexec /i /qn into Program Files,
-#    the client creates the control by its ProgID from there; its registry
+#    the client and docs/examples/checksum.vbs create the control by its
+#    ProgID from there; its registry
 #    rows equal what regsvr32 writes; a later version (UPGRADE-MSI) replaces
 #    it; msiexec /x leaves no key and no file;
 #  - registration-free: with nothing registered, the client in a folder
@@ -21,6 +22,7 @@ sxs_manifest=$6
 app_manifest=$7
 work=$8
 . "$(dirname "$0")/com_env.sh"
+docs=$(cd "$(dirname "$0")/../../docs" && pwd)
 
 if [ "$bits" = 64 ]; then
     folder_w='C:\Program Files\TVK Checksum'
@@ -96,6 +98,15 @@ check "engine installed beside it" test -f "$folder/tvkchecksum.dll"
 check "the installed control is the built one" cmp -s "$ocx" "$folder/TVKChecksum.ocx"
 run_client "$client" "$folder_w\\TVKChecksum.ocx"
 check "client through the package's registration" test $? -eq 0
+# The documentation's VBScript example, against independent tools.
+cscript_run "$bits" "$(winpath "$docs/examples/checksum.vbs")" "$(winpath "$data")" 2>/dev/null |
+    tr -d '\r' > "$work/vbs.out"
+printf '%s\n' "TVK Checksum OCX 2.7.0" "MD5 abc $(printf abc | md5sum | cut -d' ' -f1)" \
+    "SHA-256 abc $(printf abc | sha256sum | cut -d' ' -f1)" \
+    "CRC-32 file $(rhash --simple --crc32 "$data" | cut -d' ' -f1)" \
+    "MD5 file $(md5sum "$data" | cut -d' ' -f1)" "SHA-256 file $sum" > "$work/vbs.expected"
+check "docs/examples/checksum.vbs through the package's registration" \
+    diff "$work/vbs.expected" "$work/vbs.out"
 registry_dump "$folder_w" > "$work/msi.reg"
 
 msiexec /x "$(winpath "$msi")" /qn
