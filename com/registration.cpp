@@ -2,12 +2,12 @@
 // The control registers for the machine (HKLM\Software\Classes) or, with
 // DllInstall and the command line "user" (regsvr32 /n /i:user), for the
 // current user alone (HKCU\Software\Classes, no administrator rights needed).
-// Unregistration removes every key that registration wrote.
-#include "misc_status.h"
+// It writes the rows of registration.rows (registration_rows.h), the same
+// rows the installer packages carry; unregistration removes the key trees
+// that registration owns.
 #include "module.h"
+#include "registration_rows.h"
 #include "type_info.h"
-
-#include "TVKChecksum_h.h"
 
 #include <olectl.h>
 
@@ -15,16 +15,6 @@
 
 namespace tvkcom {
 namespace {
-
-const wchar_t prog_id[] = L"TVKChecksum270.TVKChecksum";
-const wchar_t class_name[] = L"TVKChecksum";
-const wchar_t catid_control[] = L"{40FC6ED4-2438-11CF-A3DB-080036F12502}";
-
-std::wstring guid_text(REFGUID guid) {
-    wchar_t buf[40] = {};
-    StringFromGUID2(guid, buf, 40);
-    return buf;
-}
 
 // The classes root of one scope, opened for writing.
 class ClassesRoot {
@@ -73,108 +63,57 @@ void delete_tree(HKEY root, const std::wstring &path) {
     RegDeleteKeyW(root, path.c_str());
 }
 
-// While it lives, HKEY_CLASSES_ROOT of this process is the user's classes,
-// so the system's type library registration writes there.
-class UserClassesOverride {
-  public:
-    explicit UserClassesOverride(const ClassesRoot &user_root) {
-        active_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, user_root.get()) == ERROR_SUCCESS;
-    }
-    ~UserClassesOverride() {
-        if (active_)
-            RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    }
-    UserClassesOverride(const UserClassesOverride &) = delete;
-    UserClassesOverride &operator=(const UserClassesOverride &) = delete;
-    bool active() const { return active_; }
-
-  private:
-    bool active_ = false;
-};
-
-SYSKIND module_syskind() {
-    return sizeof(void *) == 8 ? SYS_WIN64 : SYS_WIN32;
+// The module's folder, ending in a backslash.
+std::wstring module_folder() {
+    const std::wstring path = module_path();
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-HRESULT register_typelib(bool user) {
-    ITypeLib *typelib = nullptr;
-    HRESULT hr = load_module_typelib(&typelib);
-    if (FAILED(hr))
-        return SELFREG_E_TYPELIB;
-    std::wstring path = module_path();
-    if (user) {
-        ClassesRoot root(true);
-        UserClassesOverride scope(root);
-        hr = scope.active() ? RegisterTypeLib(typelib, &path[0], nullptr) : SELFREG_E_TYPELIB;
-    } else {
-        hr = RegisterTypeLib(typelib, &path[0], nullptr);
+// A row's text with the control's own path and folder filled in.
+std::wstring fill(const wchar_t *text) {
+    std::wstring out = text;
+    const std::pair<const wchar_t *, std::wstring> names[] = {{L"@MODULE@", module_path()},
+                                                              {L"@FOLDER@", module_folder()}};
+    for (const auto &name : names) {
+        const std::wstring placeholder = name.first;
+        for (size_t at = out.find(placeholder); at != std::wstring::npos;
+             at = out.find(placeholder, at + name.second.size()))
+            out.replace(at, placeholder.size(), name.second);
     }
-    ITypeLib_Release(typelib);
-    return SUCCEEDED(hr) ? S_OK : SELFREG_E_TYPELIB;
-}
-
-void unregister_typelib(bool user) {
-    ClassesRoot root(user);
-    if (user) {
-        UserClassesOverride scope(root);
-        if (scope.active())
-            UnRegisterTypeLib(LIBID_TVKChecksum270, 9, 0, 0x409, module_syskind());
-    } else {
-        UnRegisterTypeLib(LIBID_TVKChecksum270, 9, 0, 0x409, module_syskind());
-    }
-    // Whatever the system left of the library and its interfaces goes too.
-    if (root.get()) {
-        delete_tree(root.get(), L"TypeLib\\" + guid_text(LIBID_TVKChecksum270));
-        delete_tree(root.get(), L"Interface\\" + guid_text(IID__TVKChecksum));
-        delete_tree(root.get(), L"Interface\\" + guid_text(DIID___TVKChecksum));
-    }
-}
-
-HRESULT register_classes(bool user) {
-    ClassesRoot root(user);
-    const HKEY r = root.get();
-    if (!r)
-        return SELFREG_E_CLASS;
-    const std::wstring clsid = L"CLSID\\" + guid_text(CLSID_TVKChecksum);
-    const std::wstring misc = std::to_wstring(control_misc_status);
-    const bool ok =
-        set_value(r, clsid, nullptr, class_name) &&
-        set_value(r, clsid + L"\\InprocServer32", nullptr, module_path()) &&
-        set_value(r, clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
-        set_value(r, clsid + L"\\ProgID", nullptr, prog_id) &&
-        create_key(r, clsid + L"\\Control") &&
-        set_value(r, clsid + L"\\MiscStatus", nullptr, L"0") &&
-        set_value(r, clsid + L"\\MiscStatus\\1", nullptr, misc) &&
-        set_value(r, clsid + L"\\TypeLib", nullptr, guid_text(LIBID_TVKChecksum270)) &&
-        set_value(r, clsid + L"\\Version", nullptr, L"9.0") &&
-        create_key(r, clsid + L"\\Implemented Categories\\" + catid_control) &&
-        set_value(r, prog_id, nullptr, class_name) &&
-        set_value(r, std::wstring(prog_id) + L"\\CLSID", nullptr, guid_text(CLSID_TVKChecksum));
-    return ok ? S_OK : SELFREG_E_CLASS;
-}
-
-void unregister_classes(bool user) {
-    ClassesRoot root(user);
-    if (!root.get())
-        return;
-    delete_tree(root.get(), L"CLSID\\" + guid_text(CLSID_TVKChecksum));
-    delete_tree(root.get(), prog_id);
-}
-
-HRESULT register_server(bool user) {
-    HRESULT hr = register_classes(user);
-    if (SUCCEEDED(hr))
-        hr = register_typelib(user);
-    if (FAILED(hr)) {
-        unregister_typelib(user);
-        unregister_classes(user);
-    }
-    return hr;
+    return out;
 }
 
 HRESULT unregister_server(bool user) {
-    unregister_typelib(user);
-    unregister_classes(user);
+    ClassesRoot root(user);
+    if (!root.get())
+        return S_OK;
+    for (const wchar_t *tree : registry_trees)
+        delete_tree(root.get(), tree);
+    return S_OK;
+}
+
+HRESULT register_server(bool user) {
+    // The type library is registered as the module's resource: it must load.
+    ITypeLib *typelib = nullptr;
+    if (FAILED(load_module_typelib(&typelib)))
+        return SELFREG_E_TYPELIB;
+    ITypeLib_Release(typelib);
+
+    bool ok = true;
+    {
+        ClassesRoot root(user);
+        ok = root.get() != nullptr;
+        for (const RegistryRow &row : registry_rows) {
+            if (!ok)
+                break;
+            ok = row.data ? set_value(root.get(), row.key, row.name, fill(row.data))
+                          : create_key(root.get(), row.key);
+        }
+    }
+    if (!ok) {
+        unregister_server(user);
+        return SELFREG_E_CLASS;
+    }
     return S_OK;
 }
 

@@ -3,7 +3,8 @@
 # again: packages that are there already are not fetched a second time.
 #   install-deps.sh native   the native builds, plain and sanitized (gcc)
 #   install-deps.sh fuzz     also clang with libFuzzer
-#   install-deps.sh all      also clang, MinGW-w64, Wine (both bitnesses) and Xvfb
+#   install-deps.sh all      also clang, MinGW-w64, Wine (both bitnesses), Xvfb
+#                            and wixl/msitools for the installer packages
 set -euo pipefail
 what=${1:-all}
 export DEBIAN_FRONTEND=noninteractive
@@ -11,7 +12,7 @@ export DEBIAN_FRONTEND=noninteractive
 native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
              rhash util-linux python3)
 fuzz_pkgs=(clang libclang-rt-dev)
-win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
+win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wixl msitools
           wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
           xvfb xdotool x11-utils imagemagick qemu-user-static)
 

@@ -1,0 +1,290 @@
+#!/usr/bin/env python3
+"""registration_gen.py -- makes the control's registration artefacts from one
+source, registration.rows, and the type library's names and GUIDs in
+TVKChecksum.idl:
+
+  registration_gen.py cpp OUT        the table DllRegisterServer writes
+  registration_gen.py wxs OUT        an installer package source for wixl,
+                                     plus OUT.keys: the rows wixl cannot
+                                     express, as msibuild queries
+  registration_gen.py fill TEMPLATE OUT   any other template (manifests)
+
+Common options: --rows, --idl, --oleidl (the SDK header that gives the
+OLEMISC_ flag values), --arch x86|x64, --version X.Y.Z; wxs also takes
+--template, --ocx and --dll (the files to package).
+"""
+import argparse
+import os
+import re
+import sys
+
+ARCH = {
+    # arch: (type library platform, manifest processorArchitecture,
+    #        Program Files folder, 64-bit component)
+    "x86": ("win32", "x86", "ProgramFilesFolder", "no"),
+    "x64": ("win64", "amd64", "ProgramFiles64Folder", "yes"),
+}
+RUNTIME = ("MODULE", "FOLDER")  # known only where the control is installed
+
+
+def fail(message):
+    sys.exit("registration_gen.py: " + message)
+
+
+def read_rows(path):
+    """Facts, owned trees and rows (key, value name or None, data or None)."""
+    facts, trees, rows = {}, [], []
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            line = line.strip()
+            if not line or line.startswith("#"):
+                continue
+            kind, _, rest = line.partition(" ")
+            rest = rest.strip()
+            if kind == "fact":
+                name, eq, text = rest.partition("=")
+                if not eq:
+                    fail(f"{path}:{number}: fact without '='")
+                facts[name.strip()] = text.strip()
+            elif kind == "tree":
+                trees.append(rest)
+            elif kind == "key":
+                rows.append((rest, None, None))
+            elif kind == "value":
+                parts = [p.strip() for p in rest.split("|")]
+                if len(parts) != 3:
+                    fail(f"{path}:{number}: value needs KEY | NAME | DATA")
+                rows.append((parts[0], parts[1] or None, parts[2]))
+            else:
+                fail(f"{path}:{number}: unknown line kind {kind!r}")
+    return facts, trees, rows
+
+
+def read_idl(path):
+    """The names of the type library's entries, from their attribute blocks."""
+    text = open(path, encoding="utf-8").read()
+    entries = {}
+    for attrs, kind, name in re.findall(
+        r"\[([^\[\]]*)\]\s*(library|interface|dispinterface|coclass)\s+(\w+)", text
+    ):
+        uuid = re.search(r"uuid\(([0-9a-fA-F-]{36})\)", attrs)
+        if not uuid:
+            continue
+        entries[kind] = (name, "{" + uuid.group(1).upper() + "}", attrs)
+    for kind in ("library", "interface", "dispinterface", "coclass"):
+        if kind not in entries:
+            fail(f"{path}: no {kind} with a uuid")
+    lib_attrs = entries["library"][2]
+    version = re.search(r"version\((\d+\.\d+)\)", lib_attrs)
+    lcid = re.search(r"lcid\(0x([0-9a-fA-F]+)\)", lib_attrs)
+    helpstring = re.search(r'helpstring\("([^"]*)"\)', lib_attrs)
+    if not (version and lcid and helpstring):
+        fail(f"{path}: the library needs version, lcid and helpstring")
+    return {
+        "LIBID": entries["library"][1],
+        "CLSID": entries["coclass"][1],
+        "IID": entries["interface"][1],
+        "DIID": entries["dispinterface"][1],
+        "CLASS": entries["coclass"][0],
+        "INTERFACE": entries["interface"][0],
+        "EVENTS": entries["dispinterface"][0],
+        "TLBVERSION": version.group(1),
+        "LCID": format(int(lcid.group(1), 16), "x"),
+        "HELPSTRING": helpstring.group(1),
+    }
+
+
+def misc_status_value(flags, oleidl):
+    values = dict(
+        (m.group(1), int(m.group(2), 0))
+        for m in re.finditer(r"OLEMISC_(\w+)\s*=\s*(0x[0-9a-fA-F]+|\d+)", open(oleidl).read())
+    )
+    total = 0
+    for flag in flags:
+        if flag not in values:
+            fail(f"{oleidl}: no OLEMISC_{flag}")
+        total |= values[flag]
+    return total
+
+
+def expand(text, names, where):
+    def one(m):
+        name = m.group(1)
+        if name in names:
+            return names[name]
+        fail(f"{where}: unknown name @{name}@")
+
+    return re.sub(r"@(\w+)@", one, text)
+
+
+class Source:
+    def __init__(self, args):
+        self.facts, trees, rows = read_rows(args.rows)
+        self.names = dict(self.facts)
+        self.names.update(read_idl(args.idl))
+        self.misc_flags = self.facts["miscstatus"].split()
+        platform, processor, program_files, win64 = ARCH[args.arch]
+        version = args.version.split(".")
+        self.names.update(
+            {
+                "WIN": platform,
+                "PROCESSOR": processor,
+                "PROGRAMFILES": program_files,
+                "WIN64": win64,
+                "ARCH": args.arch,
+                "UPGRADECODE": self.facts["upgrade_" + args.arch],
+                "VERSION": args.version,
+                "VERSION4": ".".join((version + ["0"] * 4)[:4]),
+                "MISCSTATUS": str(misc_status_value(self.misc_flags, args.oleidl)),
+                "MISCSTATUS_KEYWORDS": ",".join(f.lower() for f in self.misc_flags),
+            }
+        )
+        # Runtime names stay as they are; each output fills them its own way.
+        keep = dict(self.names, **{n: f"@{n}@" for n in RUNTIME})
+        self.trees = [expand(t, keep, args.rows) for t in trees]
+        self.rows = [
+            tuple(None if x is None else expand(x, keep, args.rows) for x in row) for row in rows
+        ]
+
+
+def cpp_string(text):
+    return 'L"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def write_cpp(src, out):
+    lines = [
+        "// registration_rows.h -- generated by registration_gen.py from",
+        "// registration.rows and TVKChecksum.idl; do not edit.",
+        "#ifndef TVK_COM_REGISTRATION_ROWS_H",
+        "#define TVK_COM_REGISTRATION_ROWS_H",
+        "",
+        "#include <oleidl.h>",
+        "",
+        "namespace tvkcom {",
+        "",
+        "// A key below the classes root; name nullptr is the default value, data",
+        "// nullptr a key with no value. @MODULE@ and @FOLDER@ are filled in",
+        "// when the rows are written.",
+        "struct RegistryRow {",
+        "    const wchar_t *key;",
+        "    const wchar_t *name;",
+        "    const wchar_t *data;",
+        "};",
+        "",
+        "constexpr RegistryRow registry_rows[] = {",
+    ]
+    for key, name, data in src.rows:
+        fields = [cpp_string(key)] + [
+            "nullptr" if x is None else cpp_string(x) for x in (name, data)
+        ]
+        lines.append("    {" + ", ".join(fields) + "},")
+    lines += ["};", "", "// The keys that unregistration removes with everything below them."]
+    lines.append("constexpr const wchar_t *registry_trees[] = {")
+    lines += [f"    {cpp_string(t)}," for t in src.trees]
+    lines += [
+        "};",
+        "",
+        "constexpr const wchar_t prog_id[] = " + cpp_string(src.names["progid"]) + ";",
+        "",
+        "// The OLEMISC flags of the control, reported by IOleObject::GetMiscStatus",
+        "// and IQuickActivate and registered for the content aspect.",
+        "constexpr DWORD control_misc_status = "
+        + " | ".join("OLEMISC_" + f for f in src.misc_flags)
+        + ";",
+        f"static_assert(control_misc_status == {src.names['MISCSTATUS']}u,",
+        '              "the registered number is that of the flags");',
+        "",
+        "} // namespace tvkcom",
+        "",
+        "#endif",
+        "",
+    ]
+    open(out, "w", encoding="utf-8").write("\n".join(lines))
+
+
+def xml_attr(text):
+    return (
+        text.replace("&", "&amp;").replace('"', "&quot;").replace("<", "&lt;").replace(">", "&gt;")
+    )
+
+
+def msi_value(text):
+    """A registry value as MSI formats it: the runtime names become the
+    installed file's path and the install folder, and a literal [ or ] is
+    escaped as [\\[] and [\\]]."""
+    text = text.replace("[", "\x00").replace("]", "\x01")
+    text = text.replace("\x00", "[\\[]").replace("\x01", "[\\]]")
+    return text.replace("@MODULE@", "[#TVKChecksum.ocx]").replace("@FOLDER@", "[INSTALLDIR]")
+
+
+def sql_text(text):
+    return "'" + text.replace("'", "''") + "'"
+
+
+def write_wxs(src, args, out):
+    registry = []
+    for key, name, data in src.rows:
+        if data is None:
+            continue  # keys with no value: see the .keys queries
+        attrs = f'Root="HKLM" Key="Software\\Classes\\{xml_attr(key)}"'
+        if name is not None:
+            attrs += f' Name="{xml_attr(name)}"'
+        registry.append(
+            f'            <RegistryValue {attrs} Value="{xml_attr(msi_value(data))}" Type="string"/>'
+        )
+    names = dict(src.names)
+    names.update(
+        {
+            "REGISTRY": "\n".join(registry).lstrip(),
+            # wixl finds sources only by paths relative to the .wxs file.
+            "OCX": xml_attr(os.path.relpath(args.ocx, os.path.dirname(os.path.abspath(out)))),
+            "DLL": xml_attr(os.path.relpath(args.dll, os.path.dirname(os.path.abspath(out)))),
+        }
+    )
+    template = open(args.template, encoding="utf-8").read()
+    open(out, "w", encoding="utf-8").write(expand(template, names, args.template))
+
+    # wixl drops keys that have no value and has no way to remove a key
+    # tree; the Registry table does both with the names "*" (create the key,
+    # remove it on uninstall) and "-" (remove the tree on uninstall).
+    queries = []
+    special = [(k, "*") for k, n, d in src.rows if d is None] + [(t, "-") for t in src.trees]
+    for number, (key, name) in enumerate(special, 1):
+        full_key = sql_text("Software\\Classes\\" + msi_value(key))
+        queries.append(
+            "INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES "
+            f"('TVKKey{number}', 2, {full_key}, "
+            f"'{name}', 'TVKChecksum.ocx')"
+        )
+    open(out + ".keys", "w", encoding="utf-8").write("\n".join(queries) + "\n")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("what", choices=["cpp", "wxs", "fill"])
+    parser.add_argument("paths", nargs="+")
+    parser.add_argument("--rows", required=True)
+    parser.add_argument("--idl", required=True)
+    parser.add_argument("--oleidl", required=True)
+    parser.add_argument("--arch", choices=sorted(ARCH), required=True)
+    parser.add_argument("--version", required=True)
+    parser.add_argument("--template")
+    parser.add_argument("--ocx")
+    parser.add_argument("--dll")
+    args = parser.parse_args()
+    src = Source(args)
+    if args.what == "cpp":
+        write_cpp(src, args.paths[0])
+    elif args.what == "wxs":
+        if not (args.template and args.ocx and args.dll):
+            fail("wxs needs --template, --ocx and --dll")
+        write_wxs(src, args, args.paths[0])
+    else:
+        if len(args.paths) != 2:
+            fail("fill needs TEMPLATE OUT")
+        template = open(args.paths[0], encoding="utf-8").read()
+        open(args.paths[1], "w", encoding="utf-8").write(expand(template, src.names, args.paths[0]))
+
+
+if __name__ == "__main__":
+    main()
