@@ -128,7 +128,9 @@ int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
     }
     Counts c;
     std::string line;
+    long line_number = 0;
     while (std::getline(*in, line)) {
+        ++line_number;
         CheckEntry e;
         const LineKind kind = parse_check_line(line, e);
         if (kind == LineKind::Skip)
@@ -136,6 +138,11 @@ int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
         const AlgoInfo *algo = kind == LineKind::Entry ? entry_algorithm(opt, e) : nullptr;
         if (!algo) {
             ++c.malformed;
+            if (opt.warn && !opt.status)
+                warn(shown_name(list) + ": " + std::to_string(line_number) +
+                     ": improperly formatted " +
+                     (opt.algo ? std::string(opt.algo->tag) + " " : std::string()) +
+                     "checksum line");
             continue;
         }
         ++c.entries;

@@ -4,10 +4,10 @@
 namespace tvksum {
 
 std::string help_text() {
-    return R"(Usage: tvksum [-a ALGO] [--tag] [FILE]...
-  or:  tvksum --all [FILE]...
+    return R"(Usage: tvksum [-a ALGO] [--tag] [-z] [-r [-L]] [-j N] [FILE]...
+  or:  tvksum --all [-z] [-r [-L]] [-j N] [FILE]...
   or:  tvksum [-a ALGO] -s TEXT [-s TEXT]...
-  or:  tvksum -c [-a ALGO] [--quiet|--status] [--strict] [--ignore-missing] [LIST]...
+  or:  tvksum -c [-a ALGO] [--quiet|--status] [--strict] [-w] [--ignore-missing] [LIST]...
 Print or check checksums of files, computed by the TVK Checksum control and
 its engine. Lines look like those of sha256sum: the checksum, two blanks, the
 file name.
@@ -17,6 +17,13 @@ file name.
       --all             all seven checksums of each file, one line each, in
                         the form  ALGO (FILE) = CHECKSUM
       --tag             the  ALGO (FILE) = CHECKSUM  form for one algorithm
+  -z, --zero            end each line with NUL, not newline, and do not
+                        escape file names
+  -r, --recursive       checksum every regular file below a directory, in
+                        sorted order, printed as DIR/PATH
+  -L, --dereference     with -r: follow symbolic links met in the walk
+  -j, --jobs=N          checksum N files at once, in N worker processes; the
+                        output is in the same order as without -j
   -s, --string=TEXT     checksum TEXT (its UTF-8 bytes) instead of a file;
                         printed as the checksum of standard input ("-")
   -c, --check           read checksum lists (sha256sum, md5sum, sha1sum or
@@ -27,6 +34,7 @@ file name.
   -q, --quiet           with -c: do not print OK for verified files
       --status          with -c: print nothing; the exit code tells
       --strict          with -c: improperly formatted lines count as failure
+  -w, --warn            with -c: warn about each improperly formatted line
       --ignore-missing  with -c: files that do not exist are no failure
       --about           show the text of the control's About box
   -h, --help            show this help
@@ -36,8 +44,9 @@ With no FILE, or when FILE is -, standard input is read. The control can only
 checksum named files, so standard input, pipes and devices are first copied to
 an unnamed temporary file (in $TMPDIR, else /tmp).
 
-Every file is checksummed as a background job of the control; on a terminal a
-progress bar is drawn on standard error. Ctrl-C cancels the running job.
+Files are checksummed by the control's file methods; a large file runs as a
+background job of the control, with a progress bar on standard error when
+that is a terminal, and Ctrl-C cancels it.
 
 Exit status: 0 all fine; 1 a checksum did not match, a file could not be read
 or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C

@@ -5,14 +5,57 @@
 #include "utf.h"
 
 #include <ctime>
+#include <iterator>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace tvksum {
 
 JobRunner::JobRunner(ProgressBar &bar) : bar_(bar), control_(this) {}
 
-static void sleep_one_tick() {
+namespace {
+
+// The control's string and file method of each algorithm, in the order of
+// kAlgorithms.
+struct Methods {
+    tvk::String (tvk::TVKChecksum::*string)(tvk::String, tvk::Long);
+    tvk::String (tvk::TVKChecksum::*file)(tvk::String);
+};
+constexpr Methods kMethods[] = {
+    {&tvk::TVKChecksum::Adler32String, &tvk::TVKChecksum::Adler32file},
+    {&tvk::TVKChecksum::CRC32String, &tvk::TVKChecksum::CRC32File},
+    {&tvk::TVKChecksum::SHA256String, &tvk::TVKChecksum::SHA256File},
+    {&tvk::TVKChecksum::SHA1String, &tvk::TVKChecksum::SHA1File},
+    {&tvk::TVKChecksum::MD5String, &tvk::TVKChecksum::MD5File},
+    {&tvk::TVKChecksum::MD5_32String, &tvk::TVKChecksum::MD5_32file},
+    {&tvk::TVKChecksum::TVK32String, &tvk::TVKChecksum::TVK32file},
+};
+static_assert(std::size(kMethods) == std::tuple_size<decltype(kAlgorithms)>::value);
+
+const Methods &methods(Algo a) {
+    return kMethods[static_cast<std::size_t>(a)];
+}
+
+// Files smaller than these are answered by the control's synchronous file
+// method, at once; larger ones run as a background job, which Ctrl-C can
+// cancel and whose progress a bar shows. A file of under 1 MiB is done
+// before a bar could be seen; with no bar, the job is kept only where a
+// cancel within one block matters.
+constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
+constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
+
+void sleep_one_tick() {
     timespec ts{0, tvk::Timer::Interval * 1000000L};
     nanosleep(&ts, nullptr); // Ctrl-C cuts it short, which is what we want
+}
+
+} // namespace
+
+bool JobRunner::synchronous(const std::string &path) const {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true; // the control refuses it at once either way
+    return st.st_size < (bar_.enabled() ? kSyncLimitWithBar : kSyncLimitWithoutBar);
 }
 
 JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &path,
@@ -29,17 +72,25 @@ JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &pat
         out.error_text = "the file name is not valid UTF-8";
         return out;
     }
-    control_.NewCheckSumFile(utf8_to_utf16(algo.job_name).value(), *name);
     bool cancel_sent = false;
-    while (control_.Timer1.Enabled()) {
-        if (interrupted() && !cancel_sent) {
-            control_.CancelExecution();
-            cancel_sent = true;
+    if (synchronous(path)) {
+        const tvk::String sum = (control_.*methods(algo.algo).file)(*name);
+        if (error_number_ == 0) {
+            finished_ = true;
+            sum_ = utf16_to_utf8(sum);
         }
-        sleep_one_tick();
-        control_.Timer1_Timer();
+    } else {
+        control_.NewCheckSumFile(utf8_to_utf16(algo.job_name).value(), *name);
+        while (control_.Timer1.Enabled()) {
+            if (interrupted() && !cancel_sent) {
+                control_.CancelExecution();
+                cancel_sent = true;
+            }
+            sleep_one_tick();
+            control_.Timer1_Timer();
+        }
+        bar_.clear();
     }
-    bar_.clear();
 
     if (error_number_ == 9 && cancel_sent) {
         out.kind = JobOutcome::Interrupted;
@@ -63,36 +114,11 @@ JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &pat
 }
 
 std::string JobRunner::checksum_string(const AlgoInfo &algo, const std::string &text) {
-    using Method = tvk::String (tvk::TVKChecksum::*)(tvk::String, tvk::Long);
-    Method m = nullptr;
-    switch (algo.algo) {
-    case Algo::Adler32:
-        m = &tvk::TVKChecksum::Adler32String;
-        break;
-    case Algo::Crc32:
-        m = &tvk::TVKChecksum::CRC32String;
-        break;
-    case Algo::Sha256:
-        m = &tvk::TVKChecksum::SHA256String;
-        break;
-    case Algo::Sha1:
-        m = &tvk::TVKChecksum::SHA1String;
-        break;
-    case Algo::Md5:
-        m = &tvk::TVKChecksum::MD5String;
-        break;
-    case Algo::Md5_32:
-        m = &tvk::TVKChecksum::MD5_32String;
-        break;
-    case Algo::Tvk32:
-        m = &tvk::TVKChecksum::TVK32String;
-        break;
-    }
     const auto wide = utf8_to_utf16(text);
     if (!wide || text.size() > 0x7fffffffu)
         return {};
-    const std::string sum =
-        utf16_to_utf8((control_.*m)(*wide, static_cast<tvk::Long>(text.size())));
+    const std::string sum = utf16_to_utf8(
+        (control_.*methods(algo.algo).string)(*wide, static_cast<tvk::Long>(text.size())));
     return is_hex(sum, algo.digits) ? sum : std::string();
 }
 

@@ -16,10 +16,12 @@ class JobRunner : private tvk::TVKChecksumEvents {
   public:
     explicit JobRunner(ProgressBar &bar);
 
-    // Checksums the file at `path` with NewCheckSumFile, polling Timer1
-    // every 100 ms until the job's Finished event. `display` names the file
-    // on the progress bar. Ctrl-C cancels the job through CancelExecution.
-    // Throws tvk::RuntimeError when the engine library cannot be loaded.
+    // Checksums the file at `path`: a small file through the control's
+    // synchronous file method, a large one with NewCheckSumFile, polling
+    // Timer1 every 100 ms until the job's Finished event. The output is the
+    // same either way. `display` names the file on the progress bar. Ctrl-C
+    // cancels a job through CancelExecution. Throws tvk::RuntimeError when
+    // the engine library cannot be loaded.
     JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
                              const std::string &display);
 
@@ -31,6 +33,8 @@ class JobRunner : private tvk::TVKChecksumEvents {
     bool engine_broken() const { return engine_broken_; }
 
   private:
+    // Whether `path` is answered by the synchronous file method.
+    bool synchronous(const std::string &path) const;
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;
     void ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) override;

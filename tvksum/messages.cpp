@@ -8,9 +8,14 @@
 
 namespace tvksum {
 
+std::string warning_line(const std::string &text) {
+    return "tvksum: " + text + "\n";
+}
+
 void warn(const std::string &text) {
     std::fflush(stdout); // keep the order of lines when both go to one place
-    std::fprintf(stderr, "tvksum: %s\n", text.c_str());
+    const std::string line = warning_line(text);
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 std::string shown_name(const std::string &name) {

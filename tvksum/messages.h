@@ -15,6 +15,8 @@ constexpr int kExitInterrupted = 130; // Ctrl-C; see interrupted_exit_code()
 
 // "tvksum: TEXT" on standard error.
 void warn(const std::string &text);
+// The same line as text, for output that is collected before it is shown.
+std::string warning_line(const std::string &text);
 
 // A name as shown in messages: the empty name as ''.
 std::string shown_name(const std::string &name);

@@ -30,6 +30,19 @@ struct Parser {
         return true;
     }
 
+    bool set_jobs(const std::string &text) {
+        int n = 0;
+        for (char c : text) {
+            if (c < '0' || c > '9' || n > 1000)
+                return fail("invalid number of jobs '" + text + "'");
+            n = n * 10 + (c - '0');
+        }
+        if (text.empty() || n < 1 || n > 1000)
+            return fail("invalid number of jobs '" + text + "' (1 to 1000)");
+        opt.jobs = n;
+        return true;
+    }
+
     // Value of an option: the attached text, or the next argument.
     bool value(const std::string &attached, bool has_attached, const std::string &name,
                std::string &out) {
@@ -59,6 +72,8 @@ struct Parser {
             strings_given = true;
             return true;
         }
+        if (name == "--jobs")
+            return value(attached, has_value, name, v) && set_jobs(v);
         if (has_value)
             return fail("option '" + name + "' doesn't allow an argument");
         if (name == "--check")
@@ -75,6 +90,14 @@ struct Parser {
             opt.strict = true;
         else if (name == "--ignore-missing")
             opt.ignore_missing = true;
+        else if (name == "--warn")
+            opt.warn = true;
+        else if (name == "--zero")
+            opt.zero = true;
+        else if (name == "--recursive")
+            opt.recursive = true;
+        else if (name == "--dereference")
+            opt.follow_links = true;
         else if (name == "--about")
             about = true;
         else if (name == "--help")
@@ -101,8 +124,22 @@ struct Parser {
                 opt.strings.push_back(v);
                 strings_given = true;
                 return true;
+            case 'j':
+                return value(attached, rest, "-j", v) && set_jobs(v);
             case 'c':
                 check = true;
+                break;
+            case 'w':
+                opt.warn = true;
+                break;
+            case 'z':
+                opt.zero = true;
+                break;
+            case 'r':
+                opt.recursive = true;
+                break;
+            case 'L':
+                opt.follow_links = true;
                 break;
             case 'q':
                 opt.quiet = true;
@@ -148,14 +185,21 @@ struct Parser {
             opt.mode = Mode::About;
             return true;
         }
-        const bool check_only = opt.quiet || opt.status || opt.strict || opt.ignore_missing;
+        const bool check_only =
+            opt.quiet || opt.status || opt.strict || opt.ignore_missing || opt.warn;
         if (check && strings_given)
             return fail("-c and -s cannot be used together");
         if (check && (opt.all || opt.tag))
             return fail("--all and --tag are meaningless when verifying checksums");
+        if (check && opt.zero)
+            return fail("the --zero option is not supported when verifying checksums");
+        if (check && opt.recursive)
+            return fail("--recursive is meaningless when verifying checksums");
         if (!check && check_only)
-            return fail("--quiet, --status, --strict and --ignore-missing are meaningful only "
-                        "when verifying checksums");
+            return fail("--quiet, --status, --strict, --warn and --ignore-missing are "
+                        "meaningful only when verifying checksums");
+        if (strings_given && opt.recursive)
+            return fail("-s cannot be used together with --recursive");
         if (opt.all && opt.algo)
             return fail("--all and -a cannot be used together");
         if (strings_given && !opt.files.empty())

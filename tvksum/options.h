@@ -20,6 +20,11 @@ struct Options {
     bool status = false;              // -c: no output at all, exit code only
     bool strict = false;              // -c: malformed lines fail
     bool ignore_missing = false;      // -c: missing files are no failure
+    bool warn = false;                // -c: report improperly formatted lines
+    bool zero = false;                // -z: NUL-ended lines, names not escaped
+    bool recursive = false;           // -r: walk directories
+    bool follow_links = false;        // -L: follow symbolic links met in a walk
+    int jobs = 1;                     // -j: files checksummed at once
     std::vector<std::string> strings; // -s TEXT, in order
     std::vector<std::string> files;   // operands; "-" is standard input
 };

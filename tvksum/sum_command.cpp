@@ -2,13 +2,17 @@
 // sha256sum prints them.
 #include "commands.h"
 
+#include "file_report.h"
+#include "file_walk.h"
 #include "input_file.h"
 #include "interrupt.h"
 #include "job_runner.h"
 #include "messages.h"
 #include "sum_line.h"
 #include "utf.h"
+#include "worker_pool.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -25,41 +29,85 @@ static std::vector<const AlgoInfo *> chosen_algorithms(const Options &opt) {
     return list;
 }
 
+static std::string sum_line(const Options &opt, const AlgoInfo &algo, const std::string &sum,
+                            const std::string &name) {
+    return (opt.all || opt.tag) ? format_tag_line(algo, sum, name, opt.zero)
+                                : format_sum_line(sum, name, opt.zero);
+}
+
 static void print_line(const Options &opt, const AlgoInfo &algo, const std::string &sum,
                        const std::string &name) {
-    const std::string line =
-        (opt.all || opt.tag) ? format_tag_line(algo, sum, name) : format_sum_line(sum, name);
+    const std::string line = sum_line(opt, algo, sum, name);
     std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+// The lines of one operand, or why it failed.
+static FileReport sum_file(const Options &opt, const std::vector<const AlgoInfo *> &algos,
+                           JobRunner &runner, const Operand &op) {
+    FileReport r;
+    const std::string &name = op.name;
+    if (!op.error.empty()) {
+        r.err = warning_line(shown_name(name) + ": " + op.error);
+        r.rc = kExitFailed;
+        return r;
+    }
+    InputFile input(name);
+    if (!input.error().empty()) {
+        r.err = warning_line(shown_name(name) + ": " + input.error());
+        r.rc = kExitFailed;
+        return r;
+    }
+    for (const AlgoInfo *algo : algos) {
+        const std::string shown = opt.all ? name + " (" + std::string(algo->job_name) + ")" : name;
+        const JobOutcome out = runner.checksum_file(*algo, input.path(), shown);
+        if (out.kind == JobOutcome::Ok) {
+            r.out += sum_line(opt, *algo, out.sum, name);
+            continue;
+        }
+        r.err += warning_line(file_error(name, out));
+        r.rc = out.kind == JobOutcome::Interrupted ? kExitInterrupted : kExitFailed;
+        r.stop = out.kind == JobOutcome::Interrupted || out.engine_broken;
+        break;
+    }
+    return r;
+}
+
+void show_report(const FileReport &report) {
+    std::fwrite(report.out.data(), 1, report.out.size(), stdout);
+    if (!report.err.empty()) {
+        std::fflush(stdout); // keep the order of lines when both go to one place
+        std::fwrite(report.err.data(), 1, report.err.size(), stderr);
+    }
 }
 
 int run_sum(const Options &opt, JobRunner &runner) {
     const auto algos = chosen_algorithms(opt);
+    const std::vector<Operand> operands =
+        expand_operands(opt.files, opt.recursive, opt.follow_links);
     int rc = kExitOk;
-    for (const std::string &name : opt.files) {
-        if (interrupted())
-            break;
-        InputFile input(name);
-        if (!input.error().empty()) {
-            warn(shown_name(name) + ": " + input.error());
+    const auto show = [&rc](const FileReport &r) {
+        show_report(r);
+        if (r.rc != kExitOk && rc != kExitInterrupted)
+            rc = r.rc;
+        return !r.stop;
+    };
+    const auto make = [&](std::size_t i, JobRunner &worker_runner) {
+        return sum_file(opt, algos, worker_runner, operands[i]);
+    };
+
+    PoolResult pooled = PoolResult::NotStarted;
+    if (opt.jobs > 1 && operands.size() > 1) {
+        const int workers = static_cast<int>(std::min<std::size_t>(opt.jobs, operands.size()));
+        pooled = run_in_workers(workers, operands.size(), make, show);
+        if (pooled == PoolResult::WorkerLost) {
+            warn("a worker process ended unexpectedly");
             rc = kExitFailed;
-            continue;
         }
-        for (const AlgoInfo *algo : algos) {
-            const std::string shown =
-                opt.all ? name + " (" + std::string(algo->job_name) + ")" : name;
-            const JobOutcome out = runner.checksum_file(*algo, input.path(), shown);
-            if (out.kind == JobOutcome::Ok) {
-                print_line(opt, *algo, out.sum, name);
-                continue;
-            }
-            warn(file_error(name, out));
-            if (out.kind == JobOutcome::Interrupted)
-                return kExitInterrupted;
-            if (out.engine_broken)
-                return kExitFailed;
-            rc = kExitFailed;
-            break;
-        }
+    }
+    if (pooled == PoolResult::NotStarted) {
+        for (std::size_t i = 0; i < operands.size() && !interrupted(); ++i)
+            if (!show(make(i, runner)))
+                break;
     }
     std::fflush(stdout);
     return interrupted() ? kExitInterrupted : rc;

@@ -53,33 +53,26 @@ static std::optional<std::string> unescape(std::string_view text) {
     return out;
 }
 
-std::string format_sum_line(std::string_view sum, std::string_view name) {
-    std::string line;
-    if (needs_escape(name)) {
-        line = "\\";
-        line.append(sum);
-        line += "  ";
-        line += escape(name);
-    } else {
-        line.append(sum);
-        line += "  ";
-        line.append(name);
-    }
-    line.push_back('\n');
+std::string format_sum_line(std::string_view sum, std::string_view name, bool zero) {
+    const bool esc = !zero && needs_escape(name);
+    std::string line = esc ? "\\" : "";
+    line.append(sum);
+    line += "  ";
+    line += esc ? escape(name) : std::string(name);
+    line.push_back(zero ? '\0' : '\n');
     return line;
 }
 
-std::string format_tag_line(const AlgoInfo &algo, std::string_view sum, std::string_view name) {
-    std::string line;
-    const bool esc = needs_escape(name);
-    if (esc)
-        line = "\\";
+std::string format_tag_line(const AlgoInfo &algo, std::string_view sum, std::string_view name,
+                            bool zero) {
+    const bool esc = !zero && needs_escape(name);
+    std::string line = esc ? "\\" : "";
     line.append(algo.tag);
     line += " (";
     line += esc ? escape(name) : std::string(name);
     line += ") = ";
     line.append(sum);
-    line.push_back('\n');
+    line.push_back(zero ? '\0' : '\n');
     return line;
 }
 

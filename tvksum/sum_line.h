@@ -13,11 +13,13 @@ namespace tvksum {
 
 // "SUM  NAME\n", as sha256sum writes it. A name holding a backslash, line
 // feed or carriage return is escaped and the line starts with a backslash.
-std::string format_sum_line(std::string_view sum, std::string_view name);
+// With `zero` (sha256sum -z) the line ends in a NUL and nothing is escaped.
+std::string format_sum_line(std::string_view sum, std::string_view name, bool zero = false);
 
 // "TAG (NAME) = SUM\n", the tagged form (sha256sum --tag), with the same
-// escaping.
-std::string format_tag_line(const AlgoInfo &algo, std::string_view sum, std::string_view name);
+// escaping and the same `zero` form.
+std::string format_tag_line(const AlgoInfo &algo, std::string_view sum, std::string_view name,
+                            bool zero = false);
 
 struct CheckEntry {
     std::string sum;               // hexadecimal digits as listed

@@ -293,6 +293,97 @@ case_tty() {
     expect_eq "no bar when stderr is no terminal" "" "$(cat err)"
 }
 
+case_walk() {
+    mkdir -p tree/b/deep tree/a empty_dir; printf 1 > tree/b/deep/one; printf 2 > tree/a/two
+    printf 3 > tree/z; printf 4 > 'tree/b/with blank'; printf 5 > outside
+    ln -s ../../outside tree/b/link_to_file; ln -s .. tree/a/loop; mkfifo tree/fifo
+    # Sorted at each level, regular files only, links skipped, names as given.
+    local want=(tree/a/two tree/b/deep/one 'tree/b/with blank' tree/z)
+    expect_eq "-r" "$(sha256sum "${want[@]}")" "$("$TVKSUM" -r tree)"
+    expect_eq "-r with a trailing slash" "$(sha256sum "${want[@]}")" "$("$TVKSUM" -r tree/ | sed 's|tree//|tree/|')"
+    expect_eq "-r names keep the slash given" "tree/a/two" "$("$TVKSUM" -r tree/ | head -1 | cut -c67-)"
+    # -L: links followed; the loop back up is entered once, not for ever.
+    local out
+    out=$("$TVKSUM" -rL tree); expect_rc "-rL" 0 $?
+    expect_has "-rL follows a link to a file" "$(sha256sum outside | cut -c1-64)  tree/b/link_to_file" "$out"
+    expect_eq "-rL stops at the loop" 0 "$(grep -c 'loop/a/loop' <<<"$out")"
+    # Files beside directories, and an empty directory gives nothing.
+    expect_eq "-r mixed operands" "$(sha256sum outside tree/z)" "$("$TVKSUM" -r outside empty_dir tree/z)"
+    # Without -r a directory is an error, as before.
+    "$TVKSUM" tree >/dev/null 2>&1; expect_rc "directory without -r" 1 $?
+    # --all and -c on a walk's output.
+    "$TVKSUM" -r --all tree > ALL; expect_rc "-r --all" 0 $?
+    expect_eq "-c of -r --all" 28 "$("$TVKSUM" -c ALL | grep -c ': OK$')"
+    if [ "$(id -u)" != 0 ]; then
+        mkdir tree/closed; chmod 000 tree/closed
+        "$TVKSUM" -r tree >/dev/null 2>err; expect_rc "unreadable directory" 1 $?
+        expect_has "unreadable directory message" "tree/closed: Permission denied" "$(cat err)"
+    fi
+}
+
+case_jobs() {
+    make_files
+    mkdir many
+    local i
+    for i in $(seq 1 60); do head -c $((i * 97)) /dev/urandom > "many/f$i"; done
+    local all=(many/* "${FILES[@]}")
+    for j in 2 3 8 100; do
+        cmp <(sha256sum "${all[@]}") <("$TVKSUM" -j $j "${all[@]}") || fail "-j $j output differs"
+    done
+    cmp <(md5sum -z "${all[@]}") <("$TVKSUM" -j 2 -z -a md5 "${all[@]}") || fail "-j 2 -z -a md5"
+    expect_eq "-j 2 --all" "$("$TVKSUM" --all "${all[@]}")" "$("$TVKSUM" -j 2 --all "${all[@]}")"
+    # Failures keep their place and the exit code; stdin goes to one worker.
+    local out rc
+    out=$("$TVKSUM" -j 2 abc.txt nope fox - < empty 2>err); rc=$?
+    expect_rc "-j with a missing file" 1 $rc
+    expect_eq "-j missing file: the others" "$(sha256sum abc.txt fox - < empty)" "$out"
+    expect_eq "-j missing file message" \
+        "tvksum: nope: The input file or path is invalid (No such file or directory)" "$(cat err)"
+    # An engine without interface1: the run stops, as without -j.
+    local libz
+    libz=$(ldd "$(dirname "$TVKSUM")/tvkchecksum.so" | awk '/libz\.so/ {print $3}')
+    if [ -n "$libz" ]; then
+        mkdir wrong; cp "$TVKSUM" wrong/tvksum; cp "$libz" wrong/tvkchecksum.so
+        "$WORK/wrong/tvksum" -j 2 abc.txt fox empty >out 2>err; expect_rc "-j, engine without interface1" 1 $?
+        expect_eq "-j, engine without interface1: no output" "" "$(cat out)"
+    fi
+    # Ctrl-C reaches the workers too (one process group, as from a terminal).
+    truncate -s 1G big1; truncate -s 1G big2
+    setsid bash -c "exec '$TVKSUM' -j 2 big1 big2" >out 2>err &
+    local pid=$!
+    sleep 0.5
+    kill -INT -- -$pid
+    wait $pid; rc=$?
+    if [ $rc != 0 ]; then
+        expect_rc "-j Ctrl-C" 130 $rc
+        expect_eq "-j Ctrl-C: no checksum line" "" "$(cat out)"
+    fi
+    expect_eq "-j Ctrl-C leaves no worker" "" "$(pgrep -f "$TVKSUM -j 2 big1" || true)"
+}
+
+case_lines() {
+    make_files
+    # -z: NUL-ended, names not escaped, byte for byte as sha256sum -z.
+    cmp <(sha256sum -z "${FILES[@]}") <("$TVKSUM" -z "${FILES[@]}") || fail "-z"
+    cmp <(md5sum -z --tag "${FILES[@]}") <("$TVKSUM" -z --tag -a md5 "${FILES[@]}") || fail "-z --tag"
+    # -c reads the tagged lines of all seven algorithms.
+    "$TVKSUM" --all abc.txt fox 'back\slash' "$(printf 'new\nline')" > ALL
+    local names
+    names=$(sed -n 's/^\\\{0,1\}\([A-Z0-9_]*\) (.*/\1/p' ALL | sort -u | tr '\n' ' ')
+    expect_eq "all seven tags" "ADLER32 CRC32 MD5 MD5_32 SHA1 SHA256 TVK32 " "$names"
+    expect_eq "-c of seven tags" 28 "$("$TVKSUM" -c ALL | grep -c ': OK$')"
+    # -w: each improperly formatted line named with its number.
+    { sha256sum fox; echo 'garbage'; sha256sum abc.txt; echo 'more garbage'; } > MIXED
+    local rc
+    "$TVKSUM" -c -w MIXED >/dev/null 2>err; rc=$?
+    expect_rc "-c -w" 0 $rc
+    expect_eq "-w lines" "$(printf '%s\n' 'tvksum: MIXED: 2: improperly formatted checksum line' \
+        'tvksum: MIXED: 4: improperly formatted checksum line' \
+        'tvksum: WARNING: 2 lines are improperly formatted')" "$(cat err)"
+    "$TVKSUM" -c MIXED >/dev/null 2>err
+    expect_eq "no -w: the count only" "tvksum: WARNING: 2 lines are improperly formatted" "$(cat err)"
+}
+
 "case_$CASE"
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) failed in case $CASE" >&2

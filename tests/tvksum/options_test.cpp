@@ -62,6 +62,21 @@ TEST(Options, Modes) {
     EXPECT_TRUE(parse({"--all", "f"}).options.all);
 }
 
+TEST(Options, WalkParallelAndLineOptions) {
+    const ParseResult r = parse({"-rLz", "-j2", "d"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_TRUE(r.options.recursive);
+    EXPECT_TRUE(r.options.follow_links);
+    EXPECT_TRUE(r.options.zero);
+    EXPECT_EQ(r.options.jobs, 2);
+    EXPECT_EQ(r.options.files, std::vector<std::string>{"d"});
+    EXPECT_EQ(parse({"--jobs=16", "--recursive", "--dereference", "--zero"}).options.jobs, 16);
+    EXPECT_EQ(parse({"-j", "3", "f"}).options.jobs, 3);
+    EXPECT_EQ(parse({"f"}).options.jobs, 1);
+    EXPECT_TRUE(parse({"-c", "-w", "L"}).options.warn);
+    EXPECT_TRUE(parse({"--check", "--warn"}).options.warn);
+}
+
 TEST(Options, BadUsageIsRefused) {
     const std::vector<std::vector<std::string>> bad = {
         {"-x"},
@@ -81,6 +96,17 @@ TEST(Options, BadUsageIsRefused) {
         {"--status"},
         {"--strict"},
         {"--ignore-missing"},
+        {"-w", "f"},
+        {"-c", "-z"},
+        {"-c", "-r"},
+        {"-s", "x", "-r"},
+        {"-j"},
+        {"-j", "0"},
+        {"-j", "x"},
+        {"--jobs=-1"},
+        {"-j", "1001"},
+        {"-j", "99999999999999999999"},
+        {"--zero=1"},
     };
     for (const auto &args : bad) {
         SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : std::string()));

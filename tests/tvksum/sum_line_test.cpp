@@ -24,6 +24,13 @@ TEST(SumLine, FormatsTaggedLines) {
               "\\MD5_32 (x\\\\y) = 90015098\n");
 }
 
+TEST(SumLine, ZeroEndedLinesKeepNamesAsTheyAre) {
+    using namespace std::string_literals;
+    EXPECT_EQ(format_sum_line(kSha, "n\nl\\x", true), kSha + "  n\nl\\x"s + '\0');
+    EXPECT_EQ(format_tag_line(info(Algo::Crc32), "352441c2", "a\rb", true),
+              "CRC32 (a\rb) = 352441c2"s + '\0');
+}
+
 struct ParseCase {
     const char *line;
     LineKind kind;

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# tvksum against sha256sum, rhash and openssl on many small files and on one
+# large file, in one run; prints the per-file cost and the ratios.
+#   bench/small_files.sh
+# Environment: COUNT (default 2000 files of 1 B to 16 KiB), LARGE (default
+# 1G), REPEATS (default 5, the best run counts), BUILD (default
+# build/bench-native).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+COUNT=${COUNT:-2000}
+LARGE=${LARGE:-1G}
+REPEATS=${REPEATS:-5}
+BUILD=${BUILD:-$root/build/bench-native}
+
+for tool in rhash openssl sha256sum python3 cmake ninja; do
+    command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh native)" >&2; exit 2; }
+done
+cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TESTS=OFF >/dev/null
+ninja -C "$BUILD" tvksum tvkchecksum >/dev/null
+tvksum=$BUILD/bin/tvksum
+
+# The inputs: made once, kept in the page cache.
+dir=/tmp/tvk-bench-small-$COUNT
+if [ ! -f "$dir/.done" ]; then
+    rm -rf "$dir"; mkdir -p "$dir"
+    python3 - "$dir" "$COUNT" <<'PY'
+import os, random, sys
+random.seed(2026)
+d, n = sys.argv[1], int(sys.argv[2])
+for i in range(n):
+    with open(os.path.join(d, "f%05d" % i), "wb") as f:
+        f.write(os.urandom(random.randint(1, 16384)))
+PY
+    touch "$dir/.done"
+fi
+bytes=$(numfmt --from=iec "$LARGE")
+large=/tmp/tvk-bench-$bytes.bin
+if [ "$(stat -c %s "$large" 2>/dev/null || echo 0)" != "$bytes" ]; then
+    head -c "$bytes" /dev/urandom >"$large.part" && mv "$large.part" "$large"
+fi
+cat "$dir"/f* "$large" >/dev/null
+
+cd "$dir"
+files=(f*)
+# Best of REPEATS wall-clock seconds of a command over the given operands.
+best() {
+    python3 - "$REPEATS" "$@" <<'PY'
+import subprocess, sys, time
+reps, cmd = int(sys.argv[1]), sys.argv[2:]
+best = None
+for _ in range(reps):
+    t = time.perf_counter()
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, check=True)
+    t = time.perf_counter() - t
+    best = t if best is None or t < best else best
+print("%.6f" % best)
+PY
+}
+
+declare -A small big
+small[sha256sum]=$(best sha256sum "${files[@]}")
+small[rhash]=$(best rhash --sha256 "${files[@]}")
+small[openssl]=$(best openssl dgst -sha256 "${files[@]}")
+small[tvksum]=$(best "$tvksum" "${files[@]}")
+small[tvksum -j 2]=$(best "$tvksum" -j 2 "${files[@]}")
+small[tvksum --all]=$(best "$tvksum" --all "${files[@]}")
+small[tvksum --all -j 2]=$(best "$tvksum" --all -j 2 "${files[@]}")
+small[rhash 4 algorithms]=$(best rhash --crc32 --md5 --sha1 --sha256 "${files[@]}")
+big[sha256sum]=$(best sha256sum "$large")
+big[rhash]=$(best rhash --sha256 "$large")
+big[openssl]=$(best openssl dgst -sha256 "$large")
+big[tvksum]=$(best "$tvksum" "$large")
+big[tvksum --all]=$(best "$tvksum" --all "$large")
+big[rhash 4 algorithms]=$(best rhash --crc32 --md5 --sha1 --sha256 "$large")
+
+python3 - "$COUNT" "$bytes" "$(nproc)" <<PY
+import sys
+count, size, cores = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+small = {$(for k in "${!small[@]}"; do printf '"%s": %s, ' "$k" "${small[$k]}"; done)}
+big = {$(for k in "${!big[@]}"; do printf '"%s": %s, ' "$k" "${big[$k]}"; done)}
+ref = small["sha256sum"]
+print(f"{count} files of 1 B..16 KiB, best of $REPEATS runs, {cores} cores")
+print(f"{'command':24} {'total s':>9} {'per file':>10} {'/ sha256sum':>12}")
+for k in ["sha256sum", "rhash", "openssl", "rhash 4 algorithms", "tvksum", "tvksum -j 2",
+          "tvksum --all", "tvksum --all -j 2"]:
+    t = small[k]
+    print(f"{k:24} {t:9.3f} {t / count * 1e6:8.1f} us {t / ref:12.2f}")
+print()
+print(f"one file of {size >> 20} MiB")
+print(f"{'command':24} {'total s':>9} {'MB/s':>10} {'/ sha256sum':>12}")
+for k in ["sha256sum", "rhash", "openssl", "rhash 4 algorithms", "tvksum", "tvksum --all"]:
+    t = big[k]
+    print(f"{k:24} {t:9.3f} {size / t / 1e6:10.0f} {t / big['sha256sum']:12.2f}")
+print()
+goals = [("tvksum / sha256sum <= 1.0", small["tvksum"] / ref, 1.0),
+         ("tvksum -j 2 / sha256sum <= 0.6", small["tvksum -j 2"] / ref, 0.6),
+         ("tvksum --all / sha256sum <= 7", small["tvksum --all"] / ref, 7.0)]
+for text, value, limit in goals:
+    print(f"{text:34} {value:6.2f}  {'met' if value <= limit else 'NOT met'}")
+PY

@@ -1,0 +1,30 @@
+// worker_pool.h -- several operands at once, in worker processes.
+#ifndef TVKSUM_WORKER_POOL_H
+#define TVKSUM_WORKER_POOL_H
+
+#include "file_report.h"
+
+#include <cstddef>
+#include <functional>
+
+namespace tvksum {
+
+class JobRunner;
+
+// The engine has one job slot per process, so parallel work means processes:
+// `workers` children, each with a control of its own, make the reports of
+// items i = k, k + workers, ... (make(i, runner)) and send them back through
+// a pipe. The reports reach `show` in order of i, whichever child is faster;
+// `show` returns false to stop, and the workers are then ended.
+enum class PoolResult {
+    Done,       // every report shown, or `show` stopped, or Ctrl-C ended the run
+    NotStarted, // no process or pipe could be made; nothing was shown
+    WorkerLost, // a worker ended without a report it owed (it crashed)
+};
+PoolResult run_in_workers(int workers, std::size_t count,
+                          const std::function<FileReport(std::size_t, JobRunner &)> &make,
+                          const std::function<bool(const FileReport &)> &show);
+
+} // namespace tvksum
+
+#endif
