@@ -24,6 +24,11 @@ std::string file_error(const std::string &name, const JobOutcome &outcome) {
         if (!reason.empty())
             text += " (" + reason + ")";
     } else if (outcome.error_number == 9 && outcome.kind == JobOutcome::Failed) {
+        // The job ended without a checksum: the file could not be opened or
+        // read after all. Say why, as sha256sum does, when it can be found.
+        const std::string reason = name == "-" ? std::string() : read_error_reason(name);
+        if (!reason.empty())
+            return shown_name(name) + ": " + reason;
         text += " (the engine could not read the file)";
     }
     return text;
