@@ -214,6 +214,27 @@ TEST(RealEngine, CheckInputFileAcceptsFilesOfTwoGibibytesAndMore) {
 #endif
 
 #if !defined(_WIN32)
+TEST(RealEngine, FileThatCannotBeReadGivesNoChecksum) {
+    // /proc/self/mem opens, has length 0 and fails at its first read.
+    const String mem = u"/proc/self/mem";
+    EventLog events;
+    TVKChecksum control(&events);
+    const FileMethod methods[] = {&TVKChecksum::CRC32File,  &TVKChecksum::MD5File,
+                                  &TVKChecksum::SHA1File,   &TVKChecksum::SHA256File,
+                                  &TVKChecksum::MD5_32file, &TVKChecksum::TVK32file,
+                                  &TVKChecksum::Adler32file};
+    for (const FileMethod method : methods) {
+        events.Lines.clear();
+        EXPECT_EQ((control.*method)(mem), u"");
+        EXPECT_EQ(events.Lines, Lines({"ErrorCode 5 The input file or path is invalid"}));
+    }
+    events.Lines.clear();
+    control.NewCheckSumFile(u"sha-256", mem);
+    RunJob(control);
+    EXPECT_EQ(events.Lines,
+              Lines({"Progress 0", "ErrorCode 9 User abort", "Progress 100", "Finished "}));
+}
+
 // The real engine's entry point, reached around the control: the control
 // never starts a job on a FIFO.
 class EngineEntry {
