@@ -6,18 +6,39 @@
 #include "Globals.h"
 #include "ZipClass.h"
 
+#include <chrono>
+#include <thread>
+
 namespace tvk {
+
+namespace {
+
+// How long destruction waits for a cancelled job to end, and the pause
+// between two cancels. A job whose read blocks (a FIFO with no writer) never
+// sees the cancel.
+constexpr std::chrono::milliseconds CancelWait{3000};
+constexpr std::chrono::milliseconds CancelRetryPause{10};
+
+} // namespace
 
 TVKChecksum::TVKChecksum(TVKChecksumEvents *events) : Events(events) {}
 
-// Cancels a job that still runs and waits until the engine reports none,
-// then frees the engine. No event is raised.
+// Cancels a job that still runs and waits, for a bounded time, until the
+// engine reports none; then frees the engine. A job that is still running
+// then keeps the engine loaded: its worker runs in the library, so the
+// library is not freed under it, and the control is gone without it. No
+// event is raised.
 TVKChecksum::~TVKChecksum() {
     if (!Host().IsLoaded())
         return;
     const Long none = 0;
-    while (Host().CallWindowLONG(u"getstatus", none, none, none) == 1)
+    const auto deadline = std::chrono::steady_clock::now() + CancelWait;
+    while (Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return;
         Host().CallWindow(u"cancel", u" ", u" ", u" ");
+        std::this_thread::sleep_for(CancelRetryPause);
+    }
     Host().Deinit();
 }
 

@@ -66,7 +66,9 @@ class ZipClass;
 class TVKChecksum {
   public:
     explicit TVKChecksum(TVKChecksumEvents *events);
-    ~TVKChecksum(); // cancels a running job, waits for it, frees the engine
+    // Cancels a running job, waits a few seconds at most for it to end, then
+    // frees the engine; a job that has not ended keeps the engine loaded.
+    ~TVKChecksum();
     TVKChecksum(const TVKChecksum &) = delete;
     TVKChecksum &operator=(const TVKChecksum &) = delete;
 

@@ -6,6 +6,7 @@
 #include "job_state.h"
 #include "platform.h"
 #include "progress.h"
+#include "sum_text.h"
 
 #include <cstring>
 
@@ -13,8 +14,6 @@ namespace {
 
 using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
 using FileDriver = int32_t (*)(const char *path, char *output);
-
-char module_path_text[MODULE_PATH_SIZE];
 
 const char *text_at(uintptr_t address) {
     return reinterpret_cast<const char *>(address);
@@ -44,7 +43,9 @@ template <StringDriver driver> int32_t string_word(uintptr_t a2, uintptr_t a3, u
     return 1;
 }
 
+/* The path buffer is the call's own: two threads may ask at once. */
 int32_t get_name_a(uintptr_t a2, uintptr_t, uintptr_t) {
+    char module_path_text[MODULE_PATH_SIZE];
     char *out = buffer_at(a2);
     const uint32_t length = platform_module_path("tvksum.tvk", module_path_text, MODULE_PATH_SIZE);
     if (length == 0) {
@@ -70,13 +71,11 @@ int32_t get_status(uintptr_t, uintptr_t, uintptr_t) {
     return job_status.load(std::memory_order_acquire) == JOB_RUNNING ? 1 : 0;
 }
 
-/* Copies job_sum_text with its zero: at most JOB_SUM_TEXT_SIZE bytes. */
+/* Copies job_sum_text with its zero: at most JOB_SUM_TEXT_SIZE bytes. While
+ * a job runs that is its initial text, after it the final one. */
 int32_t get_sum(uintptr_t a2, uintptr_t, uintptr_t) {
     job_status.load(std::memory_order_acquire);
-    char *out = buffer_at(a2);
-    const size_t length = strnlen(job_sum_text, JOB_SUM_TEXT_SIZE - 1);
-    std::memcpy(out, job_sum_text, length);
-    out[length] = '\0';
+    copy_sum_text(buffer_at(a2));
     return 0;
 }
 

@@ -17,7 +17,7 @@ struct Command {
 extern const Command command_table[];
 extern const size_t command_count;
 
-/* Room of module_path_text, the buffer behind "getnamea". */
+/* Room of module_path_text, the per-call buffer behind "getnamea". */
 constexpr uint32_t MODULE_PATH_SIZE = 255;
 
 /* Runs the command named by word; 0 for an unknown word. */

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+BlockReader file_block_reader = platform_read_block;
+
 namespace {
 
 constexpr unsigned PAUSE_SLEEP_MS = 50;
@@ -21,12 +23,13 @@ constexpr size_t STREAM_BUFFER_SIZE = 1 << 20;
 char stream_buffer[STREAM_BUFFER_SIZE];
 
 /* Reads the file through core; returns the result code and leaves the
- * checksum text in text, or returns JOB_OPEN_FAILED with text untouched. */
+ * checksum text in text, or returns JOB_OPEN_FAILED or JOB_READ_FAILED
+ * with text untouched. */
 template <class Core> int32_t read_file(const char *path, char *text) {
     Core core;
     std::FILE *file = std::fopen(path, "rb");
     if (file == nullptr) {
-        std::fputs("error opening input file \n", stdout);
+        platform_error_line("error opening input file \n");
         return JOB_OPEN_FAILED;
     }
     std::setvbuf(file, stream_buffer, _IOFBF, STREAM_BUFFER_SIZE);
@@ -44,11 +47,16 @@ template <class Core> int32_t read_file(const char *path, char *text) {
                 break;
             }
         }
-        const size_t got = std::fread(read_buffer, 1, READ_BLOCK_SIZE, file);
-        if (got == 0) {
-            break; // end of file, or a read error: both end the loop
+        const int64_t got = file_block_reader(file, read_buffer, READ_BLOCK_SIZE);
+        if (got < 0) {
+            // Not the end of the file: the bytes read so far are no checksum.
+            std::fclose(file);
+            return JOB_READ_FAILED;
         }
-        bytes_done.fetch_add(got, std::memory_order_relaxed);
+        if (got == 0) {
+            break;
+        }
+        bytes_done.fetch_add(static_cast<uint64_t>(got), std::memory_order_relaxed);
         core.update(read_buffer, static_cast<uint32_t>(got));
     }
     std::fclose(file);
@@ -59,7 +67,7 @@ template <class Core> int32_t read_file(const char *path, char *text) {
 template <class Core> int32_t digest_file(const char *path, char *output) {
     char text[Core::TEXT_SIZE] = {};
     const int32_t result = read_file<Core>(path, text);
-    if (result != JOB_OPEN_FAILED) {
+    if (job_has_text(result)) {
         put_text(output, text);
     }
     return result;
@@ -90,7 +98,7 @@ int32_t digest_file_md5(const char *path, char *output) {
 int32_t digest_file_md532(const char *path, char *output) {
     char text[Md5Core::TEXT_SIZE] = {};
     const int32_t result = read_file<Md5Core>(path, text);
-    if (result != JOB_OPEN_FAILED) {
+    if (job_has_text(result)) {
         put_md532_text(output, text, MD532_FILE_OUTPUT_SIZE);
     }
     return result;

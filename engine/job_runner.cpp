@@ -4,6 +4,7 @@
 #include "drivers.h"
 #include "job_state.h"
 #include "platform.h"
+#include "sum_text.h"
 
 #include <cstring>
 
@@ -42,11 +43,19 @@ void store_text(char *buffer, size_t size, const char *text) {
     std::memcpy(buffer, text, strnlen(text, size - 1));
 }
 
+/* The worker's own output buffer: "getsum" never sees a text in the making.
+ * One worker at a time holds the slot, and only it touches this buffer. */
+char worker_text[JOB_SUM_TEXT_SIZE];
+
 } // namespace
 
 void job_thread() {
     const FileDriver driver = file_driver_of(job_selector.load(std::memory_order_relaxed));
-    const int32_t result = driver(job_file_name, job_sum_text);
+    std::memset(worker_text, 0, sizeof worker_text);
+    const int32_t result = driver(job_file_name, worker_text);
+    if (job_has_text(result)) {
+        publish_sum_text(worker_text);
+    }
     job_result.store(result, std::memory_order_relaxed);
     // Last store to the job state: the sum text and the result are final
     // for whoever sees 0 here.
@@ -70,7 +79,7 @@ int32_t new_execute(const char *path, const char *initial_sum_text, int32_t sele
         return 1;
     }
     store_text(job_file_name, JOB_FILE_NAME_SIZE, path);
-    store_text(job_sum_text, JOB_SUM_TEXT_SIZE, initial_sum_text);
+    publish_sum_text(initial_sum_text);
     job_selector.store(selector, std::memory_order_relaxed);
 
     if (file_driver_of(selector) == nullptr) {

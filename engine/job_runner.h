@@ -9,8 +9,9 @@
  * job_file_name, the selector is not 1 to 7, or no thread could be made. */
 int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector);
 
-/* The worker's body: runs the job's file driver over job_file_name into
- * job_sum_text, stores job_result, then job_status 0 (release). */
+/* The worker's body: runs the job's file driver over job_file_name into a
+ * buffer of its own, publishes the checksum text as job_sum_text when the
+ * driver wrote one, stores job_result, then job_status 0 (release). */
 void job_thread();
 
 /* Starts job_thread on a detached thread; false when that fails. */

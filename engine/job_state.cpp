@@ -10,7 +10,6 @@ std::atomic<int32_t> job_status{0};
 std::atomic<int32_t> job_result{0};
 std::atomic<int32_t> job_selector{0};
 char job_file_name[JOB_FILE_NAME_SIZE];
-char job_sum_text[JOB_SUM_TEXT_SIZE];
 
 std::atomic<uint64_t> bytes_done{0};
 std::atomic<int64_t> total_size{0};

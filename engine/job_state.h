@@ -1,9 +1,10 @@
 /* job_state.h -- the engine's one process-wide job slot and the block
  * buffer that every file driver reads into.
  *
- * Ordering between the host thread and the worker: the worker completes
- * job_sum_text and job_result, then stores job_status 0 with release; every
- * reader loads job_status with acquire before it looks at the others.
+ * Ordering between the host thread and the worker: the worker publishes its
+ * sum text (sum_text.h) and stores job_result, then stores job_status 0 with
+ * release; every reader loads job_status with acquire before it looks at the
+ * result.
  */
 #ifndef TVK_ENGINE_JOB_STATE_H
 #define TVK_ENGINE_JOB_STATE_H
@@ -12,10 +13,17 @@
 #include <cstddef>
 #include <cstdint>
 
-/* Result codes of a file driver and of a job. */
+/* Result codes of a file driver and of a job. A read error is not the end
+ * of the file: it ends the job without a checksum. */
 constexpr int32_t JOB_DONE = 0;
 constexpr int32_t JOB_OPEN_FAILED = 1;
 constexpr int32_t JOB_CANCELLED = 2;
+constexpr int32_t JOB_READ_FAILED = 3;
+
+/* Whether a driver that ended with this result wrote its checksum text. */
+constexpr bool job_has_text(int32_t result) {
+    return result == JOB_DONE || result == JOB_CANCELLED;
+}
 
 /* Values of job_status. JOB_IDLE and JOB_RUNNING are what "getstatus"
  * reports; JOB_SLOT_CLAIMED marks work on the caller's thread that uses the
@@ -39,7 +47,6 @@ extern std::atomic<int32_t> job_status;
 extern std::atomic<int32_t> job_result;
 extern std::atomic<int32_t> job_selector;
 extern char job_file_name[JOB_FILE_NAME_SIZE];
-extern char job_sum_text[JOB_SUM_TEXT_SIZE];
 
 /* Progress counters: 64-bit, so files of 2 GiB and more are counted right. */
 extern std::atomic<uint64_t> bytes_done;

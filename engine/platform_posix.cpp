@@ -62,6 +62,14 @@ void platform_sleep_ms(unsigned milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void platform_yield() {
+    std::this_thread::yield();
+}
+
+void platform_error_line(const char *line) {
+    std::fputs(line, stderr);
+}
+
 void platform_debug_line(const char *line) {
     if (debugger_attached()) {
         std::fputs(line, stderr);

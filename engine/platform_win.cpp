@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -53,6 +54,14 @@ bool platform_start_thread(void (*body)()) {
 
 void platform_sleep_ms(unsigned milliseconds) {
     Sleep(milliseconds);
+}
+
+void platform_yield() {
+    SwitchToThread();
+}
+
+void platform_error_line(const char *line) {
+    std::fputs(line, stdout);
 }
 
 void platform_debug_line(const char *line) {

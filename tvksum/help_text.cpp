@@ -41,8 +41,9 @@ file name.
       --version         show the version
 
 With no FILE, or when FILE is -, standard input is read. The control can only
-checksum named files, so standard input, pipes and devices are first copied to
-an unnamed temporary file (in $TMPDIR, else /tmp).
+checksum named files, so standard input, pipes and terminals are first copied
+to an unnamed temporary file (in $TMPDIR, else /tmp). Other character devices
+(/dev/zero, /dev/urandom) may never end and are refused.
 
 Files are checksummed by the control's file methods; a large file runs as a
 background job of the control, with a progress bar on standard error when

@@ -10,8 +10,9 @@ namespace tvksum {
 // engine's own reads), and the engine keeps a job's path in a short buffer.
 // So: a name that is too long for that buffer or is not valid UTF-8 is
 // opened here and handed over as /proc/self/fd/N; standard input ("-") and
-// pipes, sockets and character devices are first copied into an unnamed
-// temporary file. Everything else goes through unchanged.
+// pipes, sockets, terminals and /dev/null are first copied into an unnamed
+// temporary file. Other character devices (/dev/zero, /dev/urandom) may
+// never end and are refused. Everything else goes through unchanged.
 class InputFile {
   public:
     // `name` as given on the command line or in a checksum list.
@@ -27,10 +28,14 @@ class InputFile {
 
   private:
     bool spool(int from);
+    bool copy(int from, const std::string &dir);
     std::string path_;
     std::string error_;
     int fd_ = -1;
 };
+
+// Why a character device is refused.
+constexpr const char *kEndlessDevice = "a character device, not read: its input may never end";
 
 // Longest path (bytes, without its NUL) that goes to the engine as it is.
 constexpr std::size_t kMaxDirectPath = 254;
@@ -38,6 +43,11 @@ constexpr std::size_t kMaxDirectPath = 254;
 // Why a file cannot be read, in the system's words ("No such file or
 // directory", "Is a directory", ...); empty when it can be read now.
 std::string unreadable_reason(const std::string &name);
+
+// Why a file cannot be opened or read to its end ("Input/output error"),
+// found by reading it here; empty when it reads well now, and for files
+// that may not end (FIFOs, character devices), which are not read.
+std::string read_error_reason(const std::string &name);
 
 } // namespace tvksum
 

@@ -24,12 +24,21 @@ std::string shown_name(const std::string &name) {
 
 std::string file_error(const std::string &name, const JobOutcome &outcome) {
     std::string text = shown_name(name) + ": " + outcome.error_text;
-    if (outcome.error_number == 5) {
+    const bool refused = outcome.error_number == 5; // a file method wrote nothing
+    const bool failed_job = outcome.error_number == 9 && outcome.kind == JobOutcome::Failed;
+    if (refused) {
         const std::string reason = unreadable_reason(name);
         if (!reason.empty())
-            text += " (" + reason + ")";
-    } else if (outcome.error_number == 9 && outcome.kind == JobOutcome::Failed) {
-        text += " (the engine could not read the file)";
+            return text + " (" + reason + ")";
+    }
+    if (refused || failed_job) {
+        // The file opens, yet no checksum came: it could not be read after
+        // all. Say why, as sha256sum does, when it can be found.
+        const std::string reason = name == "-" ? std::string() : read_error_reason(name);
+        if (!reason.empty())
+            return shown_name(name) + ": " + reason;
+        if (failed_job)
+            text += " (the engine could not read the file)";
     }
     return text;
 }

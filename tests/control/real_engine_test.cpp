@@ -8,8 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <thread>
+
+#if !defined(_WIN32)
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace tvk_test;
 using tvk::TVKChecksum;
@@ -199,6 +210,136 @@ TEST(RealEngine, CheckInputFileAcceptsFilesOfTwoGibibytesAndMore) {
     const String huge = dir.File("huge.bin", "x");
     std::filesystem::resize_file(dir.Root / "huge.bin", (std::uintmax_t{3} << 30) + 5);
     EXPECT_TRUE(tvk::ZipClass().CheckInputFile(huge));
+}
+#endif
+
+#if !defined(_WIN32)
+TEST(RealEngine, FileThatCannotBeReadGivesNoChecksum) {
+    // /proc/self/mem opens, has length 0 and fails at its first read.
+    const String mem = u"/proc/self/mem";
+    EventLog events;
+    TVKChecksum control(&events);
+    const FileMethod methods[] = {&TVKChecksum::CRC32File,  &TVKChecksum::MD5File,
+                                  &TVKChecksum::SHA1File,   &TVKChecksum::SHA256File,
+                                  &TVKChecksum::MD5_32file, &TVKChecksum::TVK32file,
+                                  &TVKChecksum::Adler32file};
+    for (const FileMethod method : methods) {
+        events.Lines.clear();
+        EXPECT_EQ((control.*method)(mem), u"");
+        EXPECT_EQ(events.Lines, Lines({"ErrorCode 5 The input file or path is invalid"}));
+    }
+    events.Lines.clear();
+    control.NewCheckSumFile(u"sha-256", mem);
+    RunJob(control);
+    EXPECT_EQ(events.Lines,
+              Lines({"Progress 0", "ErrorCode 9 User abort", "Progress 100", "Finished "}));
+}
+
+// The real engine's entry point, reached around the control: the control
+// never starts a job on a FIFO.
+class EngineEntry {
+  public:
+    EngineEntry()
+        : module_(tvk::Globals::LoadLibraryNarrow(
+              ProgramDirectory() + Separator() +
+              tvk::Globals::ToNarrow(tvk::Globals::EngineFileName))) {}
+    ~EngineEntry() { tvk::Globals::FreeLibraryHandle(module_); }
+    EngineEntry(const EngineEntry &) = delete;
+    EngineEntry &operator=(const EngineEntry &) = delete;
+    Long Call(const char *word, const char *a2 = nullptr, const char *a3 = nullptr,
+              std::intptr_t a4 = 0) const {
+        const auto word_address = [](const char *text) {
+            return reinterpret_cast<std::uintptr_t>(text);
+        };
+        return static_cast<Long>(tvk::Globals::CallEntry(
+            tvk::Globals::GetProcAddressNarrow(module_, "interface1"), word_address(word),
+            word_address(a2), word_address(a3), static_cast<std::uintptr_t>(a4)));
+    }
+    // Polls "getstatus" until 0, for ten seconds at most.
+    bool WaitIdle() const {
+        for (int i = 0; i < 10000 && Call("getstatus") == 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return Call("getstatus") == 0;
+    }
+
+  private:
+    std::uintptr_t module_;
+};
+
+// A FIFO in a fresh folder; with writer_present, this test holds a writer
+// that never writes (after one first block, so that the job reaches its
+// second read), else nobody writes.
+struct Fifo {
+    explicit Fifo(bool writer_present) : path((dir.Root / "fifo").string()) {
+        if (mkfifo(path.c_str(), 0600) != 0)
+            throw std::runtime_error("mkfifo: " + std::string(std::strerror(errno)));
+        if (writer_present) {
+            idle_writer = open(path.c_str(), O_RDWR | O_CLOEXEC);
+            const std::string block(4096, 'b');
+            if (write(idle_writer, block.data(), block.size()) != 4096)
+                throw std::runtime_error("cannot fill the FIFO");
+        }
+    }
+    ~Fifo() {
+        if (idle_writer >= 0)
+            close(idle_writer);
+    }
+    // Whether the job has taken the first block: it then goes on to a read
+    // that blocks.
+    bool Drained() const {
+        int pending = -1;
+        return ioctl(idle_writer, FIONREAD, &pending) == 0 && pending == 0;
+    }
+    TempDir dir;
+    std::string path;
+    int idle_writer = -1;
+};
+
+TEST(RealEngine, DestructionReturnsWhileAJobBlocksOnAFifo) {
+    // A FIFO with no writer blocks the job's open; one whose writer never
+    // writes blocks its read. Neither job sees a cancel.
+    for (const bool writer_present : {false, true}) {
+        bool blocked = false;
+        for (int attempt = 0; attempt < 5 && !blocked; ++attempt) {
+            Fifo fifo(writer_present);
+            EngineEntry engine;
+            auto control = std::make_unique<TVKChecksum>(nullptr);
+            control->CRC32String(u"abc", 3); // the control loads the engine
+            ASSERT_EQ(engine.Call("newexecute", fifo.path.c_str(), "initial", 2), 0);
+            for (int i = 0; writer_present && !fifo.Drained() && i < 10000; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+            const auto start = std::chrono::steady_clock::now();
+            control.reset();
+            const auto waited = std::chrono::steady_clock::now() - start;
+            EXPECT_LT(waited, std::chrono::seconds(10)) << writer_present;
+            // Rarely the job saw the cancel just before its second read.
+            blocked = engine.Call("getstatus") == 1;
+            if (!blocked)
+                continue;
+
+            // Let the job go; the engine is still loaded, so its worker ends.
+            if (writer_present) {
+                close(fifo.idle_writer); // the read sees the end of the file
+                fifo.idle_writer = -1;
+            } else {
+                // A writer lets the open return; the control's cancel then
+                // ends the job before its first read.
+                int writer = -1;
+                for (int i = 0; i < 10000 && writer < 0; ++i) {
+                    writer = open(fifo.path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                    if (writer < 0)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                ASSERT_GE(writer, 0) << std::strerror(errno);
+                EXPECT_TRUE(engine.WaitIdle());
+                close(writer);
+            }
+            ASSERT_TRUE(engine.WaitIdle()) << writer_present;
+            EXPECT_EQ(engine.Call("getreturnvalue"), writer_present ? 0 : 2);
+        }
+        EXPECT_TRUE(blocked) << writer_present;
+    }
 }
 #endif
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using namespace tvk_test;
 using tvk::TVKChecksum;
 using Lines = std::vector<std::string>;
@@ -135,13 +137,17 @@ TEST_F(ScriptedEngine, PollReportsChangedProgressOnlyAndFinishesWithTheSum) {
 }
 
 TEST_F(ScriptedEngine, JobEndingWithoutSumIsAUserAbort) {
-    StartJob();
-    EndJob(1, "");
-    control->Timer1_Timer();
-    EXPECT_EQ(events.Lines, Lines({"ErrorCode 9 User abort", "Progress 100", "Finished "}));
-    EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue"}));
-    EXPECT_FALSE(control->Timer1.Enabled());
-    EXPECT_EQ(control->LastProgress, -1);
+    // Open failed, cancelled, read failed: every result but 0 is error 9.
+    for (int result : {1, 2, 3}) {
+        StartJob();
+        EndJob(result, "");
+        control->Timer1_Timer();
+        EXPECT_EQ(events.Lines, Lines({"ErrorCode 9 User abort", "Progress 100", "Finished "}))
+            << result;
+        EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue"})) << result;
+        EXPECT_FALSE(control->Timer1.Enabled());
+        EXPECT_EQ(control->LastProgress, -1);
+    }
 }
 
 TEST_F(ScriptedEngine, LaterJobReportsProgressZeroFromThePollAgain) {
@@ -247,6 +253,25 @@ TEST_F(ScriptedEngine, DestructionDuringAJobCancelsUntilTheEngineStops) {
     EXPECT_EQ(Commands(), Lines({"getstatus", "cancel", "getstatus", "cancel", "getstatus",
                                  "cancel", "getstatus"}));
     EXPECT_TRUE(events.Lines.empty());
+    EXPECT_FALSE(engine.HeldByOthers()); // the control freed the engine
+}
+
+TEST_F(ScriptedEngine, DestructionGivesUpOnAJobThatNeverEndsAndKeepsTheEngineLoaded) {
+    StartJob(); // no number of cancels ends this job
+    const auto start = std::chrono::steady_clock::now();
+    control.reset();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::seconds(10));
+    const Lines commands = Commands();
+    ASSERT_GE(commands.size(), 3u);
+    EXPECT_EQ(commands.back(), "getstatus");
+    for (std::size_t i = 0; i < commands.size(); ++i)
+        EXPECT_EQ(commands[i], i % 2 == 0 ? "getstatus" : "cancel") << i;
+    // With a short pause between tries: not thousands of cancels.
+    EXPECT_LT(commands.size(), 1000u);
+    EXPECT_TRUE(events.Lines.empty());
+    // Its worker may still run in the library: the control did not free it.
+    EXPECT_TRUE(engine.HeldByOthers());
 }
 
 TEST_F(ScriptedEngine, DestructionOfAnUnusedControlSendsNothing) {

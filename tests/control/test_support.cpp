@@ -14,6 +14,7 @@
 #include "win_dialogs.h"
 #include <windows.h>
 #else
+#include <dlfcn.h>
 #include <unistd.h>
 #endif
 
@@ -132,9 +133,15 @@ String TempDir::File(const std::string &name, const std::string &content) const 
     return Path(name);
 }
 
-FakeEngine::FakeEngine() {
-    const std::string path =
-        ProgramDirectory() + Separator() + tvk::Globals::ToNarrow(tvk::Globals::EngineFileName);
+FakeEngine::FakeEngine()
+    : path_(ProgramDirectory() + Separator() +
+            tvk::Globals::ToNarrow(tvk::Globals::EngineFileName)) {
+    Load();
+    Reset();
+}
+
+void FakeEngine::Load() {
+    const std::string &path = path_;
     module_ = tvk::Globals::LoadLibraryNarrow(path);
     set_ = reinterpret_cast<FakeSet>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set"));
     setText_ =
@@ -142,7 +149,20 @@ FakeEngine::FakeEngine() {
     log_ = reinterpret_cast<FakeLog>(tvk::Globals::GetProcAddressNarrow(module_, "fake_log"));
     if (!set_ || !setText_ || !log_)
         throw std::runtime_error("the scripted fake engine is not beside the test: " + path);
-    Reset();
+}
+
+bool FakeEngine::HeldByOthers() {
+    tvk::Globals::FreeLibraryHandle(module_);
+#if defined(_WIN32)
+    const bool loaded = GetModuleHandleA(path_.c_str()) != nullptr;
+#else
+    void *again = dlopen(path_.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (again != nullptr)
+        dlclose(again);
+    const bool loaded = again != nullptr;
+#endif
+    Load(); // the same library again, or a fresh copy if it was unloaded
+    return loaded;
 }
 
 FakeEngine::~FakeEngine() {

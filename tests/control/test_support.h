@@ -76,8 +76,13 @@ class FakeEngine {
     void SetText(const char *key, const char *text) const { setText_(key, text); }
     void Reset() const { set_("reset", 0); }
     std::vector<std::string> Log() const;
+    // Whether the library stays loaded without this object's own reference,
+    // that is, whether someone else (the control) still holds it.
+    bool HeldByOthers();
 
   private:
+    void Load();
+    std::string path_;
     std::uintptr_t module_ = 0;
     FakeSet set_ = nullptr;
     FakeSetText setText_ = nullptr;

@@ -7,6 +7,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -20,8 +22,15 @@ std::vector<uint8_t> pattern_bytes(size_t count) {
 }
 
 std::string scratch_dir() {
+    // One folder per process: test programs that run at the same time (two
+    // presets, ctest -j) must not truncate or delete each other's files.
     static const std::string dir = [] {
-        fs::path p = fs::temp_directory_path() / "tvk-engine-tests";
+#if defined(_WIN32)
+        const unsigned long pid = GetCurrentProcessId();
+#else
+        const unsigned long pid = static_cast<unsigned long>(getpid());
+#endif
+        fs::path p = fs::temp_directory_path() / ("tvk-engine-tests-" + std::to_string(pid));
         std::error_code ec;
         fs::create_directories(p, ec);
         return p.string() + static_cast<char>(fs::path::preferred_separator);

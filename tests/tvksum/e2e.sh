@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests of the tvksum program on real files.
 # Usage: e2e.sh TVKSUM CASE   (CASE: sum all strings check usage errors about
-#                              stdin names cancel tty)
+#                              stdin names cancel tty readerror devices
+#                              nospace fifo)
 set -u
 TVKSUM=$1
 CASE=$2
@@ -382,6 +383,98 @@ case_lines() {
         'tvksum: WARNING: 2 lines are improperly formatted')" "$(cat err)"
     "$TVKSUM" -c MIXED >/dev/null 2>err
     expect_eq "no -w: the count only" "tvksum: WARNING: 2 lines are improperly formatted" "$(cat err)"
+}
+
+case_readerror() {
+    # A file that opens but cannot be read: the message of sha256sum, in
+    # tvksum's voice, and no checksum line.
+    local out rc expected
+    expected=$(sha256sum /proc/self/mem 2>&1 >/dev/null | sed 's/^sha256sum:/tvksum:/')
+    expect_eq "reference message" "tvksum: /proc/self/mem: Input/output error" "$expected"
+    out=$("$TVKSUM" /proc/self/mem 2>err); rc=$?
+    expect_rc "/proc/self/mem" 1 $rc
+    expect_eq "/proc/self/mem: no checksum" "" "$out"
+    expect_eq "/proc/self/mem message" "$expected" "$(cat err)"
+    printf abc > abc.txt
+    out=$("$TVKSUM" -a md5 /proc/self/mem abc.txt 2>/dev/null); rc=$?
+    expect_rc "the other files are still summed" 1 $rc
+    expect_eq "the other file's line" "$(md5sum abc.txt)" "$out"
+    # In a list: FAILED open or read, as sha256sum -c says it.
+    printf '%s  /proc/self/mem\n' "$(printf x | sha256sum | cut -c1-64)" > LIST
+    out=$("$TVKSUM" -c LIST 2>err); rc=$?
+    expect_rc "-c /proc/self/mem" 1 $rc
+    expect_eq "-c /proc/self/mem output" "$(sha256sum -c LIST 2>/dev/null)" "$out"
+    expect_has "-c /proc/self/mem message" "$expected" "$(cat err)"
+}
+
+case_devices() {
+    # Endless character devices are refused at once; /dev/null is empty input.
+    local dev rc
+    for dev in /dev/zero /dev/urandom /dev/full; do
+        timeout 20 "$TVKSUM" "$dev" >out 2>err; rc=$?
+        expect_rc "$dev" 1 $rc
+        expect_eq "$dev message" "tvksum: $dev: a character device, not read: its input may never end" "$(cat err)"
+        expect_eq "$dev: no output" "" "$(cat out)"
+    done
+    timeout 20 "$TVKSUM" < /dev/zero >out 2>err; rc=$?
+    expect_rc "standard input from /dev/zero" 1 $rc
+    expect_eq "standard input from /dev/zero message" \
+        "tvksum: -: a character device, not read: its input may never end" "$(cat err)"
+    expect_eq "/dev/null" "$(sha256sum /dev/null)" "$(timeout 20 "$TVKSUM" /dev/null)"
+    expect_eq "standard input from /dev/null" "$(sha256sum < /dev/null)" "$(timeout 20 "$TVKSUM" < /dev/null)"
+}
+
+case_nospace() {
+    # A copy of standard input that does not fit: the message, exit 1, and
+    # nothing left in the temporary folder. A tmpfs of 1 MiB where a mount
+    # namespace can be made; else a file size limit, which fails the same
+    # way (EFBIG instead of ENOSPC).
+    head -c 3000000 /dev/urandom > big.bin
+    mkdir small
+    local rc reason
+    if unshare -rm true 2>/dev/null; then
+        unshare -rm bash -c 'mount -t tmpfs -o size=1m tmpfs small &&
+            TMPDIR=$PWD/small "$1" < big.bin >out 2>err; echo $? > rc; ls -A small > left;
+            df -k small | awk "NR == 2 {print \$3}" > used' _ "$TVKSUM"
+        reason="No space left on device"
+    else
+        echo "note: no mount namespace here; a file size limit stands in" >&2
+        bash -c 'trap "" XFSZ; ulimit -f 1024; TMPDIR=$PWD/small "$1" < big.bin >out 2>err;
+            echo $? > rc' _ "$TVKSUM"
+        ls -A small > left; echo 0 > used
+        reason="File too large"
+    fi
+    expect_eq "exit code" 1 "$(cat rc)"
+    expect_eq "message" "tvksum: -: no room to copy the input to $WORK/small: $reason" "$(cat err)"
+    expect_eq "no output" "" "$(cat out)"
+    expect_eq "nothing left behind" "" "$(cat left)"
+    expect_eq "no room kept" 0 "$(cat used)"
+    # A pipe that fits is still copied.
+    expect_eq "pipe copied" "$(head -c 1000 big.bin | sha256sum)" "$(head -c 1000 big.bin | "$TVKSUM")"
+}
+
+case_fifo() {
+    # A FIFO that nobody writes to: the first Ctrl-C ends the wait, 130.
+    mkfifo fifo
+    timeout -s KILL 20 "$TVKSUM" fifo >out 2>err &
+    local pid=$! child="" i cgt state
+    # tvksum runs as the child of timeout. Wait until it catches SIGINT
+    # (bit 2 of SigCgt) and sleeps: it then waits in its open of the FIFO.
+    for i in $(seq 400); do
+        [ -n "$child" ] || child=$(pgrep -P $pid | head -1)
+        if [ -n "$child" ]; then
+            cgt=$(awk '/^SigCgt:/ {print $2}' "/proc/$child/status" 2>/dev/null)
+            state=$(awk '/^State:/ {print $2}' "/proc/$child/status" 2>/dev/null)
+            [ -n "$cgt" ] && [ $((0x$cgt & 2)) != 0 ] && [ "$state" = S ] && break
+        fi
+        sleep 0.05
+    done
+    [ -n "$child" ] || { fail "tvksum did not start"; return; }
+    kill -INT "$child"
+    wait $pid; local rc=$?
+    expect_rc "Ctrl-C on a FIFO without writer" 130 $rc
+    expect_eq "FIFO message" "tvksum: fifo: interrupted" "$(cat err)"
+    expect_eq "FIFO: no output" "" "$(cat out)"
 }
 
 "case_$CASE"

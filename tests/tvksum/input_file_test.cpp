@@ -12,6 +12,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -86,6 +88,81 @@ TEST_F(InputFileTest, FifoIsSpooledWhole) {
     EXPECT_EQ(slurp(in.path()), data); // readable again: the control reads twice
 }
 
+TEST_F(InputFileTest, EndlessCharacterDevicesAreRefusedOthersCopied) {
+    for (const char *device : {"/dev/zero", "/dev/urandom", "/dev/full"}) {
+        InputFile in(device);
+        EXPECT_EQ(in.error(), kEndlessDevice) << device;
+        EXPECT_EQ(in.path(), "") << device;
+    }
+    InputFile null("/dev/null");
+    EXPECT_EQ(null.error(), "");
+    EXPECT_EQ(slurp(null.path()), "");
+}
+
+TEST_F(InputFileTest, CopyThatRunsOutOfRoomSaysSoAndKeepsNothing) {
+    // A file size limit stands in for a full disk: writes past it fail with
+    // EFBIG (SIGXFSZ ignored), as a full one fails with ENOSPC.
+    rlimit old_limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    struct sigaction ignore {
+    }, old_action{};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &old_action), 0);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const std::string data(300000, 'q');
+    std::thread writer([&] {
+        for (std::size_t off = 0; off < data.size();) {
+            const ssize_t w = write(fds[1], data.data() + off, data.size() - off);
+            if (w <= 0)
+                break;
+            off += static_cast<std::size_t>(w);
+        }
+        close(fds[1]);
+    });
+    const char *old_tmpdir = std::getenv("TMPDIR");
+    const std::string saved_tmpdir = old_tmpdir ? old_tmpdir : "";
+    setenv("TMPDIR", dir_.c_str(), 1);
+    rlimit small = old_limit;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string stdin_name = "/proc/self/fd/" + std::to_string(fds[0]);
+    {
+        InputFile in(stdin_name);
+        setrlimit(RLIMIT_FSIZE, &old_limit);
+        EXPECT_EQ(in.error(), "no room to copy the input to " + dir_ + ": " + std::strerror(EFBIG));
+        EXPECT_EQ(in.path(), "");
+        // The copy had no name from the start and is closed already.
+        EXPECT_EQ(std::system(("test -z \"$(ls -A '" + dir_ + "')\"").c_str()), 0);
+        EXPECT_EQ(std::system(("! ls -l /proc/" + std::to_string(getpid()) + "/fd | grep -q '" +
+                               dir_ + "/tvksum\\.'")
+                                  .c_str()),
+                  0);
+    }
+    char rest[65536];
+    while (read(fds[0], rest, sizeof rest) > 0) {
+    }
+    close(fds[0]);
+    writer.join();
+    if (old_tmpdir)
+        setenv("TMPDIR", saved_tmpdir.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    sigaction(SIGXFSZ, &old_action, nullptr);
+}
+
+TEST_F(InputFileTest, ReadErrorReasons) {
+    EXPECT_EQ(read_error_reason(make("fine", std::string(100000, 'f'))), "");
+    EXPECT_EQ(read_error_reason("/proc/self/mem"), std::strerror(EIO));
+    EXPECT_EQ(read_error_reason(dir_ + "/nope"), std::strerror(ENOENT));
+    EXPECT_EQ(read_error_reason(dir_), std::strerror(EISDIR));
+    // What may not end is not read: a FIFO without a writer, /dev/zero.
+    const std::string fifo = dir_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(read_error_reason(fifo), "");
+    EXPECT_EQ(read_error_reason("/dev/zero"), "");
+}
+
 TEST_F(InputFileTest, ReasonsForUnreadableFiles) {
     EXPECT_EQ(unreadable_reason(make("ok", "")), "");
     EXPECT_EQ(unreadable_reason(dir_ + "/nope"), std::strerror(ENOENT));
@@ -106,7 +183,13 @@ TEST_F(InputFileTest, FileErrorMessages) {
     out.kind = JobOutcome::Interrupted;
     EXPECT_EQ(file_error("f", out), "f: User abort");
     out.kind = JobOutcome::Failed;
-    EXPECT_EQ(file_error("f", out), "f: User abort (the engine could not read the file)");
+    // A file that reads well now: the job's failure is all there is to say.
+    const std::string fine = make("f", "fine");
+    EXPECT_EQ(file_error(fine, out), fine + ": User abort (the engine could not read the file)");
+    EXPECT_EQ(file_error("-", out), "-: User abort (the engine could not read the file)");
+    // Else the reason, as sha256sum gives it.
+    EXPECT_EQ(file_error("/proc/self/mem", out), "/proc/self/mem: Input/output error");
+    EXPECT_EQ(file_error(dir_ + "/gone", out), dir_ + "/gone: No such file or directory");
 }
 
 } // namespace

@@ -1,0 +1,154 @@
+/* read_block_test.cpp -- reads that fail part-way: the block reader of the
+ * platform layer, and the drivers and jobs on top of it (through the test
+ * seam file_block_reader). */
+#include "commands.h"
+#include "drivers.h"
+#include "job_state.h"
+#include "platform.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#if !defined(_WIN32)
+#include <sys/types.h>
+#endif
+
+namespace {
+
+constexpr size_t BLOCK = READ_BLOCK_SIZE;
+
+/* A block reader that fails once it has delivered blocks_before_error blocks. */
+int blocks_before_error = 0;
+int blocks_delivered = 0;
+int64_t failing_reader(std::FILE *file, uint8_t *buffer, size_t size) {
+    if (blocks_delivered == blocks_before_error) {
+        return -1;
+    }
+    ++blocks_delivered;
+    return platform_read_block(file, buffer, size);
+}
+
+/* Puts the failing reader in place for one scope. */
+struct FailingReads {
+    explicit FailingReads(int blocks) {
+        blocks_before_error = blocks;
+        blocks_delivered = 0;
+        file_block_reader = failing_reader;
+    }
+    ~FailingReads() { file_block_reader = platform_read_block; }
+    FailingReads(const FailingReads &) = delete;
+    FailingReads &operator=(const FailingReads &) = delete;
+};
+
+TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeBlocksWritesNothing) {
+    const std::string path = write_test_file("fails-late.bin", pattern_bytes(5 * BLOCK));
+    using Driver = int32_t (*)(const char *, char *);
+    const Driver drivers[] = {digest_file_adler32, digest_file_crc32, digest_file_sha256,
+                              digest_file_sha1,    digest_file_md5,   digest_file_md532,
+                              digest_file_tvk32};
+    for (int blocks : {0, 1, 3}) {
+        for (Driver driver : drivers) {
+            FailingReads fail(blocks);
+            clear_job_counters();
+            char out[80];
+            std::memset(out, 0x5a, sizeof out);
+            EXPECT_EQ(driver(path.c_str(), out), JOB_READ_FAILED) << blocks;
+            EXPECT_EQ(out[0], 0x5a) << blocks;
+            EXPECT_EQ(bytes_done.load(), blocks * BLOCK);
+        }
+    }
+    clear_job_counters();
+    // The same file read whole: the seam is gone again.
+    char out[80];
+    EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_DONE);
+    EXPECT_EQ(std::strlen(out), 8u);
+}
+
+TEST(EngineReadBlock, JobWhoseReadFailsEndsWithResultThreeAndItsInitialText) {
+    const std::string path = write_test_file("job-fails-late.bin", pattern_bytes(5 * BLOCK));
+    auto call = [](const char *word, const void *a2 = nullptr, const void *a3 = nullptr,
+                   uintptr_t a4 = 0) {
+        return run_command(word, reinterpret_cast<uintptr_t>(a2), reinterpret_cast<uintptr_t>(a3),
+                           a4);
+    };
+    {
+        FailingReads fail(2);
+        ASSERT_EQ(call("newexecute", path.c_str(), "initial", 5), 0);
+        while (call("getstatus") == 1) {
+            std::this_thread::yield();
+        }
+    }
+    EXPECT_EQ(call("getreturnvalue"), JOB_READ_FAILED);
+    char out[400];
+    EXPECT_EQ(call("getsum", out), 0);
+    EXPECT_STREQ(out, "initial");
+    EXPECT_EQ(call("getprogress"), 40); // two of five blocks were read
+}
+
+#if defined(__GLIBC__)
+/* A stream over a script of read results: bytes, or a failure with errno. */
+struct ScriptedStream {
+    struct Step {
+        ssize_t result;
+        int error;
+    };
+    const Step *steps;
+    size_t count;
+    size_t next = 0;
+};
+
+ssize_t scripted_read(void *cookie, char *buffer, size_t size) {
+    auto *stream = static_cast<ScriptedStream *>(cookie);
+    if (stream->next == stream->count) {
+        return 0;
+    }
+    const ScriptedStream::Step step = stream->steps[stream->next++];
+    if (step.result < 0) {
+        errno = step.error;
+        return -1;
+    }
+    const size_t n = std::min(size, static_cast<size_t>(step.result));
+    std::memset(buffer, 'x', n);
+    return static_cast<ssize_t>(n);
+}
+
+std::FILE *open_scripted(ScriptedStream &stream) {
+    cookie_io_functions_t io{};
+    io.read = scripted_read;
+    return fopencookie(&stream, "rb", io);
+}
+
+TEST(EngineReadBlock, PlatformReadTellsErrorsFromTheEndAndReadsOnAfterASignal) {
+    using Step = ScriptedStream::Step;
+    struct Case {
+        const char *name;
+        std::vector<Step> steps;
+        std::vector<int64_t> reads; // the block reads, in order
+    };
+    const Case cases[] = {
+        {"end of file", {{4096, 0}, {100, 0}}, {4096, 100, 0}},
+        {"error at once", {{-1, EIO}}, {-1}},
+        {"error after a part of a block", {{1000, 0}, {-1, EIO}}, {-1}},
+        {"error after a block", {{4096, 0}, {-1, EISDIR}}, {4096, -1}},
+        {"interrupted, then data", {{1000, 0}, {-1, EINTR}, {3096, 0}, {-1, EINTR}}, {4096, 0}},
+    };
+    for (const Case &c : cases) {
+        ScriptedStream stream{c.steps.data(), c.steps.size()};
+        std::FILE *file = open_scripted(stream);
+        ASSERT_NE(file, nullptr);
+        uint8_t buffer[BLOCK];
+        for (size_t i = 0; i < c.reads.size(); ++i) {
+            EXPECT_EQ(platform_read_block(file, buffer, BLOCK), c.reads[i]) << c.name << " " << i;
+        }
+        std::fclose(file);
+    }
+}
+#endif
+
+} // namespace
