@@ -2,6 +2,7 @@
 // "NAME: OK" / "NAME: FAILED" per line, warnings with the counts at the end.
 #include "commands.h"
 
+#include "check_line.h"
 #include "input_file.h"
 #include "interrupt.h"
 #include "job_runner.h"
@@ -31,17 +32,6 @@ bool same_sum(const std::string &a, const std::string &b) {
             std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
-}
-
-// The algorithm of a list entry: its tag, else -a, else the one that the
-// length of the sum allows. nullptr: the line cannot be verified.
-const AlgoInfo *entry_algorithm(const Options &opt, const CheckEntry &e) {
-    const AlgoInfo *a = e.tag;
-    if (a && opt.algo && a != opt.algo)
-        return nullptr;
-    if (!a)
-        a = opt.algo ? opt.algo : guess_from_length(e.sum.size());
-    return a && e.sum.size() == a->digits ? a : nullptr;
 }
 
 // A name in "NAME: OK" lines; one holding a line feed is escaped.
@@ -131,12 +121,10 @@ int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
     long line_number = 0;
     while (std::getline(*in, line)) {
         ++line_number;
-        CheckEntry e;
-        const LineKind kind = parse_check_line(line, e);
-        if (kind == LineKind::Skip)
+        const CheckLine entry = read_check_line(line, opt.algo);
+        if (entry.kind == LineKind::Skip)
             continue;
-        const AlgoInfo *algo = kind == LineKind::Entry ? entry_algorithm(opt, e) : nullptr;
-        if (!algo) {
+        if (entry.kind == LineKind::Malformed) {
             ++c.malformed;
             if (opt.warn && !opt.status)
                 warn(shown_name(list) + ": " + std::to_string(line_number) +
@@ -147,7 +135,7 @@ int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
         }
         ++c.entries;
         int rc = kExitOk;
-        if (!verify(opt, runner, e, *algo, c, rc))
+        if (!verify(opt, runner, entry.entry, *entry.algo, c, rc))
             return rc;
     }
     std::fflush(stdout);
