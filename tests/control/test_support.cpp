@@ -63,11 +63,11 @@ std::vector<std::string> MessageBoxes::Texts() {
     return impl_->watcher.Texts();
 }
 
-std::string ProgramDirectory() {
-    char buf[MAX_PATH] = {};
-    const DWORD len = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    std::string path(buf, len);
-    return path.substr(0, path.find_last_of("\\/"));
+String ProgramDirectory() {
+    wchar_t buf[4096] = {};
+    const DWORD len = GetModuleFileNameW(nullptr, buf, 4096);
+    const String path(buf, buf + len);
+    return path.substr(0, path.find_last_of(u"\\/"));
 }
 char Separator() {
     return '\\';
@@ -95,23 +95,28 @@ std::vector<std::string> MessageBoxes::Texts() {
     return impl_->texts;
 }
 
-std::string ProgramDirectory() {
+String ProgramDirectory() {
     char buf[4096] = {};
     const ssize_t len = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string path(buf, len > 0 ? static_cast<std::size_t>(len) : 0);
-    return path.substr(0, path.find_last_of('/'));
+    const String path =
+        tvk::Globals::FromNarrow(std::string(buf, len > 0 ? static_cast<std::size_t>(len) : 0));
+    return path.substr(0, path.find_last_of(u'/'));
 }
 char Separator() {
     return '/';
 }
 #endif
 
+String EngineBesideProgram() {
+    return ProgramDirectory() + static_cast<char16_t>(Separator()) + tvk::Globals::EngineFileName;
+}
+
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
     const auto base = std::filesystem::temp_directory_path();
     for (;;) {
         Root = base / ("tvkcontrol-test-" + std::to_string(counter++) + "-" +
-                       std::to_string(std::hash<std::string>{}(ProgramDirectory()) % 100000));
+                       std::to_string(std::hash<String>{}(ProgramDirectory()) % 100000));
         if (std::filesystem::create_directory(Root))
             break;
     }
@@ -133,15 +138,15 @@ String TempDir::File(const std::string &name, const std::string &content) const 
 }
 
 FakeEngine::FakeEngine() {
-    const std::string path =
-        ProgramDirectory() + Separator() + tvk::Globals::ToNarrow(tvk::Globals::EngineFileName);
-    module_ = tvk::Globals::LoadLibraryNarrow(path);
+    const String path = EngineBesideProgram();
+    module_ = tvk::Globals::LoadLibraryPath(path);
     set_ = reinterpret_cast<FakeSet>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set"));
     setText_ =
         reinterpret_cast<FakeSetText>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set_text"));
     log_ = reinterpret_cast<FakeLog>(tvk::Globals::GetProcAddressNarrow(module_, "fake_log"));
     if (!set_ || !setText_ || !log_)
-        throw std::runtime_error("the scripted fake engine is not beside the test: " + path);
+        throw std::runtime_error("the scripted fake engine is not beside the test: " +
+                                 tvk::Globals::ToNarrow(path));
     Reset();
 }
 

@@ -51,9 +51,11 @@ class MessageBoxes {
     std::unique_ptr<Impl> impl_;
 };
 
-// Directory of the test program, found without the control's help.
-std::string ProgramDirectory();
+// Directory of the test program, found without the control's help, and the
+// engine library's full path beside it.
+String ProgramDirectory();
 char Separator();
+String EngineBesideProgram();
 
 // A fresh directory, removed with everything in it at the end.
 class TempDir {
