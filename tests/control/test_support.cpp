@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #if defined(_WIN32)
 #include "win_dialogs.h"
@@ -134,6 +135,20 @@ String TempDir::Path(const std::string &name) const {
 String TempDir::File(const std::string &name, const std::string &content) const {
     std::ofstream out(Root / name, std::ios::binary);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return Path(name);
+}
+
+String TempDir::Path(const String &name) const {
+    return (Root / std::filesystem::path(name)).make_preferred().u16string();
+}
+
+String TempDir::File(const String &name, const std::string &content) const {
+    const auto path = Root / std::filesystem::path(name);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write the test file " + Ascii(name));
     return Path(name);
 }
 

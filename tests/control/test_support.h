@@ -65,6 +65,10 @@ class TempDir {
     // Writes a file of that content and answers its full path.
     String File(const std::string &name, const std::string &content) const;
     String Path(const std::string &name) const;
+    // The same for a name of any characters (a relative path, '/' between
+    // folders); the folders on the way are made.
+    String File(const String &name, const std::string &content) const;
+    String Path(const String &name) const;
     std::filesystem::path Root;
 };
 
