@@ -159,8 +159,9 @@ TEST_F(FileNames, NamesThatAreNoNamesAreRefused) {
 #if defined(_WIN32)
 TEST(FileNamesWindows, TheWineTestsRunInTheWesternCodePage) {
     // The decoys above are those of code page 1252.
-    if (UnderWine())
+    if (UnderWine()) {
         EXPECT_EQ(GetACP(), 1252u);
+    }
 }
 #endif
 
@@ -171,8 +172,9 @@ TEST(FileNamesStrings, StringMethodsKeepTheirConversion) {
     const String a_macron = u"\u0101";
     const auto bytes = static_cast<tvk::Long>(tvk::Globals::ToNarrow(a_macron).size());
 #if defined(_WIN32)
-    if (GetACP() == 1252)
+    if (GetACP() == 1252) {
         EXPECT_EQ(control.MD5String(a_macron, bytes), u"0cc175b9c0f1b6a831c399e269772661"); // "a"
+    }
 #else
     EXPECT_EQ(control.MD5String(a_macron, bytes), u"909d791004c8a7d69c0aeb938a3337bc"); // C4 81
 #endif
