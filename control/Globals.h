@@ -7,6 +7,7 @@
 
 #include "TVKChecksum.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,8 +28,10 @@ namespace Globals {
 extern const char16_t PathSeparator;
 extern const char16_t *const EngineFileName; // "tvkchecksum.dll" / "tvkchecksum.so"
 
-// Loads a library by its full narrow path; 0 when it cannot be loaded.
-std::uintptr_t LoadLibraryNarrow(const std::string &path);
+// Loads a library by its full path (the wide loader on Windows, so a folder
+// name the ANSI code page cannot hold is found too); 0 when it cannot be
+// loaded.
+std::uintptr_t LoadLibraryPath(const String &path);
 // Address of an exported function; 0 when the library has none of that name.
 std::uintptr_t GetProcAddressNarrow(std::uintptr_t module, const char *name);
 void FreeLibraryHandle(std::uintptr_t module);
@@ -42,16 +45,43 @@ std::intptr_t CallEntry(std::uintptr_t entry, std::uintptr_t a1, std::uintptr_t 
 void MessageBoxOk(const String &text, const String &caption);
 
 // UTF-16 <-> the narrow code page (CP_ACP on Windows, UTF-8 elsewhere). Both
-// convert every unit, embedded NULs included.
+// convert every unit, embedded NULs included. ToNarrow takes the platform's
+// closest character (best fit, '?') for one the code page lacks: right for
+// texts, never for file names.
 std::string ToNarrow(const String &text);
 String FromNarrow(const std::string &bytes);
+
+// The narrow name of a file, or false. The name itself when every character
+// converts exactly (no best fit, no default character, no NUL); else, on
+// Windows, the file's short (8.3) name when that exists and converts
+// exactly. A name is never turned into another name: false otherwise.
+bool NarrowFileName(const String &name, std::string &narrow);
 
 // Full path of the module file that holds the control's code: the OCX, or
 // the program the control is linked into.
 String ControlModuleFileName();
 
-// Length of a regular file; false for a missing file or a directory.
-bool FileLength(const std::string &narrowPath, std::int64_t &length);
+// An input file opened for reading by its narrow name, if it is one the
+// engine can read to its end: a regular file (on Linux a block device too).
+// Directories, pipes, sockets, character devices and (on Windows) device
+// names are refused, and nothing about the check can block.
+class InputFileReader {
+  public:
+    explicit InputFileReader(const std::string &narrowPath);
+    ~InputFileReader();
+    InputFileReader(const InputFileReader &) = delete;
+    InputFileReader &operator=(const InputFileReader &) = delete;
+
+    bool IsOpen() const { return open_; }
+    std::int64_t Length() const { return length_; }
+    // Reads up to size bytes from the current position; false on a read error.
+    bool Read(unsigned char *buffer, std::size_t size);
+
+  private:
+    std::intptr_t handle_ = -1; // a file descriptor, or a HANDLE
+    bool open_ = false;
+    std::int64_t length_ = 0;
+};
 
 // Asks the shell to perform an operation ("open") on a document or address.
 // The result is not reported: a target that cannot be opened does nothing.

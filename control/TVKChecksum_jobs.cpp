@@ -52,7 +52,7 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
         error = 8;
     else if (Host().CheckForEmpty(file))
         error = 3;
-    else if (!Host().CheckInputFile(file))
+    else if (!Host().NameForEngine(file) || !Host().CheckInputFile(file))
         error = 5;
     if (error != 0) {
         ReportError(error);
@@ -109,7 +109,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     Long number = 0;
     if (Host().CheckForEmpty(file))
         error = 3;
-    else if (!Host().CheckInputFile(file))
+    else if (!Host().NameForEngine(file) || !Host().CheckInputFile(file))
         error = 5;
     else if ((number = JobAlgorithmNumber(selection)) == 0)
         error = 7;

@@ -50,7 +50,7 @@ Variant ZipClass::Init(const bool &fOrceinit) {
     dir.erase(cut == String::npos ? 0 : cut);
     EnginePath = dir + Globals::PathSeparator + Globals::EngineFileName;
 
-    hEngine = Globals::LoadLibraryNarrow(Globals::ToNarrow(EnginePath));
+    hEngine = Globals::LoadLibraryPath(EnginePath);
     if (hEngine == 0)
         throw RuntimeError(5003, u"Error loading the required dll " + EnginePath);
 

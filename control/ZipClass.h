@@ -32,9 +32,14 @@ class ZipClass {
     Long CallWindowLONG(const String &string11, const Long &string22, const Long &string33,
                         Long string44);
 
-    // File name checks: the name is empty; the file can be opened and read.
+    // File name checks: the name is empty; the file can be opened and read
+    // (a regular file, or on Linux a block device, under its narrow name).
     bool CheckForEmpty(const String &InputFile) const;
     bool CheckInputFile(const String &InputFile) const;
+    // Replaces InputFile by the name the engine is to open it under, one
+    // whose narrow conversion is exact (the name itself or its short name).
+    // False, InputFile untouched, when the file has no such name.
+    bool NameForEngine(String &InputFile) const;
 
     bool fLoaded = false;
     std::uintptr_t hEngine = 0;     // module handle of the latest load

@@ -4,8 +4,6 @@
 
 #include "Globals.h"
 
-#include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace tvk {
@@ -17,24 +15,24 @@ bool ZipClass::CheckForEmpty(const String &InputFile) const {
 // True when the file can be opened and its first bytes (up to 255) read.
 // The length is taken as 64 bits, so files of 2 GiB and more pass too.
 bool ZipClass::CheckInputFile(const String &InputFile) const {
-    const std::string path = Globals::ToNarrow(InputFile);
-    std::int64_t length = 0;
-    if (!Globals::FileLength(path, length) || length < 0)
+    std::string path;
+    if (!Globals::NarrowFileName(InputFile, path))
         return false;
-    const std::size_t wanted = length > 255 ? 255 : static_cast<std::size_t>(length);
+    Globals::InputFileReader file(path);
+    if (!file.IsOpen() || file.Length() < 0)
+        return false;
+    const std::size_t wanted = file.Length() > 255 ? 255 : static_cast<std::size_t>(file.Length());
     std::vector<unsigned char> buffer(wanted);
+    return file.Read(buffer.data(), wanted);
+}
 
-    struct Closer {
-        void operator()(std::FILE *f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+bool ZipClass::NameForEngine(String &InputFile) const {
+    std::string narrow;
+    if (!Globals::NarrowFileName(InputFile, narrow))
         return false;
-    if (wanted > 0) {
-        std::fread(buffer.data(), 1, wanted, file.get());
-        if (std::ferror(file.get()))
-            return false;
-    }
+    // An exact conversion comes back unchanged, so the bridge sends these
+    // very bytes.
+    InputFile = Globals::FromNarrow(narrow);
     return true;
 }
 

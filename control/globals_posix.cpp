@@ -7,7 +7,6 @@
 
 #include <dlfcn.h>
 #include <link.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,8 +21,8 @@ namespace Globals {
 const char16_t PathSeparator = u'/';
 const char16_t *const EngineFileName = u"tvkchecksum.so";
 
-std::uintptr_t LoadLibraryNarrow(const std::string &path) {
-    return reinterpret_cast<std::uintptr_t>(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+std::uintptr_t LoadLibraryPath(const String &path) {
+    return reinterpret_cast<std::uintptr_t>(dlopen(ToNarrow(path).c_str(), RTLD_NOW | RTLD_LOCAL));
 }
 
 std::uintptr_t GetProcAddressNarrow(std::uintptr_t module, const char *name) {
@@ -150,14 +149,6 @@ String ControlModuleFileName() {
             path.assign(buf.data(), static_cast<std::size_t>(len));
     }
     return FromNarrow(path);
-}
-
-bool FileLength(const std::string &narrowPath, std::int64_t &length) {
-    struct stat st {};
-    if (stat(narrowPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
-    length = static_cast<std::int64_t>(st.st_size);
-    return true;
 }
 
 void ShellExecuteOpen(std::uintptr_t, const String &operation, const String &file, const String &,

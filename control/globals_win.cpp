@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
 
 namespace tvk {
@@ -13,8 +14,9 @@ namespace Globals {
 const char16_t PathSeparator = u'\\';
 const char16_t *const EngineFileName = u"tvkchecksum.dll";
 
-std::uintptr_t LoadLibraryNarrow(const std::string &path) {
-    return reinterpret_cast<std::uintptr_t>(LoadLibraryA(path.c_str()));
+std::uintptr_t LoadLibraryPath(const String &path) {
+    const std::wstring wide(path.begin(), path.end());
+    return reinterpret_cast<std::uintptr_t>(LoadLibraryW(wide.c_str()));
 }
 
 std::uintptr_t GetProcAddressNarrow(std::uintptr_t module, const char *name) {
@@ -72,30 +74,22 @@ String FromNarrow(const std::string &bytes) {
     return out;
 }
 
+// Taken in UTF-16: a folder name the ANSI code page cannot hold (a user
+// name in Cyrillic, say) must not turn into question marks.
 String ControlModuleFileName() {
     HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ControlModuleFileName), &self);
-    std::vector<char> buf(MAX_PATH);
+                       reinterpret_cast<LPCWSTR>(&ControlModuleFileName), &self);
+    std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
-        const DWORD len = GetModuleFileNameA(self, buf.data(), static_cast<DWORD>(buf.size()));
+        const DWORD len = GetModuleFileNameW(self, buf.data(), static_cast<DWORD>(buf.size()));
         if (len == 0)
             return String();
         if (len < buf.size())
-            return FromNarrow(std::string(buf.data(), len));
+            return String(buf.data(), buf.data() + len);
         buf.resize(buf.size() * 2);
     }
-}
-
-bool FileLength(const std::string &narrowPath, std::int64_t &length) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(narrowPath.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    length = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
-                                       data.nFileSizeLow);
-    return true;
 }
 
 void ShellExecuteOpen(std::uintptr_t ownerWindow, const String &operation, const String &file,

@@ -15,9 +15,9 @@ using tvk::TVKChecksum;
 namespace {
 
 String ExpectedDescription() {
-    const char *name = Separator() == '/' ? "tvkchecksum.so" : "tvkchecksum.dll";
-    return tvk::Globals::FromNarrow("Error loading the required dll " + ProgramDirectory() +
-                                    Separator() + name);
+    const char16_t *name = Separator() == '/' ? u"tvkchecksum.so" : u"tvkchecksum.dll";
+    return u"Error loading the required dll " + ProgramDirectory() +
+           static_cast<char16_t>(Separator()) + name;
 }
 
 TEST(MissingEngine, MembersNeedingTheEngineRaise5003WithThePath) {

@@ -33,9 +33,7 @@ namespace {
 class EnginePin : public ::testing::Environment {
   public:
     void SetUp() override {
-        module_ =
-            tvk::Globals::LoadLibraryNarrow(ProgramDirectory() + Separator() +
-                                            tvk::Globals::ToNarrow(tvk::Globals::EngineFileName));
+        module_ = tvk::Globals::LoadLibraryPath(EngineBesideProgram());
         ASSERT_NE(module_, 0u) << "the engine library is not beside the test program";
     }
     void TearDown() override { tvk::Globals::FreeLibraryHandle(module_); }
@@ -184,9 +182,7 @@ TEST(RealEngine, InitLoadsOnceUnlessForcedAndShowsNothing) {
     host.Init(true); // loads the same file again: the same module, one more reference
     EXPECT_EQ(host.hEngine, module);
     EXPECT_EQ(host.EngineEntry, entry);
-    EXPECT_EQ(host.EnginePath, tvk::Globals::FromNarrow(ProgramDirectory()) +
-                                   String(1, static_cast<char16_t>(Separator())) +
-                                   tvk::Globals::EngineFileName);
+    EXPECT_EQ(host.EnginePath, EngineBesideProgram());
     EXPECT_TRUE(boxes.Texts().empty());
     host.Deinit();
     tvk::Globals::FreeLibraryHandle(module); // the forced load's reference
@@ -239,10 +235,7 @@ TEST(RealEngine, FileThatCannotBeReadGivesNoChecksum) {
 // never starts a job on a FIFO.
 class EngineEntry {
   public:
-    EngineEntry()
-        : module_(tvk::Globals::LoadLibraryNarrow(
-              ProgramDirectory() + Separator() +
-              tvk::Globals::ToNarrow(tvk::Globals::EngineFileName))) {}
+    EngineEntry() : module_(tvk::Globals::LoadLibraryPath(EngineBesideProgram())) {}
     ~EngineEntry() { tvk::Globals::FreeLibraryHandle(module_); }
     EngineEntry(const EngineEntry &) = delete;
     EngineEntry &operator=(const EngineEntry &) = delete;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #if defined(_WIN32)
 #include "win_dialogs.h"
@@ -64,11 +65,11 @@ std::vector<std::string> MessageBoxes::Texts() {
     return impl_->watcher.Texts();
 }
 
-std::string ProgramDirectory() {
-    char buf[MAX_PATH] = {};
-    const DWORD len = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    std::string path(buf, len);
-    return path.substr(0, path.find_last_of("\\/"));
+String ProgramDirectory() {
+    wchar_t buf[4096] = {};
+    const DWORD len = GetModuleFileNameW(nullptr, buf, 4096);
+    const String path(buf, buf + len);
+    return path.substr(0, path.find_last_of(u"\\/"));
 }
 char Separator() {
     return '\\';
@@ -96,23 +97,28 @@ std::vector<std::string> MessageBoxes::Texts() {
     return impl_->texts;
 }
 
-std::string ProgramDirectory() {
+String ProgramDirectory() {
     char buf[4096] = {};
     const ssize_t len = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string path(buf, len > 0 ? static_cast<std::size_t>(len) : 0);
-    return path.substr(0, path.find_last_of('/'));
+    const String path =
+        tvk::Globals::FromNarrow(std::string(buf, len > 0 ? static_cast<std::size_t>(len) : 0));
+    return path.substr(0, path.find_last_of(u'/'));
 }
 char Separator() {
     return '/';
 }
 #endif
 
+String EngineBesideProgram() {
+    return ProgramDirectory() + static_cast<char16_t>(Separator()) + tvk::Globals::EngineFileName;
+}
+
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
     const auto base = std::filesystem::temp_directory_path();
     for (;;) {
         Root = base / ("tvkcontrol-test-" + std::to_string(counter++) + "-" +
-                       std::to_string(std::hash<std::string>{}(ProgramDirectory()) % 100000));
+                       std::to_string(std::hash<String>{}(ProgramDirectory()) % 100000));
         if (std::filesystem::create_directory(Root))
             break;
     }
@@ -133,30 +139,44 @@ String TempDir::File(const std::string &name, const std::string &content) const 
     return Path(name);
 }
 
-FakeEngine::FakeEngine()
-    : path_(ProgramDirectory() + Separator() +
-            tvk::Globals::ToNarrow(tvk::Globals::EngineFileName)) {
+String TempDir::Path(const String &name) const {
+    return (Root / std::filesystem::path(name)).make_preferred().u16string();
+}
+
+String TempDir::File(const String &name, const std::string &content) const {
+    const auto path = Root / std::filesystem::path(name);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write the test file " + Ascii(name));
+    return Path(name);
+}
+
+FakeEngine::FakeEngine() : path_(EngineBesideProgram()) {
     Load();
     Reset();
 }
 
 void FakeEngine::Load() {
-    const std::string &path = path_;
-    module_ = tvk::Globals::LoadLibraryNarrow(path);
+    module_ = tvk::Globals::LoadLibraryPath(path_);
     set_ = reinterpret_cast<FakeSet>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set"));
     setText_ =
         reinterpret_cast<FakeSetText>(tvk::Globals::GetProcAddressNarrow(module_, "fake_set_text"));
     log_ = reinterpret_cast<FakeLog>(tvk::Globals::GetProcAddressNarrow(module_, "fake_log"));
     if (!set_ || !setText_ || !log_)
-        throw std::runtime_error("the scripted fake engine is not beside the test: " + path);
+        throw std::runtime_error("the scripted fake engine is not beside the test: " +
+                                 tvk::Globals::ToNarrow(path_));
 }
 
 bool FakeEngine::HeldByOthers() {
     tvk::Globals::FreeLibraryHandle(module_);
 #if defined(_WIN32)
-    const bool loaded = GetModuleHandleA(path_.c_str()) != nullptr;
+    const bool loaded =
+        GetModuleHandleW(reinterpret_cast<const wchar_t *>(path_.c_str())) != nullptr;
 #else
-    void *again = dlopen(path_.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    const std::string narrow = tvk::Globals::ToNarrow(path_);
+    void *again = dlopen(narrow.c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (again != nullptr)
         dlclose(again);
     const bool loaded = again != nullptr;

@@ -51,9 +51,11 @@ class MessageBoxes {
     std::unique_ptr<Impl> impl_;
 };
 
-// Directory of the test program, found without the control's help.
-std::string ProgramDirectory();
+// Directory of the test program, found without the control's help, and the
+// engine library's full path beside it.
+String ProgramDirectory();
 char Separator();
+String EngineBesideProgram();
 
 // A fresh directory, removed with everything in it at the end.
 class TempDir {
@@ -63,6 +65,10 @@ class TempDir {
     // Writes a file of that content and answers its full path.
     String File(const std::string &name, const std::string &content) const;
     String Path(const std::string &name) const;
+    // The same for a name of any characters (a relative path, '/' between
+    // folders); the folders on the way are made.
+    String File(const String &name, const std::string &content) const;
+    String Path(const String &name) const;
     std::filesystem::path Root;
 };
 
@@ -82,7 +88,7 @@ class FakeEngine {
 
   private:
     void Load();
-    std::string path_;
+    String path_;
     std::uintptr_t module_ = 0;
     FakeSet set_ = nullptr;
     FakeSetText setText_ = nullptr;
