@@ -159,7 +159,7 @@ bool job_held() {
     return e().status() == 1 && e().progress() <= HELD_PROGRESS_LIMIT;
 }
 
-/* A file of the scratch folder under a name of this run, removed again. */
+/* A file of random bytes in the scratch folder, removed again. */
 struct ScratchFile {
     std::vector<uint8_t> bytes;
     std::string path;
@@ -168,8 +168,7 @@ struct ScratchFile {
         for (uint8_t &b : bytes) {
             b = static_cast<uint8_t>(rng());
         }
-        const auto stamp = Clock::now().time_since_epoch().count();
-        path = write_test_file("stress-" + std::to_string(stamp) + "-" + name, bytes);
+        path = write_test_file("stress-" + name, bytes);
     }
     ~ScratchFile() { std::remove(path.c_str()); }
     ScratchFile(const ScratchFile &) = delete;
