@@ -50,11 +50,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 /* Rounds of seven jobs, and the file size: not a whole number of blocks,
- * so the last block is a short one. Under Wine (32-bit through an
- * emulator) and ThreadSanitizer every byte costs more. */
+ * so the last block is a short one. Under Wine (32-bit possibly through an
+ * emulator) and ThreadSanitizer every byte and every job costs more. */
 #if defined(_WIN32)
-constexpr int ROUNDS = 6;
-constexpr size_t FILE_SIZE = (1u << 20) + 1234;
+constexpr int ROUNDS = 14; // every plan with every selector twice
+constexpr size_t FILE_SIZE = (2u << 20) + 1234;
 #elif defined(TVK_UNDER_TSAN)
 constexpr int ROUNDS = 42;
 constexpr size_t FILE_SIZE = (2u << 20) + 1234;
@@ -513,9 +513,11 @@ TEST(EngineStress, JobsStayRightUnderConcurrentControlAndQueries) {
 
     EXPECT_EQ(run.failures().count(), 0u) << run.failures().text();
     EXPECT_EQ(run.done() + run.cancelled(), JOBS);
-    // Each plan must have had its chance; these hold on the slowest machine.
-    EXPECT_GE(run.done(), JOBS / PLAN_COUNT);
-    EXPECT_GE(run.cancelled(), JOBS / PLAN_COUNT);
+    // The runs must have reached both ends and the intruder. Three plans
+    // never cancel; a cancel lands less often on a fast algorithm, which
+    // may end first, but about always on the slow ones.
+    EXPECT_GE(run.done(), 3 * ROUNDS);
+    EXPECT_GE(run.cancelled(), ROUNDS / 2);
     EXPECT_GE(run.intrusions(), 1);
     EXPECT_GT(run.string_calls(), 0);
 }
