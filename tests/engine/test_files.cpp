@@ -21,20 +21,38 @@ std::vector<uint8_t> pattern_bytes(size_t count) {
     return bytes;
 }
 
-std::string scratch_dir() {
-    // One folder per process: test programs that run at the same time (two
-    // presets, ctest -j) must not truncate or delete each other's files.
-    static const std::string dir = [] {
-#if defined(_WIN32)
-        const unsigned long pid = GetCurrentProcessId();
-#else
-        const unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-        fs::path p = fs::temp_directory_path() / ("tvk-engine-tests-" + std::to_string(pid));
+namespace {
+
+/* One folder per test process, removed when the process ends: test
+ * programs of several builds may run at once, and one must not rewrite
+ * another's files (least of all an engine copy that the other has loaded). */
+struct ScratchFolder {
+    fs::path path;
+    ScratchFolder() {
+        path = fs::temp_directory_path() / ("tvk-engine-tests-" + std::to_string(process_id()));
         std::error_code ec;
-        fs::create_directories(p, ec);
-        return p.string() + static_cast<char>(fs::path::preferred_separator);
-    }();
+        fs::create_directories(path, ec);
+    }
+    ~ScratchFolder() {
+        // A library still loaded from here may stay behind on Windows.
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    static long process_id() {
+#if defined(_WIN32)
+        return static_cast<long>(GetCurrentProcessId());
+#else
+        return static_cast<long>(getpid());
+#endif
+    }
+};
+
+} // namespace
+
+std::string scratch_dir() {
+    static const ScratchFolder folder;
+    static const std::string dir =
+        folder.path.string() + static_cast<char>(fs::path::preferred_separator);
     return dir;
 }
 
