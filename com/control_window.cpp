@@ -4,13 +4,13 @@
 
 #include "com_call.h"
 #include "module.h"
+#include "registration_rows.h"
 
 #include "TVKChecksum.h"
 
 namespace tvkcom {
 namespace {
 
-const wchar_t window_class[] = L"TVKChecksum270.Window";
 const UINT_PTR timer1_id = 1;
 bool class_registered = false;
 

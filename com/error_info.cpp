@@ -2,6 +2,7 @@
 // ISupportErrorInfo, which says yes for _TVKChecksum.
 #include "bstr.h"
 #include "com_call.h"
+#include "registration_rows.h"
 
 #include <string>
 
@@ -20,7 +21,7 @@ HRESULT raise_runtime_error(const tvk::RuntimeError &error) {
     if (SUCCEEDED(CreateErrorInfo(&create))) {
         std::wstring description(error.Description.begin(), error.Description.end());
         ICreateErrorInfo_SetGUID(create, IID__TVKChecksum);
-        ICreateErrorInfo_SetSource(create, const_cast<LPOLESTR>(L"TVKChecksum270.TVKChecksum"));
+        ICreateErrorInfo_SetSource(create, const_cast<LPOLESTR>(prog_id));
         ICreateErrorInfo_SetDescription(create, &description[0]);
         IErrorInfo *info = nullptr;
         if (SUCCEEDED(ICreateErrorInfo_QueryInterface(create, IID_IErrorInfo,

@@ -26,7 +26,14 @@ for pair in "win32:x86:$build32" "win64:x64:$build64"; do
     fi
     cp "$msi" "$dist/"
     if command -v zip >/dev/null; then
-        (cd "$dist" && rm -f "TVKChecksum-2.7.0-$name.zip" && zip -qr "TVKChecksum-2.7.0-$name.zip" "$name")
+        # The version the build was made with, from its generated header.
+        version=$(sed -n 's/^#define TVK_VERSION "\(.*\)"$/\1/p' "$build/generated/tvk_version.h")
+        if [ -z "$version" ]; then
+            echo "make_dist.sh: no version in $build/generated/tvk_version.h" >&2
+            exit 1
+        fi
+        zipname=TVKChecksum-$version-$name.zip
+        (cd "$dist" && rm -f "$zipname" && zip -qr "$zipname" "$name")
     fi
     echo "$dist/$name:" $(ls "$dist/$name")
 done

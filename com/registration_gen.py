@@ -10,8 +10,9 @@ TVKChecksum.idl:
   registration_gen.py fill TEMPLATE OUT   any other template (manifests)
 
 Common options: --rows, --idl, --oleidl (the SDK header that gives the
-OLEMISC_ flag values), --arch x86|x64, --version X.Y.Z; wxs also takes
---template, --ocx and --dll (the files to package).
+OLEMISC_ flag values), --arch x86|x64, --version X.Y.Z, and --fact NAME=TEXT
+for each fact that the build defines (the maker and the product); wxs also
+takes --template, --ocx and --dll (the files to package).
 """
 import argparse
 import os
@@ -81,6 +82,7 @@ def read_idl(path):
     if not (version and lcid and helpstring):
         fail(f"{path}: the library needs version, lcid and helpstring")
     return {
+        "LIBRARY": entries["library"][0],
         "LIBID": entries["library"][1],
         "CLSID": entries["coclass"][1],
         "IID": entries["interface"][1],
@@ -117,11 +119,25 @@ def expand(text, names, where):
     return re.sub(r"@(\w+)@", one, text)
 
 
+def build_facts(pairs):
+    facts = {}
+    for pair in pairs:
+        name, eq, text = pair.partition("=")
+        if not eq:
+            fail(f"--fact {pair!r}: NAME=TEXT expected")
+        facts[name] = text
+    return facts
+
+
 class Source:
     def __init__(self, args):
         self.facts, trees, rows = read_rows(args.rows)
+        idl = read_idl(args.idl)
+        # A fact may name the type library's entries (@LIBRARY@.@CLASS@).
+        self.facts = {n: expand(t, idl, args.rows) for n, t in self.facts.items()}
+        self.facts.update(build_facts(args.fact))
         self.names = dict(self.facts)
-        self.names.update(read_idl(args.idl))
+        self.names.update(idl)
         self.misc_flags = self.facts["miscstatus"].split()
         platform, processor, program_files, win64 = ARCH[args.arch]
         version = args.version.split(".")
@@ -184,7 +200,9 @@ def write_cpp(src, out):
     lines += [
         "};",
         "",
+        "// The control's ProgID, and the class name of its windows.",
         "constexpr const wchar_t prog_id[] = " + cpp_string(src.names["progid"]) + ";",
+        "constexpr const wchar_t window_class[] = " + cpp_string(src.names["window_class"]) + ";",
         "",
         "// The OLEMISC flags of the control, reported by IOleObject::GetMiscStatus",
         "// and IQuickActivate and registered for the content aspect.",
@@ -268,6 +286,7 @@ def main():
     parser.add_argument("--oleidl", required=True)
     parser.add_argument("--arch", choices=sorted(ARCH), required=True)
     parser.add_argument("--version", required=True)
+    parser.add_argument("--fact", action="append", default=[], metavar="NAME=TEXT")
     parser.add_argument("--template")
     parser.add_argument("--ocx")
     parser.add_argument("--dll")

@@ -6,6 +6,7 @@
 #define TVK_CONTROL_GLOBALS_H
 
 #include "TVKChecksum.h"
+#include "tvk_version.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,7 @@ class Form1;
 // The control library's application title: caption of the About form and of
 // the engine host's message boxes, and the answer of ControlName.
 inline const String &ApplicationTitle() {
-    static const String title = u"TVK Checksum OCX 2.7.0";
+    static const String title = u"" TVK_PRODUCT_TITLE;
     return title;
 }
 

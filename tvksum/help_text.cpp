@@ -1,6 +1,8 @@
 // help_text.cpp -- the usage text.
 #include "help_text.h"
 
+#include "tvk_version.h"
+
 namespace tvksum {
 
 std::string help_text() {
@@ -56,7 +58,7 @@ or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C
 }
 
 std::string version_text() {
-    return "tvksum 2.7.0 (TVK Checksum OCX 2.7.0)\n";
+    return "tvksum " TVK_VERSION " (" TVK_PRODUCT_TITLE ")\n";
 }
 
 std::string try_help_text() {

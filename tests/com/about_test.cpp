@@ -4,6 +4,7 @@
 // when TVK_ABOUT_HOLD names a marker file, and clicks Exit. A second About
 // builds the form afresh.
 #include "com_test_support.h"
+#include "tvk_version.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +140,7 @@ BOOL CALLBACK list_own_window(HWND hwnd, LPARAM lp) {
 void Watch(std::vector<std::string> *problems, bool hold) {
     HWND dialog = nullptr;
     for (int i = 0; i < 3000 && !dialog; ++i) { // 60 s at most
-        dialog = FindOwnDialog(L"TVK Checksum OCX 2.7.0");
+        dialog = FindOwnDialog(L"" TVK_PRODUCT_TITLE);
         if (!dialog)
             Sleep(20);
     }

@@ -3,6 +3,7 @@
 // function " in a real message box, which the test finds, reads and closes;
 // the call itself succeeds.
 #include "com_test_support.h"
+#include "tvk_version.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ TEST(NoEntryEngine, MessageBoxIsShownAndTheCallReturns) {
     _TVKChecksum *control = nullptr;
     ASSERT_EQ(S_OK, ocx.Create(IID__TVKChecksum, reinterpret_cast<void **>(&control)));
 
-    OwnDialogCloser watcher(L"TVK Checksum OCX 2.7.0");
+    OwnDialogCloser watcher(L"" TVK_PRODUCT_TITLE);
     BSTR text = SysAllocString(L"abc");
     BSTR out = nullptr;
     EXPECT_EQ(S_OK, control->MD5String(text, 3, &out));

@@ -2,6 +2,7 @@
 #include "test_support.h"
 
 #include "Globals.h"
+#include "tvk_version.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ void EventLog::ErrorCode(Long &ErrorNumber, String &ErrorDescription) {
 
 #if defined(_WIN32)
 struct MessageBoxes::Impl {
-    DialogWatcher watcher{"TVK Checksum OCX 2.7.0"};
+    DialogWatcher watcher{TVK_PRODUCT_TITLE};
 };
 MessageBoxes::MessageBoxes() : impl_(std::make_unique<Impl>()) {}
 MessageBoxes::~MessageBoxes() = default;
@@ -89,7 +90,7 @@ std::vector<std::string> MessageBoxes::Texts() {
     if (impl_->capturing) {
         impl_->capturing = false;
         std::istringstream in(testing::internal::GetCapturedStderr());
-        const std::string prefix = "TVK Checksum OCX 2.7.0: ";
+        const std::string prefix = TVK_PRODUCT_TITLE ": ";
         for (std::string line; std::getline(in, line);)
             if (line.compare(0, prefix.size(), prefix) == 0)
                 impl_->texts.push_back(line.substr(prefix.size()));
