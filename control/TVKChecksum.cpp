@@ -2,6 +2,7 @@
 // reporter.
 #include "TVKChecksum.h"
 
+#include "ErrorNumbers.h"
 #include "Form1.h"
 #include "Globals.h"
 #include "ZipClass.h"
@@ -63,38 +64,9 @@ void TVKChecksum::UserControl_Resize() {
 }
 
 void TVKChecksum::ReportError(Long &Number) {
-    Long number = Number;
-    String text;
-    switch (number) {
-    case 2:
-        text = u"The input file is the same as the output";
-        break;
-    case 3:
-        text = u"The input file is empty ";
-        break;
-    case 4:
-        text = u"The outputfile file is empty ";
-        break;
-    case 5:
-        text = u"The input file or path is invalid";
-        break;
-    case 6:
-        text = u"The output file or path is invalid";
-        break;
-    case 7:
-        text = u"Invalid checksum selection";
-        break;
-    case 8:
-        text = u"Already executing , wait for the end or call cancel";
-        break;
-    case 9:
-        text = u"User abort";
-        break;
-    default:
-        number = 255;
-        text = u"Unexpected error";
-        break;
-    }
+    const Error::Entry reported = Error::Report(Number);
+    Long number = reported.number;
+    String text = reported.text;
     if (Events)
         Events->ErrorCode(number, text);
 }

@@ -2,6 +2,7 @@
 // the background job (start, poll on Timer1) and its steering.
 #include "TVKChecksum.h"
 
+#include "ErrorNumbers.h"
 #include "ZipClass.h"
 
 #include <array>
@@ -49,11 +50,11 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
     Host().Init(false);
     Long error = 0;
     if (AskEngine(u"getstatus") == 1)
-        error = 8;
+        error = Error::AlreadyExecuting;
     else if (Host().CheckForEmpty(file))
-        error = 3;
+        error = Error::InputFileEmpty;
     else if (!Host().NameForEngine(file) || !Host().CheckInputFile(file))
-        error = 5;
+        error = Error::InputFileInvalid;
     if (error != 0) {
         ReportError(error);
         return String();
@@ -65,7 +66,7 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
     // The engine writes nothing when it cannot open the file after all (it
     // vanished or became unreadable since the check): that is no checksum.
     if (result == Blanks()) {
-        error = 5;
+        error = Error::InputFileInvalid;
         ReportError(error);
         return String();
     }
@@ -98,7 +99,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     String selection = CheckSelection;
     String file = InputFile;
     Host().Init(false);
-    Long error = 8;
+    Long error = Error::AlreadyExecuting;
     if (AskEngine(u"getstatus") == 1) {
         ReportError(error);
         return {};
@@ -108,15 +109,15 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
 
     Long number = 0;
     if (Host().CheckForEmpty(file))
-        error = 3;
+        error = Error::InputFileEmpty;
     else if (!Host().NameForEngine(file) || !Host().CheckInputFile(file))
-        error = 5;
+        error = Error::InputFileInvalid;
     else if ((number = JobAlgorithmNumber(selection)) == 0)
-        error = 7;
+        error = Error::InvalidSelection;
     // The Progress handler may have started a job of its own meanwhile: the
     // engine would take a second start on top of it.
     else if (AskEngine(u"getstatus") == 1)
-        error = 8;
+        error = Error::AlreadyExecuting;
     else {
         file += u'\0';
         String buffer = BlanksAndNul();
@@ -125,7 +126,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
             Timer1.SetEnabled(true);
             return {};
         }
-        error = 5; // the engine refused the path
+        error = Error::InputFileInvalid; // the engine refused the path
     }
     ReportError(error);
     RaiseFinished(String());
@@ -156,7 +157,7 @@ void TVKChecksum::Timer1_Timer() {
     LastProgress = -1;
     Timer1.SetEnabled(false);
     if (outcome != 0) {
-        Long error = 9;
+        Long error = Error::UserAbort;
         ReportError(error);
     }
     Long done = 100;

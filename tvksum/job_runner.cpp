@@ -1,6 +1,7 @@
 // job_runner.cpp -- the event sink and the timer loop.
 #include "job_runner.h"
 
+#include "ErrorNumbers.h"
 #include "interrupt.h"
 #include "utf.h"
 
@@ -92,7 +93,7 @@ JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &pat
         bar_.clear();
     }
 
-    if (error_number_ == 9 && cancel_sent) {
+    if (error_number_ == tvk::Error::UserAbort && cancel_sent) {
         out.kind = JobOutcome::Interrupted;
         out.error_number = error_number_;
         out.error_text = error_text_;

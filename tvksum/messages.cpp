@@ -1,6 +1,7 @@
 // messages.cpp -- error lines on standard error.
 #include "messages.h"
 
+#include "ErrorNumbers.h"
 #include "input_file.h"
 #include "job_outcome.h"
 
@@ -24,8 +25,10 @@ std::string shown_name(const std::string &name) {
 
 std::string file_error(const std::string &name, const JobOutcome &outcome) {
     std::string text = shown_name(name) + ": " + outcome.error_text;
-    const bool refused = outcome.error_number == 5; // a file method wrote nothing
-    const bool failed_job = outcome.error_number == 9 && outcome.kind == JobOutcome::Failed;
+    // Refused by the control, or a file method wrote nothing.
+    const bool refused = outcome.error_number == tvk::Error::InputFileInvalid;
+    const bool failed_job =
+        outcome.error_number == tvk::Error::UserAbort && outcome.kind == JobOutcome::Failed;
     if (refused) {
         const std::string reason = unreadable_reason(name);
         if (!reason.empty())
