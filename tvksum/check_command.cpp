@@ -1,11 +1,11 @@
 // check_command.cpp -- verifies checksum lists the way sha256sum -c does:
 // "NAME: OK" / "NAME: FAILED" per line, warnings with the counts at the end.
-#include "commands.h"
+#include "modes.h"
 
 #include "check_line.h"
 #include "input_file.h"
 #include "interrupt.h"
-#include "job_runner.h"
+#include "control_driver.h"
 #include "messages.h"
 #include "sum_line.h"
 

@@ -1,10 +1,10 @@
 // main.cpp -- tvksum: sha256sum-style checksums through the TVK Checksum
 // control.
 #include "about.h"
-#include "commands.h"
+#include "modes.h"
 #include "help_text.h"
 #include "interrupt.h"
-#include "job_runner.h"
+#include "control_driver.h"
 #include "messages.h"
 #include "options.h"
 #include "progress_bar.h"

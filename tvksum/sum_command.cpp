@@ -1,12 +1,12 @@
 // sum_command.cpp -- checksums of files and of strings, printed as
 // sha256sum prints them.
-#include "commands.h"
+#include "modes.h"
 
 #include "file_report.h"
 #include "file_walk.h"
 #include "input_file.h"
 #include "interrupt.h"
-#include "job_runner.h"
+#include "control_driver.h"
 #include "messages.h"
 #include "sum_line.h"
 #include "utf.h"

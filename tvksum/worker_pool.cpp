@@ -2,7 +2,7 @@
 #include "worker_pool.h"
 
 #include "interrupt.h"
-#include "job_runner.h"
+#include "control_driver.h"
 #include "progress_bar.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
-// commands.h -- what tvksum does in each of its modes; each returns the exit
+// modes.h -- what tvksum does in each of its modes; each returns the exit
 // code.
-#ifndef TVKSUM_COMMANDS_H
-#define TVKSUM_COMMANDS_H
+#ifndef TVKSUM_MODES_H
+#define TVKSUM_MODES_H
 
 #include "options.h"
 

@@ -1,5 +1,5 @@
-// job_runner.cpp -- the event sink and the timer loop.
-#include "job_runner.h"
+// control_driver.cpp -- the event sink and the timer loop.
+#include "control_driver.h"
 
 #include "ErrorNumbers.h"
 #include "interrupt.h"

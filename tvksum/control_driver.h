@@ -1,7 +1,7 @@
-// job_runner.h -- drives the control: background file jobs polled from our
+// control_driver.h -- drives the control: background file jobs polled from our
 // own loop, and string checksums.
-#ifndef TVKSUM_JOB_RUNNER_H
-#define TVKSUM_JOB_RUNNER_H
+#ifndef TVKSUM_CONTROL_DRIVER_H
+#define TVKSUM_CONTROL_DRIVER_H
 
 #include "TVKChecksum.h"
 #include "algorithms.h"
