@@ -62,7 +62,7 @@ std::string plural(long n, const char *one, const char *many) {
 
 // Verifies one entry. Returns false when the list cannot go on: Ctrl-C ended
 // the job (`rc` 130) or the engine is broken (`rc` 1).
-bool verify(const Options &opt, JobRunner &runner, const CheckEntry &e, const AlgoInfo &algo,
+bool verify(const Options &opt, ControlDriver &runner, const CheckEntry &e, const AlgoInfo &algo,
             Counts &c, int &rc) {
     InputFile input(e.name);
     if (!input.error().empty()) {
@@ -104,7 +104,7 @@ bool verify(const Options &opt, JobRunner &runner, const CheckEntry &e, const Al
 }
 
 // Checks one list. Returns the exit code for it.
-int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
+int check_list(const Options &opt, ControlDriver &runner, const std::string &list) {
     std::ifstream file;
     std::istream *in = &std::cin;
     if (list != "-") {
@@ -165,7 +165,7 @@ int check_list(const Options &opt, JobRunner &runner, const std::string &list) {
 
 } // namespace
 
-int run_check(const Options &opt, JobRunner &runner) {
+int run_check(const Options &opt, ControlDriver &runner) {
     int rc = kExitOk;
     for (const std::string &list : opt.files) {
         const int r = check_list(opt, runner, list);

@@ -12,7 +12,7 @@
 
 namespace tvksum {
 
-JobRunner::JobRunner(ProgressBar &bar) : bar_(bar), control_(this) {}
+ControlDriver::ControlDriver(ProgressBar &bar) : bar_(bar), control_(this) {}
 
 namespace {
 
@@ -52,15 +52,15 @@ void sleep_one_tick() {
 
 } // namespace
 
-bool JobRunner::synchronous(const std::string &path) const {
+bool ControlDriver::synchronous(const std::string &path) const {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return true; // the control refuses it at once either way
     return st.st_size < (bar_.enabled() ? kSyncLimitWithBar : kSyncLimitWithoutBar);
 }
 
-JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &path,
-                                    const std::string &display) {
+JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string &path,
+                                        const std::string &display) {
     display_ = display;
     finished_ = false;
     sum_.clear();
@@ -114,7 +114,7 @@ JobOutcome JobRunner::checksum_file(const AlgoInfo &algo, const std::string &pat
     return out;
 }
 
-std::string JobRunner::checksum_string(const AlgoInfo &algo, const std::string &text) {
+std::string ControlDriver::checksum_string(const AlgoInfo &algo, const std::string &text) {
     const auto wide = utf8_to_utf16(text);
     if (!wide || text.size() > 0x7fffffffu)
         return {};
@@ -123,16 +123,16 @@ std::string JobRunner::checksum_string(const AlgoInfo &algo, const std::string &
     return is_hex(sum, algo.digits) ? sum : std::string();
 }
 
-void JobRunner::Finished(tvk::String &CheckSumString) {
+void ControlDriver::Finished(tvk::String &CheckSumString) {
     finished_ = true;
     sum_ = utf16_to_utf8(CheckSumString);
 }
 
-void JobRunner::Progress(tvk::Long &Value) {
+void ControlDriver::Progress(tvk::Long &Value) {
     bar_.update(Value, display_);
 }
 
-void JobRunner::ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) {
+void ControlDriver::ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) {
     if (error_number_ != 0)
         return; // the first error tells what went wrong
     error_number_ = ErrorNumber;

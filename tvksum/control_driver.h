@@ -12,9 +12,9 @@
 
 namespace tvksum {
 
-class JobRunner : private tvk::TVKChecksumEvents {
+class ControlDriver : private tvk::TVKChecksumEvents {
   public:
-    explicit JobRunner(ProgressBar &bar);
+    explicit ControlDriver(ProgressBar &bar);
 
     // Checksums the file at `path`: a small file through the control's
     // synchronous file method, a large one with NewCheckSumFile, polling

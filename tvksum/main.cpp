@@ -29,7 +29,7 @@ static int run(const Options &opt) {
         break;
     }
     ProgressBar bar(stderr);
-    JobRunner runner(bar);
+    ControlDriver runner(bar);
     try {
         if (opt.mode == Mode::Strings)
             return run_strings(opt, runner);

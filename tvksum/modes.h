@@ -7,11 +7,11 @@
 
 namespace tvksum {
 
-class JobRunner;
+class ControlDriver;
 
-int run_sum(const Options &opt, JobRunner &runner);     // FILE... → sum lines
-int run_strings(const Options &opt, JobRunner &runner); // -s TEXT
-int run_check(const Options &opt, JobRunner &runner);   // -c LIST...
+int run_sum(const Options &opt, ControlDriver &runner);     // FILE... → sum lines
+int run_strings(const Options &opt, ControlDriver &runner); // -s TEXT
+int run_check(const Options &opt, ControlDriver &runner);   // -c LIST...
 
 } // namespace tvksum
 

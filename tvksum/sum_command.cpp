@@ -43,7 +43,7 @@ static void print_line(const Options &opt, const AlgoInfo &algo, const std::stri
 
 // The lines of one operand, or why it failed.
 static FileReport sum_file(const Options &opt, const std::vector<const AlgoInfo *> &algos,
-                           JobRunner &runner, const Operand &op) {
+                           ControlDriver &runner, const Operand &op) {
     FileReport r;
     const std::string &name = op.name;
     if (!op.error.empty()) {
@@ -80,7 +80,7 @@ void show_report(const FileReport &report) {
     }
 }
 
-int run_sum(const Options &opt, JobRunner &runner) {
+int run_sum(const Options &opt, ControlDriver &runner) {
     const auto algos = chosen_algorithms(opt);
     const std::vector<Operand> operands =
         expand_operands(opt.files, opt.recursive, opt.follow_links);
@@ -91,7 +91,7 @@ int run_sum(const Options &opt, JobRunner &runner) {
             rc = r.rc;
         return !r.stop;
     };
-    const auto make = [&](std::size_t i, JobRunner &worker_runner) {
+    const auto make = [&](std::size_t i, ControlDriver &worker_runner) {
         return sum_file(opt, algos, worker_runner, operands[i]);
     };
 
@@ -113,7 +113,7 @@ int run_sum(const Options &opt, JobRunner &runner) {
     return interrupted() ? kExitInterrupted : rc;
 }
 
-int run_strings(const Options &opt, JobRunner &runner) {
+int run_strings(const Options &opt, ControlDriver &runner) {
     const auto algos = chosen_algorithms(opt);
     for (const std::string &text : opt.strings)
         if (!utf8_to_utf16(text)) {

@@ -84,11 +84,11 @@ bool receive_report(int fd, FileReport &r, const std::vector<pid_t> &children) {
 }
 
 [[noreturn]] void worker(int k, int workers, std::size_t count, int fd,
-                         const std::function<FileReport(std::size_t, JobRunner &)> &make) {
+                         const std::function<FileReport(std::size_t, ControlDriver &)> &make) {
     ProgressBar no_bar(stderr, false, 0); // one bar per terminal line: none here
     int status = 0;
     {
-        JobRunner runner(no_bar);
+        ControlDriver runner(no_bar);
         for (std::size_t i = static_cast<std::size_t>(k); i < count;
              i += static_cast<std::size_t>(workers)) {
             if (interrupted())
@@ -110,7 +110,7 @@ bool receive_report(int fd, FileReport &r, const std::vector<pid_t> &children) {
 } // namespace
 
 PoolResult run_in_workers(int workers, std::size_t count,
-                          const std::function<FileReport(std::size_t, JobRunner &)> &make,
+                          const std::function<FileReport(std::size_t, ControlDriver &)> &make,
                           const std::function<bool(const FileReport &)> &show) {
     std::fflush(nullptr); // nothing buffered is written twice
     std::vector<pid_t> children;

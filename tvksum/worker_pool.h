@@ -9,7 +9,7 @@
 
 namespace tvksum {
 
-class JobRunner;
+class ControlDriver;
 
 // The engine has one job slot per process, so parallel work means processes:
 // `workers` children, each with a control of its own, make the reports of
@@ -22,7 +22,7 @@ enum class PoolResult {
     WorkerLost, // a worker ended without a report it owed (it crashed)
 };
 PoolResult run_in_workers(int workers, std::size_t count,
-                          const std::function<FileReport(std::size_t, JobRunner &)> &make,
+                          const std::function<FileReport(std::size_t, ControlDriver &)> &make,
                           const std::function<bool(const FileReport &)> &show);
 
 } // namespace tvksum
