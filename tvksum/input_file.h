@@ -7,12 +7,12 @@
 namespace tvksum {
 
 // The control reads a file by name, more than once (a check read, then the
-// engine's own reads), and the engine keeps a job's path in a short buffer.
-// So: a name that is too long for that buffer or is not valid UTF-8 is
-// opened here and handed over as /proc/self/fd/N; standard input ("-") and
-// pipes, sockets, terminals and /dev/null are first copied into an unnamed
-// temporary file. Other character devices (/dev/zero, /dev/urandom) may
-// never end and are refused. Everything else goes through unchanged.
+// engine's own reads), and takes names as UTF-16. So: a name that is longer
+// than kMaxDirectPath or is not valid UTF-8 is opened here and handed over
+// as /proc/self/fd/N; standard input ("-") and pipes, sockets, terminals and
+// /dev/null are first copied into an unnamed temporary file. Other character
+// devices (/dev/zero, /dev/urandom) may never end and are refused.
+// Everything else goes through unchanged.
 class InputFile {
   public:
     // `name` as given on the command line or in a checksum list.
@@ -37,7 +37,10 @@ class InputFile {
 // Why a character device is refused.
 constexpr const char *kEndlessDevice = "a character device, not read: its input may never end";
 
-// Longest path (bytes, without its NUL) that goes to the engine as it is.
+// Longest path (bytes, without its NUL) handed to the control as it is. An
+// engine of this interface need keep no more than 254 bytes of a job's
+// path; ours keeps much longer ones, but tvksum asks for no more than the
+// least, so it runs the same on any engine.
 constexpr std::size_t kMaxDirectPath = 254;
 
 // Why a file cannot be read, in the system's words ("No such file or

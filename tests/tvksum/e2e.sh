@@ -235,14 +235,14 @@ case_stdin() {
 }
 
 case_names() {
-    # Names the engine cannot take as they are: longer than its path buffer,
-    # or not UTF-8.
+    # Names that tvksum hands over as descriptor paths: longer than the 254
+    # bytes it gives the engine as they are, or not UTF-8.
     local d=dir
     while [ ${#d} -lt 300 ]; do d=$d/$(printf 'd%.0s' {1..50}); done
     mkdir -p "$d"; printf abc > "$d/file"
     printf xyz > $'latin\xe9'
     expect_eq "long name" "$(sha256sum "$d/file")" "$("$TVKSUM" "$d/file")"
-    # Around the engine's limit of 254 bytes per path.
+    # Around that limit of 254 bytes per path.
     local n
     for n in 253 254 255 256; do
         local name
