@@ -10,6 +10,9 @@
 
 #include <cstdio>
 
+using tvkalgo::Algorithm;
+using tvkalgo::facts;
+
 BlockReader file_block_reader = platform_read_block;
 
 namespace {
@@ -64,46 +67,21 @@ template <class Core> int32_t read_file(const char *path, char *text) {
     return result;
 }
 
-template <class Core> int32_t digest_file(const char *path, char *output) {
+template <class Core, Algorithm A> int32_t digest_file(const char *path, char *output) {
+    static_assert(Core::TEXT_SIZE > facts(A).digits, "the core's text holds the digits");
     char text[Core::TEXT_SIZE] = {};
     const int32_t result = read_file<Core>(path, text);
     if (job_has_text(result)) {
-        put_text(output, text);
+        put_text(output, text, facts(A).digits, facts(A).file_output_size);
     }
     return result;
 }
 
 } // namespace
 
-int32_t digest_file_adler32(const char *path, char *output) {
-    return digest_file<Adler32Core>(path, output);
-}
-
-int32_t digest_file_crc32(const char *path, char *output) {
-    return digest_file<Crc32Core>(path, output);
-}
-
-int32_t digest_file_sha256(const char *path, char *output) {
-    return digest_file<Sha256Core>(path, output);
-}
-
-int32_t digest_file_sha1(const char *path, char *output) {
-    return digest_file<Sha1Core>(path, output);
-}
-
-int32_t digest_file_md5(const char *path, char *output) {
-    return digest_file<Md5Core>(path, output);
-}
-
-int32_t digest_file_md532(const char *path, char *output) {
-    char text[Md5Core::TEXT_SIZE] = {};
-    const int32_t result = read_file<Md5Core>(path, text);
-    if (job_has_text(result)) {
-        put_md532_text(output, text, MD532_FILE_OUTPUT_SIZE);
+#define TVK_DEFINE_FILE_DRIVER(Id, word, core, ...)                                                \
+    int32_t digest_file_##word(const char *path, char *output) {                                   \
+        return digest_file<core##Core, Algorithm::Id>(path, output);                               \
     }
-    return result;
-}
-
-int32_t digest_file_tvk32(const char *path, char *output) {
-    return digest_file<Tvk32Core>(path, output);
-}
+TVK_ALGORITHMS(TVK_DEFINE_FILE_DRIVER)
+#undef TVK_DEFINE_FILE_DRIVER

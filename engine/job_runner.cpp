@@ -12,28 +12,10 @@ ThreadStarter job_thread_starter = platform_start_thread;
 
 namespace {
 
-using FileDriver = int32_t (*)(const char *path, char *output);
-
-/* The file driver of a selector, or nullptr outside 1 to 7. */
+/* The file driver of a selector, or nullptr for a number no algorithm has. */
 FileDriver file_driver_of(int32_t selector) {
-    switch (selector) {
-    case 1:
-        return digest_file_adler32;
-    case 2:
-        return digest_file_crc32;
-    case 3:
-        return digest_file_sha256;
-    case 4:
-        return digest_file_sha1;
-    case 5:
-        return digest_file_md5;
-    case 6:
-        return digest_file_md532;
-    case 7:
-        return digest_file_tvk32;
-    default:
-        return nullptr;
-    }
+    const tvkalgo::AlgorithmFacts *row = tvkalgo::algorithm_of_selector(selector);
+    return row == nullptr ? nullptr : drivers_of(row->id).file;
 }
 
 /* Copies at most size - 1 characters of text and a zero into buffer, which
