@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+namespace tvkengine {
+
 using tvkalgo::Algorithm;
 using tvkalgo::facts;
 
@@ -27,13 +29,14 @@ char *buffer_at(uintptr_t address) {
  * and writes nothing: the two would share read_buffer and the counters. */
 template <Algorithm A> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
     int32_t idle = JOB_IDLE;
-    if (!job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED, std::memory_order_acquire)) {
+    if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,
+                                                     std::memory_order_acquire)) {
         return 1;
     }
-    clear_job_counters();
+    job_slot.clear_counters();
     drivers_of(A).file(text_at(a2), buffer_at(a3));
     // The driver's own result is not passed on; job_result stays as it is.
-    job_status.store(JOB_IDLE, std::memory_order_release);
+    job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
     return 1;
 }
 
@@ -64,19 +67,19 @@ int32_t new_execute_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
 }
 
 int32_t get_return_value(uintptr_t, uintptr_t, uintptr_t) {
-    job_status.load(std::memory_order_acquire);
-    return job_result.load(std::memory_order_relaxed);
+    job_slot.job_status.load(std::memory_order_acquire);
+    return job_slot.job_result.load(std::memory_order_relaxed);
 }
 
 int32_t get_status(uintptr_t, uintptr_t, uintptr_t) {
-    return job_status.load(std::memory_order_acquire) == JOB_RUNNING ? 1 : 0;
+    return job_slot.job_status.load(std::memory_order_acquire) == JOB_RUNNING ? 1 : 0;
 }
 
 /* Copies job_sum_text with its zero: at most JOB_SUM_TEXT_SIZE bytes. While
  * a job runs that is its initial text, after it the final one. */
 int32_t get_sum(uintptr_t a2, uintptr_t, uintptr_t) {
-    job_status.load(std::memory_order_acquire);
-    copy_sum_text(buffer_at(a2));
+    job_slot.job_status.load(std::memory_order_acquire);
+    job_slot.job_sum_text.copy(buffer_at(a2));
     return 0;
 }
 
@@ -85,19 +88,19 @@ int32_t get_progress(uintptr_t, uintptr_t, uintptr_t) {
 }
 
 int32_t pause_word(uintptr_t, uintptr_t, uintptr_t) {
-    pause_flag.store(1, std::memory_order_release);
+    job_slot.pause_flag.store(1, std::memory_order_release);
     return 0;
 }
 
 int32_t resume_word(uintptr_t, uintptr_t, uintptr_t) {
-    pause_flag.store(0, std::memory_order_release);
+    job_slot.pause_flag.store(0, std::memory_order_release);
     return 0;
 }
 
 /* Both flags: the worker looks at the cancel flag only while paused. */
 int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
-    cancel_flag.store(1, std::memory_order_release);
-    pause_flag.store(1, std::memory_order_release);
+    job_slot.cancel_flag.store(1, std::memory_order_release);
+    job_slot.pause_flag.store(1, std::memory_order_release);
     return 0;
 }
 
@@ -153,3 +156,5 @@ int32_t run_command(const char *word, uintptr_t a2, uintptr_t a3, uintptr_t a4) 
     }
     return 0;
 }
+
+} // namespace tvkengine

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace tvkengine {
+
 using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
 using FileDriver = int32_t (*)(const char *path, char *output);
 
@@ -48,5 +50,7 @@ constexpr const Drivers &drivers_of(tvkalgo::Algorithm a) {
  * replace to make reads fail. */
 using BlockReader = int64_t (*)(std::FILE *file, uint8_t *buffer, size_t size);
 extern BlockReader file_block_reader;
+
+} // namespace tvkengine
 
 #endif

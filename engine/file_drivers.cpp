@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+namespace tvkengine {
+
 using tvkalgo::Algorithm;
 using tvkalgo::facts;
 
@@ -36,21 +38,21 @@ template <class Core> int32_t read_file(const char *path, char *text) {
         return JOB_OPEN_FAILED;
     }
     std::setvbuf(file, stream_buffer, _IOFBF, STREAM_BUFFER_SIZE);
-    total_size.store(measure_file_size(path), std::memory_order_relaxed);
-    bytes_done.store(0, std::memory_order_relaxed);
+    job_slot.total_size.store(measure_file_size(path), std::memory_order_relaxed);
+    job_slot.bytes_done.store(0, std::memory_order_relaxed);
 
     int32_t result = JOB_DONE;
     for (;;) {
         // A paused job is slowed to one block per sleep; the cancel flag is
         // looked at only while the pause flag is set.
-        if (pause_flag.load(std::memory_order_acquire) != 0) {
+        if (job_slot.pause_flag.load(std::memory_order_acquire) != 0) {
             platform_sleep_ms(PAUSE_SLEEP_MS);
-            if (cancel_flag.load(std::memory_order_acquire) != 0) {
+            if (job_slot.cancel_flag.load(std::memory_order_acquire) != 0) {
                 result = JOB_CANCELLED;
                 break;
             }
         }
-        const int64_t got = file_block_reader(file, read_buffer, READ_BLOCK_SIZE);
+        const int64_t got = file_block_reader(file, job_slot.read_buffer, READ_BLOCK_SIZE);
         if (got < 0) {
             // Not the end of the file: the bytes read so far are no checksum.
             std::fclose(file);
@@ -59,8 +61,8 @@ template <class Core> int32_t read_file(const char *path, char *text) {
         if (got == 0) {
             break;
         }
-        bytes_done.fetch_add(static_cast<uint64_t>(got), std::memory_order_relaxed);
-        core.update(read_buffer, static_cast<uint32_t>(got));
+        job_slot.bytes_done.fetch_add(static_cast<uint64_t>(got), std::memory_order_relaxed);
+        core.update(job_slot.read_buffer, static_cast<uint32_t>(got));
     }
     std::fclose(file);
     core.text(text);
@@ -85,3 +87,5 @@ template <class Core, Algorithm A> int32_t digest_file(const char *path, char *o
     }
 TVK_ALGORITHMS(TVK_DEFINE_FILE_DRIVER)
 #undef TVK_DEFINE_FILE_DRIVER
+
+} // namespace tvkengine

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace tvkengine {
+
 /* The first digits characters of text, then zero bytes up to size. Every
  * driver writes its output this way; the algorithm table gives both numbers
  * (MD5_32 keeps 8 digits of the MD5 text and pads to 10 or 16 bytes). */
@@ -12,5 +14,7 @@ inline void put_text(char *output, const char *text, uint32_t digits, uint32_t s
     std::memcpy(output, text, digits);
     std::memset(output + digits, 0, size - digits);
 }
+
+} // namespace tvkengine
 
 #endif

@@ -4,6 +4,8 @@
 #include "drivers.h"
 #include "output_text.h"
 
+namespace tvkengine {
+
 using tvkalgo::Algorithm;
 using tvkalgo::facts;
 
@@ -29,3 +31,5 @@ void digest_string(const uint8_t *input, char *output, uint32_t count) {
     }
 TVK_ALGORITHMS(TVK_DEFINE_STRING_DRIVER)
 #undef TVK_DEFINE_STRING_DRIVER
+
+} // namespace tvkengine
