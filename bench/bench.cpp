@@ -18,8 +18,8 @@
 
 #include <zlib.h>
 
+#include "digest/dispatch.h"
 #include "digest/tvk32.h"
-#include "digest/tvk32_backends.h"
 
 namespace {
 
@@ -163,12 +163,14 @@ int main(int argc, char **argv) {
     print_rate("adler32", "zlib", size, zadler, text);
 
     uint32_t tvk = 0;
+    tvk_force_backend(Backend::Portable);
     const double portable = best_seconds(repeats, [&] {
         tvk = 0;
         read_blocks(path, [&](const uint8_t *p, size_t n) {
-            tvk = tvk32_update_portable(tvk, p, static_cast<uint32_t>(n));
+            tvk = tvk32_update(tvk, p, static_cast<uint32_t>(n));
         });
     });
+    tvk_force_backend(Backend::Automatic);
     std::snprintf(text, sizeof text, "%08x", tvk);
     print_rate("tvk32", "portable-loop", size, portable, text);
 
@@ -183,11 +185,11 @@ int main(int argc, char **argv) {
     const size_t blocks = whole_blocks > 1 ? whole_blocks - 1 : 1;
     const double memory_bytes = static_cast<double>(blocks * block.size());
     for (int pass = 0; pass < 2; ++pass) {
-        const auto fn = pass == 0 ? tvk32_update : tvk32_update_portable;
+        tvk_force_backend(pass == 0 ? Backend::Automatic : Backend::Portable);
         const double seconds = best_seconds(repeats, [&] {
             tvk = 0;
             for (size_t i = 0; i < blocks; ++i)
-                tvk = fn(tvk, block.data(), 4096);
+                tvk = tvk32_update(tvk, block.data(), 4096);
         });
         std::snprintf(text, sizeof text, "%08x", tvk);
         print_rate("tvk32", pass == 0 ? "core-in-memory" : "portable-in-memory", memory_bytes,

@@ -4,9 +4,7 @@
 
 #include "ErrorNumbers.h"
 #include "ZipClass.h"
-
-#include <array>
-#include <utility>
+#include "algorithm_table.h"
 
 namespace tvk {
 
@@ -22,24 +20,24 @@ String BlanksAndNul() {
     return buffer;
 }
 
-// Job algorithm names and the numbers "newexecute" takes, in lookup order.
-const std::array<std::pair<const char16_t *, Long>, 7> JobAlgorithms = {{
-    {u"adler32", 1},
-    {u"crc32", 2},
-    {u"sha-256", 3},
-    {u"sha-1", 4},
-    {u"md5", 5},
-    {u"md5_32", 6},
-    {u"tvk32", 7},
-}};
+// Whether the (lower-cased) selection is the ASCII name, exactly.
+bool IsName(const String &selection, const char *name) {
+    size_t i = 0;
+    for (; name[i] != '\0'; ++i)
+        if (i == selection.size() || selection[i] != static_cast<char16_t>(name[i]))
+            return false;
+    return i == selection.size();
+}
 
+// The number "newexecute" takes for a job algorithm name, any case; 0 for
+// an unknown name.
 Long JobAlgorithmNumber(String selection) {
     for (auto &c : selection)
         if (c >= u'A' && c <= u'Z')
             c = static_cast<char16_t>(c - u'A' + u'a');
-    for (const auto &entry : JobAlgorithms)
-        if (selection == entry.first)
-            return entry.second;
+    for (const auto &row : tvkalgo::algorithm_table)
+        if (IsName(selection, row.job_name))
+            return row.selector;
     return 0;
 }
 

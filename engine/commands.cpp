@@ -10,10 +10,12 @@
 
 #include <cstring>
 
-namespace {
+namespace tvkengine {
 
-using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
-using FileDriver = int32_t (*)(const char *path, char *output);
+using tvkalgo::Algorithm;
+using tvkalgo::facts;
+
+namespace {
 
 const char *text_at(uintptr_t address) {
     return reinterpret_cast<const char *>(address);
@@ -25,21 +27,23 @@ char *buffer_at(uintptr_t address) {
 /* A direct file word: runs the driver on the caller's thread and returns 1.
  * While a job (or another file word) holds the slot it is refused with 1
  * and writes nothing: the two would share read_buffer and the counters. */
-template <FileDriver driver> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+template <Algorithm A> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
     int32_t idle = JOB_IDLE;
-    if (!job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED, std::memory_order_acquire)) {
+    if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,
+                                                     std::memory_order_acquire)) {
         return 1;
     }
-    clear_job_counters();
-    driver(text_at(a2), buffer_at(a3));
+    job_slot.clear_counters();
+    drivers_of(A).file(text_at(a2), buffer_at(a3));
     // The driver's own result is not passed on; job_result stays as it is.
-    job_status.store(JOB_IDLE, std::memory_order_release);
+    job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
     return 1;
 }
 
 /* A string word: exactly A4 bytes at A2, text into A3; job state untouched. */
-template <StringDriver driver> int32_t string_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
-    driver(reinterpret_cast<const uint8_t *>(a2), buffer_at(a3), static_cast<uint32_t>(a4));
+template <Algorithm A> int32_t string_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    drivers_of(A).string(reinterpret_cast<const uint8_t *>(a2), buffer_at(a3),
+                         static_cast<uint32_t>(a4));
     return 1;
 }
 
@@ -63,19 +67,19 @@ int32_t new_execute_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
 }
 
 int32_t get_return_value(uintptr_t, uintptr_t, uintptr_t) {
-    job_status.load(std::memory_order_acquire);
-    return job_result.load(std::memory_order_relaxed);
+    job_slot.job_status.load(std::memory_order_acquire);
+    return job_slot.job_result.load(std::memory_order_relaxed);
 }
 
 int32_t get_status(uintptr_t, uintptr_t, uintptr_t) {
-    return job_status.load(std::memory_order_acquire) == JOB_RUNNING ? 1 : 0;
+    return job_slot.job_status.load(std::memory_order_acquire) == JOB_RUNNING ? 1 : 0;
 }
 
 /* Copies job_sum_text with its zero: at most JOB_SUM_TEXT_SIZE bytes. While
  * a job runs that is its initial text, after it the final one. */
 int32_t get_sum(uintptr_t a2, uintptr_t, uintptr_t) {
-    job_status.load(std::memory_order_acquire);
-    copy_sum_text(buffer_at(a2));
+    job_slot.job_status.load(std::memory_order_acquire);
+    job_slot.job_sum_text.copy(buffer_at(a2));
     return 0;
 }
 
@@ -84,39 +88,46 @@ int32_t get_progress(uintptr_t, uintptr_t, uintptr_t) {
 }
 
 int32_t pause_word(uintptr_t, uintptr_t, uintptr_t) {
-    pause_flag.store(1, std::memory_order_release);
+    job_slot.pause_flag.store(1, std::memory_order_release);
     return 0;
 }
 
 int32_t resume_word(uintptr_t, uintptr_t, uintptr_t) {
-    pause_flag.store(0, std::memory_order_release);
+    job_slot.pause_flag.store(0, std::memory_order_release);
     return 0;
 }
 
 /* Both flags: the worker looks at the cancel flag only while paused. */
 int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
-    cancel_flag.store(1, std::memory_order_release);
-    pause_flag.store(1, std::memory_order_release);
+    job_slot.cancel_flag.store(1, std::memory_order_release);
+    job_slot.pause_flag.store(1, std::memory_order_release);
     return 0;
 }
 
 } // namespace
 
+/* The words of an algorithm and its drivers come from the algorithm table;
+ * the command table gives the order in which they are tested. */
+#define FILE_WORD(Id)                                                                              \
+    { facts(Algorithm::Id).file_word, file_word<Algorithm::Id> }
+#define STRING_WORD(Id)                                                                            \
+    { facts(Algorithm::Id).string_word, string_word<Algorithm::Id> }
+
 const Command command_table[] = {
-    {"adler32file", file_word<digest_file_adler32>},
-    {"crc32file", file_word<digest_file_crc32>},
-    {"sha256file", file_word<digest_file_sha256>},
-    {"sha1file", file_word<digest_file_sha1>},
-    {"md5file", file_word<digest_file_md5>},
-    {"tvk32file", file_word<digest_file_tvk32>},
-    {"md532file", file_word<digest_file_md532>},
-    {"crc32string", string_word<digest_string_crc32>},
-    {"adler32string", string_word<digest_string_adler32>},
-    {"tvk32string", string_word<digest_string_tvk32>},
-    {"sha256string", string_word<digest_string_sha256>},
-    {"sha1string", string_word<digest_string_sha1>},
-    {"md532string", string_word<digest_string_md532>},
-    {"md5string", string_word<digest_string_md5>},
+    FILE_WORD(Adler32),
+    FILE_WORD(Crc32),
+    FILE_WORD(Sha256),
+    FILE_WORD(Sha1),
+    FILE_WORD(Md5),
+    FILE_WORD(Tvk32),
+    FILE_WORD(Md5_32),
+    STRING_WORD(Crc32),
+    STRING_WORD(Adler32),
+    STRING_WORD(Tvk32),
+    STRING_WORD(Sha256),
+    STRING_WORD(Sha1),
+    STRING_WORD(Md5_32),
+    STRING_WORD(Md5),
     {"getnamea", get_name_a},
     {"newexecute", new_execute_word},
     {"getreturnvalue", get_return_value},
@@ -127,6 +138,9 @@ const Command command_table[] = {
     {"resume", resume_word},
     {"cancel", cancel_word},
 };
+
+#undef FILE_WORD
+#undef STRING_WORD
 
 const size_t command_count = sizeof command_table / sizeof command_table[0];
 
@@ -142,3 +156,5 @@ int32_t run_command(const char *word, uintptr_t a2, uintptr_t a3, uintptr_t a4) 
     }
     return 0;
 }
+
+} // namespace tvkengine

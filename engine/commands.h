@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace tvkengine {
+
 using CommandHandler = int32_t (*)(uintptr_t a2, uintptr_t a3, uintptr_t a4);
 
 struct Command {
@@ -22,5 +24,7 @@ constexpr uint32_t MODULE_PATH_SIZE = 255;
 
 /* Runs the command named by word; 0 for an unknown word. */
 int32_t run_command(const char *word, uintptr_t a2, uintptr_t a3, uintptr_t a4);
+
+} // namespace tvkengine
 
 #endif

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <zlib.h>
 
+namespace tvkengine {
+
 struct Crc32Core {
     static constexpr int TEXT_SIZE = HEX32_TEXT_SIZE;
     uint32_t value = 0;
@@ -76,5 +78,7 @@ struct Sha256Core {
         digest_text(digest, SHA256_DIGEST_SIZE, out);
     }
 };
+
+} // namespace tvkengine
 
 #endif

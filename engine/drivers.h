@@ -14,32 +14,43 @@
 #ifndef TVK_ENGINE_DRIVERS_H
 #define TVK_ENGINE_DRIVERS_H
 
+#include "algorithm_table.h"
+
 #include <cstdint>
 #include <cstdio>
 
-/* Bytes written by the MD5_32 drivers: 8 digits, then zero bytes. */
-constexpr int MD532_STRING_OUTPUT_SIZE = 10;
-constexpr int MD532_FILE_OUTPUT_SIZE = 16;
+namespace tvkengine {
 
-void digest_string_crc32(const uint8_t *input, char *output, uint32_t count);
-void digest_string_adler32(const uint8_t *input, char *output, uint32_t count);
-void digest_string_tvk32(const uint8_t *input, char *output, uint32_t count);
-void digest_string_md5(const uint8_t *input, char *output, uint32_t count);
-void digest_string_md532(const uint8_t *input, char *output, uint32_t count);
-void digest_string_sha1(const uint8_t *input, char *output, uint32_t count);
-void digest_string_sha256(const uint8_t *input, char *output, uint32_t count);
+using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
+using FileDriver = int32_t (*)(const char *path, char *output);
 
-int32_t digest_file_adler32(const char *path, char *output);
-int32_t digest_file_crc32(const char *path, char *output);
-int32_t digest_file_sha256(const char *path, char *output);
-int32_t digest_file_sha1(const char *path, char *output);
-int32_t digest_file_md5(const char *path, char *output);
-int32_t digest_file_md532(const char *path, char *output);
-int32_t digest_file_tvk32(const char *path, char *output);
+/* digest_string_<word> and digest_file_<word> for every row of the
+ * algorithm table: digest_string_crc32, digest_file_md532, ... */
+#define TVK_DECLARE_DRIVERS(Id, word, ...)                                                         \
+    void digest_string_##word(const uint8_t *input, char *output, uint32_t count);                 \
+    int32_t digest_file_##word(const char *path, char *output);
+TVK_ALGORITHMS(TVK_DECLARE_DRIVERS)
+#undef TVK_DECLARE_DRIVERS
+
+struct Drivers {
+    StringDriver string;
+    FileDriver file;
+};
+
+/* The drivers of each algorithm, in the order of the algorithm table. */
+#define TVK_DRIVERS_OF(Id, word, ...) {digest_string_##word, digest_file_##word},
+inline constexpr Drivers algorithm_drivers[] = {TVK_ALGORITHMS(TVK_DRIVERS_OF)};
+#undef TVK_DRIVERS_OF
+
+constexpr const Drivers &drivers_of(tvkalgo::Algorithm a) {
+    return algorithm_drivers[static_cast<size_t>(a)];
+}
 
 /* How the file drivers read a block: platform_read_block, which tests may
  * replace to make reads fail. */
 using BlockReader = int64_t (*)(std::FILE *file, uint8_t *buffer, size_t size);
 extern BlockReader file_block_reader;
+
+} // namespace tvkengine
 
 #endif

@@ -10,6 +10,11 @@
 
 #include <cstdio>
 
+namespace tvkengine {
+
+using tvkalgo::Algorithm;
+using tvkalgo::facts;
+
 BlockReader file_block_reader = platform_read_block;
 
 namespace {
@@ -33,21 +38,21 @@ template <class Core> int32_t read_file(const char *path, char *text) {
         return JOB_OPEN_FAILED;
     }
     std::setvbuf(file, stream_buffer, _IOFBF, STREAM_BUFFER_SIZE);
-    total_size.store(measure_file_size(path), std::memory_order_relaxed);
-    bytes_done.store(0, std::memory_order_relaxed);
+    job_slot.total_size.store(measure_file_size(path), std::memory_order_relaxed);
+    job_slot.bytes_done.store(0, std::memory_order_relaxed);
 
     int32_t result = JOB_DONE;
     for (;;) {
         // A paused job is slowed to one block per sleep; the cancel flag is
         // looked at only while the pause flag is set.
-        if (pause_flag.load(std::memory_order_acquire) != 0) {
+        if (job_slot.pause_flag.load(std::memory_order_acquire) != 0) {
             platform_sleep_ms(PAUSE_SLEEP_MS);
-            if (cancel_flag.load(std::memory_order_acquire) != 0) {
+            if (job_slot.cancel_flag.load(std::memory_order_acquire) != 0) {
                 result = JOB_CANCELLED;
                 break;
             }
         }
-        const int64_t got = file_block_reader(file, read_buffer, READ_BLOCK_SIZE);
+        const int64_t got = file_block_reader(file, job_slot.read_buffer, READ_BLOCK_SIZE);
         if (got < 0) {
             // Not the end of the file: the bytes read so far are no checksum.
             std::fclose(file);
@@ -56,54 +61,31 @@ template <class Core> int32_t read_file(const char *path, char *text) {
         if (got == 0) {
             break;
         }
-        bytes_done.fetch_add(static_cast<uint64_t>(got), std::memory_order_relaxed);
-        core.update(read_buffer, static_cast<uint32_t>(got));
+        job_slot.bytes_done.fetch_add(static_cast<uint64_t>(got), std::memory_order_relaxed);
+        core.update(job_slot.read_buffer, static_cast<uint32_t>(got));
     }
     std::fclose(file);
     core.text(text);
     return result;
 }
 
-template <class Core> int32_t digest_file(const char *path, char *output) {
+template <class Core, Algorithm A> int32_t digest_file(const char *path, char *output) {
+    static_assert(Core::TEXT_SIZE > facts(A).digits, "the core's text holds the digits");
     char text[Core::TEXT_SIZE] = {};
     const int32_t result = read_file<Core>(path, text);
     if (job_has_text(result)) {
-        put_text(output, text);
+        put_text(output, text, facts(A).digits, facts(A).file_output_size);
     }
     return result;
 }
 
 } // namespace
 
-int32_t digest_file_adler32(const char *path, char *output) {
-    return digest_file<Adler32Core>(path, output);
-}
-
-int32_t digest_file_crc32(const char *path, char *output) {
-    return digest_file<Crc32Core>(path, output);
-}
-
-int32_t digest_file_sha256(const char *path, char *output) {
-    return digest_file<Sha256Core>(path, output);
-}
-
-int32_t digest_file_sha1(const char *path, char *output) {
-    return digest_file<Sha1Core>(path, output);
-}
-
-int32_t digest_file_md5(const char *path, char *output) {
-    return digest_file<Md5Core>(path, output);
-}
-
-int32_t digest_file_md532(const char *path, char *output) {
-    char text[Md5Core::TEXT_SIZE] = {};
-    const int32_t result = read_file<Md5Core>(path, text);
-    if (job_has_text(result)) {
-        put_md532_text(output, text, MD532_FILE_OUTPUT_SIZE);
+#define TVK_DEFINE_FILE_DRIVER(Id, word, core, ...)                                                \
+    int32_t digest_file_##word(const char *path, char *output) {                                   \
+        return digest_file<core##Core, Algorithm::Id>(path, output);                               \
     }
-    return result;
-}
+TVK_ALGORITHMS(TVK_DEFINE_FILE_DRIVER)
+#undef TVK_DEFINE_FILE_DRIVER
 
-int32_t digest_file_tvk32(const char *path, char *output) {
-    return digest_file<Tvk32Core>(path, output);
-}
+} // namespace tvkengine

@@ -8,32 +8,16 @@
 
 #include <cstring>
 
+namespace tvkengine {
+
 ThreadStarter job_thread_starter = platform_start_thread;
 
 namespace {
 
-using FileDriver = int32_t (*)(const char *path, char *output);
-
-/* The file driver of a selector, or nullptr outside 1 to 7. */
+/* The file driver of a selector, or nullptr for a number no algorithm has. */
 FileDriver file_driver_of(int32_t selector) {
-    switch (selector) {
-    case 1:
-        return digest_file_adler32;
-    case 2:
-        return digest_file_crc32;
-    case 3:
-        return digest_file_sha256;
-    case 4:
-        return digest_file_sha1;
-    case 5:
-        return digest_file_md5;
-    case 6:
-        return digest_file_md532;
-    case 7:
-        return digest_file_tvk32;
-    default:
-        return nullptr;
-    }
+    const tvkalgo::AlgorithmFacts *row = tvkalgo::algorithm_of_selector(selector);
+    return row == nullptr ? nullptr : drivers_of(row->id).file;
 }
 
 /* Copies at most size - 1 characters of text and a zero into buffer, which
@@ -50,16 +34,16 @@ char worker_text[JOB_SUM_TEXT_SIZE];
 } // namespace
 
 void job_thread() {
-    const FileDriver driver = file_driver_of(job_selector.load(std::memory_order_relaxed));
+    const FileDriver driver = file_driver_of(job_slot.job_selector.load(std::memory_order_relaxed));
     std::memset(worker_text, 0, sizeof worker_text);
-    const int32_t result = driver(job_file_name, worker_text);
+    const int32_t result = driver(job_slot.job_file_name, worker_text);
     if (job_has_text(result)) {
-        publish_sum_text(worker_text);
+        job_slot.job_sum_text.publish(worker_text);
     }
-    job_result.store(result, std::memory_order_relaxed);
+    job_slot.job_result.store(result, std::memory_order_relaxed);
     // Last store to the job state: the sum text and the result are final
     // for whoever sees 0 here.
-    job_status.store(JOB_IDLE, std::memory_order_release);
+    job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
 }
 
 bool start_job_thread() {
@@ -70,32 +54,35 @@ int32_t new_execute(const char *path, const char *initial_sum_text, int32_t sele
     // Claim the slot: a running job or a file word on another thread keeps
     // it, and is then left untouched.
     int32_t idle = JOB_IDLE;
-    if (!job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED, std::memory_order_acquire)) {
+    if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,
+                                                     std::memory_order_acquire)) {
         return 1;
     }
     // A path that does not fit is refused rather than cut.
     if (strnlen(path, JOB_FILE_NAME_SIZE) >= JOB_FILE_NAME_SIZE) {
-        job_status.store(JOB_IDLE, std::memory_order_release);
+        job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
-    store_text(job_file_name, JOB_FILE_NAME_SIZE, path);
-    publish_sum_text(initial_sum_text);
-    job_selector.store(selector, std::memory_order_relaxed);
+    store_text(job_slot.job_file_name, JOB_FILE_NAME_SIZE, path);
+    job_slot.job_sum_text.publish(initial_sum_text);
+    job_slot.job_selector.store(selector, std::memory_order_relaxed);
 
     if (file_driver_of(selector) == nullptr) {
-        job_status.store(JOB_IDLE, std::memory_order_release);
+        job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
-    clear_job_counters();
+    job_slot.clear_counters();
     // Running before the worker exists, so a "getstatus" after this call
     // sees 1 until the job has ended.
-    job_status.store(JOB_RUNNING, std::memory_order_release);
+    job_slot.job_status.store(JOB_RUNNING, std::memory_order_release);
     if (!start_job_thread()) {
         // No worker: the job ends here with a failure instead of running
         // for ever.
-        job_result.store(JOB_OPEN_FAILED, std::memory_order_relaxed);
-        job_status.store(JOB_IDLE, std::memory_order_release);
+        job_slot.job_result.store(JOB_OPEN_FAILED, std::memory_order_relaxed);
+        job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
     return 0;
 }
+
+} // namespace tvkengine

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tvkengine {
+
 /* Records a job and starts its worker. Returns 0 when the job runs, 1 when
  * it is refused: a job or file word is busy, the path does not fit
  * job_file_name, the selector is not 1 to 7, or no thread could be made. */
@@ -21,5 +23,7 @@ bool start_job_thread();
  * tests may replace to make thread creation fail. */
 using ThreadStarter = bool (*)(void (*body)());
 extern ThreadStarter job_thread_starter;
+
+} // namespace tvkengine
 
 #endif

@@ -1,17 +1,21 @@
-/* job_state.h -- the engine's one process-wide job slot and the block
+/* job_state.h -- the engine's one process-wide job slot, with the block
  * buffer that every file driver reads into.
  *
- * Ordering between the host thread and the worker: the worker publishes its
- * sum text (sum_text.h) and stores job_result, then stores job_status 0 with
+ * Ordering between the host thread and the worker: the worker publishes
+ * job_sum_text and stores job_result, then stores job_status 0 with
  * release; every reader loads job_status with acquire before it looks at the
  * result.
  */
 #ifndef TVK_ENGINE_JOB_STATE_H
 #define TVK_ENGINE_JOB_STATE_H
 
+#include "sum_text.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+
+namespace tvkengine {
 
 /* Result codes of a file driver and of a job. A read error is not the end
  * of the file: it ends the job without a checksum. */
@@ -37,28 +41,33 @@ constexpr int32_t JOB_SLOT_CLAIMED = 2;
 /* Room for a path: paths of this length or longer are refused, never cut
  * (a cut path would name another file). */
 constexpr size_t JOB_FILE_NAME_SIZE = 4096;
-/* Room for the sum text: the control sends 300 blanks as the initial text;
- * a longer initial text is cut to 300 characters. Every checksum text is
- * shorter. "getsum" therefore writes at most 301 bytes. */
-constexpr size_t JOB_SUM_TEXT_SIZE = 301;
 constexpr size_t READ_BLOCK_SIZE = 4096;
 
-extern std::atomic<int32_t> job_status;
-extern std::atomic<int32_t> job_result;
-extern std::atomic<int32_t> job_selector;
-extern char job_file_name[JOB_FILE_NAME_SIZE];
+struct JobState {
+    std::atomic<int32_t> job_status{JOB_IDLE};
+    std::atomic<int32_t> job_result{JOB_DONE};
+    std::atomic<int32_t> job_selector{0};
+    char job_file_name[JOB_FILE_NAME_SIZE] = {};
+    SumText job_sum_text;
 
-/* Progress counters: 64-bit, so files of 2 GiB and more are counted right. */
-extern std::atomic<uint64_t> bytes_done;
-extern std::atomic<int64_t> total_size;
+    /* Progress counters: 64-bit, so files of 2 GiB and more are counted
+     * right. */
+    std::atomic<uint64_t> bytes_done{0};
+    std::atomic<int64_t> total_size{0};
 
-extern std::atomic<int32_t> pause_flag;
-extern std::atomic<int32_t> cancel_flag;
+    std::atomic<int32_t> pause_flag{0};
+    std::atomic<int32_t> cancel_flag{0};
 
-extern uint8_t read_buffer[READ_BLOCK_SIZE];
+    uint8_t read_buffer[READ_BLOCK_SIZE] = {};
 
-/* Clears the counters and the pause and cancel flags before a file driver
- * runs on behalf of a job or a direct file word. */
-void clear_job_counters();
+    /* Clears the counters and the pause and cancel flags before a file
+     * driver runs on behalf of a job or a direct file word. */
+    void clear_counters();
+};
+
+/* The slot: all zeros when the library is loaded, never freed. */
+extern JobState job_slot;
+
+} // namespace tvkengine
 
 #endif

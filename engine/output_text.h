@@ -2,18 +2,19 @@
 #ifndef TVK_ENGINE_OUTPUT_TEXT_H
 #define TVK_ENGINE_OUTPUT_TEXT_H
 
+#include <cstdint>
 #include <cstring>
 
-/* The whole text with its zero. */
-inline void put_text(char *output, const char *text) {
-    std::memcpy(output, text, std::strlen(text) + 1);
+namespace tvkengine {
+
+/* The first digits characters of text, then zero bytes up to size. Every
+ * driver writes its output this way; the algorithm table gives both numbers
+ * (MD5_32 keeps 8 digits of the MD5 text and pads to 10 or 16 bytes). */
+inline void put_text(char *output, const char *text, uint32_t digits, uint32_t size) {
+    std::memcpy(output, text, digits);
+    std::memset(output + digits, 0, size - digits);
 }
 
-/* MD5_32: the first 8 digits of the MD5 text at the start of width zero
- * bytes (10 for strings, 16 for files). */
-inline void put_md532_text(char *output, const char *md5_text, int width) {
-    std::memset(output, 0, static_cast<size_t>(width));
-    std::memcpy(output, md5_text, 8);
-}
+} // namespace tvkengine
 
 #endif

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <limits>
 
+namespace tvkengine {
+
 int64_t measure_file_size(const char *path) {
     std::FILE *file = std::fopen(path, "rb");
     if (file == nullptr) {
@@ -34,8 +36,8 @@ int32_t percent_of(int64_t total, uint64_t done) {
 }
 
 int32_t job_progress() {
-    const uint64_t done = bytes_done.load(std::memory_order_relaxed);
-    const int64_t total = total_size.load(std::memory_order_relaxed);
+    const uint64_t done = job_slot.bytes_done.load(std::memory_order_relaxed);
+    const int64_t total = job_slot.total_size.load(std::memory_order_relaxed);
     if (done == 0 || total == 0) {
         return 0;
     }
@@ -48,3 +50,5 @@ int32_t job_progress() {
     }
     return percent;
 }
+
+} // namespace tvkengine

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tvkengine {
+
 /* Size of the file at path in bytes (64-bit); 0 when it cannot be opened. */
 int64_t measure_file_size(const char *path);
 
@@ -13,5 +15,7 @@ int32_t percent_of(int64_t total, uint64_t done);
 /* The answer of "getprogress": percent_of the job counters, limited to 0
  * to 100; 0 while either counter is 0. */
 int32_t job_progress();
+
+} // namespace tvkengine
 
 #endif

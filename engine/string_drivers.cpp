@@ -4,50 +4,32 @@
 #include "drivers.h"
 #include "output_text.h"
 
+namespace tvkengine {
+
+using tvkalgo::Algorithm;
+using tvkalgo::facts;
+
 namespace {
 
-template <class Core> void digest_string(const uint8_t *input, char *output, uint32_t count) {
+template <class Core, Algorithm A>
+void digest_string(const uint8_t *input, char *output, uint32_t count) {
+    static_assert(Core::TEXT_SIZE > facts(A).digits, "the core's text holds the digits");
     Core core;
     if (count > 0) {
         core.update(input, count);
     }
     char text[Core::TEXT_SIZE];
     core.text(text);
-    put_text(output, text);
+    put_text(output, text, facts(A).digits, facts(A).string_output_size);
 }
 
 } // namespace
 
-void digest_string_crc32(const uint8_t *input, char *output, uint32_t count) {
-    digest_string<Crc32Core>(input, output, count);
-}
-
-void digest_string_adler32(const uint8_t *input, char *output, uint32_t count) {
-    digest_string<Adler32Core>(input, output, count);
-}
-
-void digest_string_tvk32(const uint8_t *input, char *output, uint32_t count) {
-    digest_string<Tvk32Core>(input, output, count);
-}
-
-void digest_string_md5(const uint8_t *input, char *output, uint32_t count) {
-    digest_string<Md5Core>(input, output, count);
-}
-
-void digest_string_md532(const uint8_t *input, char *output, uint32_t count) {
-    Md5Core core;
-    if (count > 0) {
-        core.update(input, count);
+#define TVK_DEFINE_STRING_DRIVER(Id, word, core, ...)                                              \
+    void digest_string_##word(const uint8_t *input, char *output, uint32_t count) {                \
+        digest_string<core##Core, Algorithm::Id>(input, output, count);                            \
     }
-    char text[Md5Core::TEXT_SIZE];
-    core.text(text);
-    put_md532_text(output, text, MD532_STRING_OUTPUT_SIZE);
-}
+TVK_ALGORITHMS(TVK_DEFINE_STRING_DRIVER)
+#undef TVK_DEFINE_STRING_DRIVER
 
-void digest_string_sha1(const uint8_t *input, char *output, uint32_t count) {
-    digest_string<Sha1Core>(input, output, count);
-}
-
-void digest_string_sha256(const uint8_t *input, char *output, uint32_t count) {
-    digest_string<Sha256Core>(input, output, count);
-}
+} // namespace tvkengine

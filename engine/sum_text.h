@@ -1,6 +1,6 @@
-/* sum_text.h -- job_sum_text, the text that "getsum" hands out: the initial
- * text of "newexecute", replaced by the job's checksum text when its driver
- * has one.
+/* sum_text.h -- SumText, the type of job_sum_text: the text that "getsum"
+ * hands out, the initial text of "newexecute", replaced by the job's
+ * checksum text when its driver has one.
  *
  * Only the holder of the job slot writes it ("newexecute" while it sets a
  * job up, the worker before it stores job_status 0), so there is one writer
@@ -13,14 +13,33 @@
 #ifndef TVK_ENGINE_SUM_TEXT_H
 #define TVK_ENGINE_SUM_TEXT_H
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 
-/* Replaces the text by at most JOB_SUM_TEXT_SIZE - 1 characters of text.
- * Only the holder of the job slot calls it. */
-void publish_sum_text(const char *text);
+namespace tvkengine {
 
-/* Copies the current text and its zero into out (at most JOB_SUM_TEXT_SIZE
- * bytes); returns its length. */
-size_t copy_sum_text(char *out);
+/* Room for the sum text: the control sends 300 blanks as the initial text;
+ * a longer initial text is cut to 300 characters. Every checksum text is
+ * shorter. "getsum" therefore writes at most 301 bytes. */
+constexpr size_t JOB_SUM_TEXT_SIZE = 301;
+
+class SumText {
+  public:
+    /* Replaces the text by at most JOB_SUM_TEXT_SIZE - 1 characters of
+     * text. Only the holder of the job slot calls it. */
+    void publish(const char *text);
+
+    /* Copies the current text and its zero into out (at most
+     * JOB_SUM_TEXT_SIZE bytes); returns its length. */
+    size_t copy(char *out) const;
+
+  private:
+    std::atomic<char> text_[JOB_SUM_TEXT_SIZE] = {};
+    /* Even: the text is whole. Odd: a write is under way. */
+    std::atomic<uint32_t> version_{0};
+};
+
+} // namespace tvkengine
 
 #endif

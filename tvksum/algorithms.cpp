@@ -2,18 +2,45 @@
 #include "algorithms.h"
 
 #include <cctype>
+#include <iterator>
+#include <utility>
 
 namespace tvksum {
 
-const std::array<AlgoInfo, 7> kAlgorithms = {{
-    {Algo::Adler32, "adler32", "ADLER32", 8},
-    {Algo::Crc32, "crc32", "CRC32", 8},
-    {Algo::Sha256, "sha-256", "SHA256", 64},
-    {Algo::Sha1, "sha-1", "SHA1", 40},
-    {Algo::Md5, "md5", "MD5", 32},
-    {Algo::Md5_32, "md5_32", "MD5_32", 8},
-    {Algo::Tvk32, "tvk32", "TVK32", 8},
-}};
+namespace {
+
+// The tags of "TAG (FILE) = SUM" lines, tvksum's own names, in the order of
+// the algorithm table.
+struct Tag {
+    Algo algo;
+    std::string_view tag;
+};
+constexpr Tag kTags[] = {
+    {Algo::Adler32, "ADLER32"}, {Algo::Crc32, "CRC32"}, {Algo::Sha256, "SHA256"},
+    {Algo::Sha1, "SHA1"},       {Algo::Md5, "MD5"},     {Algo::Md5_32, "MD5_32"},
+    {Algo::Tvk32, "TVK32"},
+};
+
+constexpr bool tags_in_table_order() {
+    if (std::size(kTags) != tvkalgo::algorithm_count)
+        return false;
+    for (std::size_t i = 0; i < tvkalgo::algorithm_count; ++i)
+        if (kTags[i].algo != tvkalgo::algorithm_table[i].id)
+            return false;
+    return true;
+}
+static_assert(tags_in_table_order(), "one tag per algorithm, in table order");
+
+template <std::size_t... I>
+constexpr std::array<AlgoInfo, sizeof...(I)> make_algorithms(std::index_sequence<I...>) {
+    return {{AlgoInfo{tvkalgo::algorithm_table[I].id, tvkalgo::algorithm_table[I].job_name,
+                      kTags[I].tag, tvkalgo::algorithm_table[I].digits}...}};
+}
+
+} // namespace
+
+const std::array<AlgoInfo, tvkalgo::algorithm_count> kAlgorithms =
+    make_algorithms(std::make_index_sequence<tvkalgo::algorithm_count>());
 
 const AlgoInfo &info(Algo a) {
     return kAlgorithms[static_cast<std::size_t>(a)];
@@ -46,16 +73,15 @@ bool is_hex(std::string_view text, std::size_t digits) {
 }
 
 const AlgoInfo *guess_from_length(std::size_t digits) {
-    switch (digits) {
-    case 64:
-        return &info(Algo::Sha256);
-    case 40:
-        return &info(Algo::Sha1);
-    case 32:
-        return &info(Algo::Md5);
-    default:
-        return nullptr;
+    const AlgoInfo *only = nullptr;
+    for (const AlgoInfo &a : kAlgorithms) {
+        if (a.digits != digits)
+            continue;
+        if (only != nullptr)
+            return nullptr; // several algorithms give this length
+        only = &a;
     }
+    return only;
 }
 
 } // namespace tvksum

@@ -2,6 +2,8 @@
 #ifndef TVKSUM_ALGORITHMS_H
 #define TVKSUM_ALGORITHMS_H
 
+#include "algorithm_table.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -9,7 +11,7 @@
 
 namespace tvksum {
 
-enum class Algo { Adler32, Crc32, Sha256, Sha1, Md5, Md5_32, Tvk32 };
+using Algo = tvkalgo::Algorithm;
 
 struct AlgoInfo {
     Algo algo;
@@ -18,8 +20,8 @@ struct AlgoInfo {
     std::size_t digits;        // length of the checksum text
 };
 
-// In the order of the control's table of algorithm names.
-extern const std::array<AlgoInfo, 7> kAlgorithms;
+// In the order of the algorithm table (that of the selectors).
+extern const std::array<AlgoInfo, tvkalgo::algorithm_count> kAlgorithms;
 
 const AlgoInfo &info(Algo a);
 

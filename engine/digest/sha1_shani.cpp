@@ -4,9 +4,9 @@
  * message schedule. Built with -msha -msse4.1, called only when cpuid
  * reports them.
  */
-#include "digest/sha1_block.h"
+#include "digest/backends.h"
 
-#if defined(__i386__) || defined(__x86_64__)
+#if TVK_X86
 
 #include <immintrin.h>
 

@@ -9,7 +9,8 @@
 
 #include "digest/byte_order.h"
 #include "digest/digest_update.h"
-#include "digest/sha256_block.h"
+#include "digest/backends.h"
+#include "digest/dispatch.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
  * CDGH; SHA256MSG1 and SHA256MSG2 extend the message schedule four words at
  * a time. Built with -msha -msse4.1, called only when cpuid reports them.
  */
-#include "digest/sha256_block.h"
+#include "digest/backends.h"
 
-#if defined(__i386__) || defined(__x86_64__)
+#if TVK_X86
 
 #include <immintrin.h>
 

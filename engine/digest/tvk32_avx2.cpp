@@ -1,8 +1,8 @@
 /* tvk32_avx2.cpp -- TVK32 over 32-byte chunks with AVX2 (see tvk32_lanes.h):
  * four byte-vector adds per chunk, the weights applied once per call. */
-#include "digest/tvk32_backends.h"
+#include "digest/backends.h"
 
-#if defined(__i386__) || defined(__x86_64__)
+#if TVK_X86
 
 #include <immintrin.h>
 

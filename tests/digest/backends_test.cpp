@@ -1,19 +1,19 @@
 /* Every accelerated backend against its portable twin: random data, random
- * lengths, random misalignment, fed in random pieces. A backend whose
- * instructions this CPU lacks is skipped. */
+ * lengths, random misalignment, fed in random pieces, both called directly
+ * and forced through the dispatched function. A backend whose instructions
+ * this CPU lacks is skipped. */
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <random>
 #include <vector>
 
-#include "digest/cpu_features.h"
+#include "digest/backends.h"
 #include "digest/digest_update.h"
+#include "digest/dispatch.h"
 #include "digest/sha1.h"
-#include "digest/sha1_block.h"
 #include "digest/sha256.h"
-#include "digest/sha256_block.h"
-#include "digest/tvk32_backends.h"
+#include "digest/tvk32.h"
 
 namespace {
 
@@ -32,6 +32,15 @@ namespace {
     if (!(feature))                                                                                \
     GTEST_SKIP() << why
 #endif
+
+/* Forces a backend for the life of one test. */
+class ForcedBackend {
+  public:
+    explicit ForcedBackend(Backend backend) { tvk_force_backend(backend); }
+    ~ForcedBackend() { tvk_force_backend(Backend::Automatic); }
+    ForcedBackend(const ForcedBackend &) = delete;
+    ForcedBackend &operator=(const ForcedBackend &) = delete;
+};
 
 std::vector<uint8_t> random_bytes(std::mt19937 &rng, size_t n) {
     std::vector<uint8_t> v(n);
@@ -83,11 +92,13 @@ std::vector<uint32_t> chained_state(Context ctx, Fn block, const uint8_t *data,
     return std::vector<uint32_t>(std::begin(ctx.state), std::end(ctx.state));
 }
 
-#if defined(__i386__) || defined(__x86_64__)
+#if TVK_X86
 
 TEST(DigestBackends, Sha1ShaNiMatchesPortable) {
-    SKIP_WITHOUT(cpu_has_sha_ni(), "no SHA-NI on this CPU");
+    SKIP_WITHOUT(tvk_cpu_has(Backend::ShaNi), "no SHA-NI on this CPU");
+    const ForcedBackend forced(Backend::ShaNi);
     compare_blocks<5>(sha1_block_shani, sha1_block_portable, 1);
+    compare_blocks<5>(sha1_block, sha1_block_portable, 7);
 
     std::mt19937 rng(2);
     for (int round = 0; round < 20; ++round) {
@@ -97,12 +108,16 @@ TEST(DigestBackends, Sha1ShaNiMatchesPortable) {
         sha1_init(&ctx);
         EXPECT_EQ(chained_state(ctx, sha1_block_shani, data.data(), pieces),
                   chained_state(ctx, sha1_block_portable, data.data(), pieces));
+        EXPECT_EQ(chained_state(ctx, sha1_block, data.data(), pieces),
+                  chained_state(ctx, sha1_block_portable, data.data(), pieces));
     }
 }
 
 TEST(DigestBackends, Sha256ShaNiMatchesPortable) {
-    SKIP_WITHOUT(cpu_has_sha_ni(), "no SHA-NI on this CPU");
+    SKIP_WITHOUT(tvk_cpu_has(Backend::ShaNi), "no SHA-NI on this CPU");
+    const ForcedBackend forced(Backend::ShaNi);
     compare_blocks<8>(sha256_block_shani, sha256_block_portable, 3);
+    compare_blocks<8>(sha256_block, sha256_block_portable, 8);
 
     std::mt19937 rng(4);
     for (int round = 0; round < 20; ++round) {
@@ -111,6 +126,8 @@ TEST(DigestBackends, Sha256ShaNiMatchesPortable) {
         Sha256Context ctx;
         sha256_init(&ctx);
         EXPECT_EQ(chained_state(ctx, sha256_block_shani, data.data(), pieces),
+                  chained_state(ctx, sha256_block_portable, data.data(), pieces));
+        EXPECT_EQ(chained_state(ctx, sha256_block, data.data(), pieces),
                   chained_state(ctx, sha256_block_portable, data.data(), pieces));
     }
 }
@@ -144,13 +161,17 @@ void compare_tvk32(uint32_t (*backend)(uint32_t, const uint8_t *, uint32_t), uns
 }
 
 TEST(DigestBackends, Tvk32Sse2MatchesPortable) {
-    SKIP_WITHOUT(cpu_features().sse2, "no SSE2 on this CPU");
+    SKIP_WITHOUT(tvk_cpu_has(Backend::Sse2), "no SSE2 on this CPU");
     compare_tvk32(tvk32_update_sse2, 5);
+    const ForcedBackend forced(Backend::Sse2);
+    compare_tvk32(tvk32_update, 9);
 }
 
 TEST(DigestBackends, Tvk32Avx2MatchesPortable) {
-    SKIP_WITHOUT(cpu_features().avx2, "no AVX2 on this CPU");
+    SKIP_WITHOUT(tvk_cpu_has(Backend::Avx2), "no AVX2 on this CPU");
     compare_tvk32(tvk32_update_avx2, 6);
+    const ForcedBackend forced(Backend::Avx2);
+    compare_tvk32(tvk32_update, 10);
 }
 
 #endif

@@ -19,6 +19,8 @@
 #include <sys/types.h>
 #endif
 
+using namespace tvkengine;
+
 namespace {
 
 constexpr size_t BLOCK = READ_BLOCK_SIZE;
@@ -55,15 +57,15 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeBlocksWritesNothing) {
     for (int blocks : {0, 1, 3}) {
         for (Driver driver : drivers) {
             FailingReads fail(blocks);
-            clear_job_counters();
+            job_slot.clear_counters();
             char out[80];
             std::memset(out, 0x5a, sizeof out);
             EXPECT_EQ(driver(path.c_str(), out), JOB_READ_FAILED) << blocks;
             EXPECT_EQ(out[0], 0x5a) << blocks;
-            EXPECT_EQ(bytes_done.load(), blocks * BLOCK);
+            EXPECT_EQ(job_slot.bytes_done.load(), blocks * BLOCK);
         }
     }
-    clear_job_counters();
+    job_slot.clear_counters();
     // The same file read whole: the seam is gone again.
     char out[80];
     EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_DONE);

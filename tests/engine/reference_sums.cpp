@@ -1,13 +1,11 @@
 /* reference_sums.cpp -- reference checksum texts for the engine tests. */
 #include "reference_sums.h"
 
+#include "digest/backends.h"
 #include "digest/digest_update.h"
 #include "digest/md5.h"
 #include "digest/sha1.h"
-#include "digest/sha1_block.h"
 #include "digest/sha256.h"
-#include "digest/sha256_block.h"
-#include "digest/tvk32_backends.h"
 
 #include <zlib.h>
 

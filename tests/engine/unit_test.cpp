@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+using namespace tvkengine;
+
 namespace {
 
 TEST(EngineUnit, PercentOfDividesFirstAndTruncates) {
@@ -46,11 +48,11 @@ TEST(EngineUnit, JobProgressLimitsToZeroToHundred) {
     const std::pair<int64_t, uint64_t> counters[] = {{100, 250}, {-1, 5}, {0, 5}, {5, 0}};
     const int32_t expected[] = {100, 0, 0, 0};
     for (size_t i = 0; i < 4; ++i) {
-        total_size = counters[i].first;
-        bytes_done = counters[i].second;
+        job_slot.total_size = counters[i].first;
+        job_slot.bytes_done = counters[i].second;
         EXPECT_EQ(job_progress(), expected[i]);
     }
-    clear_job_counters();
+    job_slot.clear_counters();
 }
 
 TEST(EngineUnit, MeasureFileSizeIs64BitAndZeroForMissingFiles) {
@@ -66,42 +68,42 @@ TEST(EngineUnit, MeasureFileSizeIs64BitAndZeroForMissingFiles) {
 
 TEST(EngineUnit, FileDriverStopsBeforeTheFirstBlockWhenCancelled) {
     const std::string path = write_test_file("cancelled.bin", pattern_bytes(3 * 4096));
-    clear_job_counters();
-    pause_flag = 1;
-    cancel_flag = 1;
+    job_slot.clear_counters();
+    job_slot.pause_flag = 1;
+    job_slot.cancel_flag = 1;
     char out[32];
     EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_CANCELLED);
     EXPECT_STREQ(out, "00000000"); // the text of the bytes read: none
-    EXPECT_EQ(bytes_done.load(), 0u);
-    EXPECT_EQ(total_size.load(), 3 * 4096);
-    clear_job_counters();
+    EXPECT_EQ(job_slot.bytes_done.load(), 0u);
+    EXPECT_EQ(job_slot.total_size.load(), 3 * 4096);
+    job_slot.clear_counters();
 }
 
 TEST(EngineUnit, PausedFileDriverStillReadsToTheEnd) {
     const std::vector<uint8_t> bytes = pattern_bytes(2 * 4096 + 1);
     const std::string path = write_test_file("paused-driver.bin", bytes);
-    clear_job_counters();
-    pause_flag = 1;
+    job_slot.clear_counters();
+    job_slot.pause_flag = 1;
     char out[32];
     EXPECT_EQ(digest_file_adler32(path.c_str(), out), JOB_DONE);
     char expected[9];
     std::snprintf(expected, sizeof expected, "%08x",
                   static_cast<uint32_t>(adler32(1, bytes.data(), static_cast<uInt>(bytes.size()))));
     EXPECT_STREQ(out, expected);
-    EXPECT_EQ(bytes_done.load(), bytes.size());
-    clear_job_counters();
+    EXPECT_EQ(job_slot.bytes_done.load(), bytes.size());
+    job_slot.clear_counters();
 }
 
 TEST(EngineUnit, FileDriverOnMissingFileChangesNothing) {
-    total_size = 7;
-    bytes_done = 3;
+    job_slot.total_size = 7;
+    job_slot.bytes_done = 3;
     char out[32];
     std::memset(out, 0x5a, sizeof out);
     EXPECT_EQ(digest_file_md532(missing_test_file().c_str(), out), JOB_OPEN_FAILED);
     EXPECT_EQ(out[0], 0x5a);
-    EXPECT_EQ(total_size.load(), 7);
-    EXPECT_EQ(bytes_done.load(), 3u);
-    clear_job_counters();
+    EXPECT_EQ(job_slot.total_size.load(), 7);
+    EXPECT_EQ(job_slot.bytes_done.load(), 3u);
+    job_slot.clear_counters();
 }
 
 TEST(EngineUnit, CommandTableHasTheTwentyThreeWordsInOrder) {

@@ -1,11 +1,11 @@
 /* fuzz_support.cpp -- failing, reference texts and guarded buffers. */
 #include "fuzz_support.h"
 
+#include "digest/backends.h"
 #include "digest/checksum_text.h"
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
-#include "digest/tvk32_backends.h"
 
 #include <algorithm>
 #include <cstdarg>

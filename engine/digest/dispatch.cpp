@@ -1,0 +1,123 @@
+/* dispatch.cpp -- the one place where a backend is chosen: the CPU's
+ * instruction sets (cpuid and xgetbv, asked once), the forced backend, and
+ * a ladder per dispatched function. A new backend is one rung in its
+ * function's ladder (and, for a new instruction set, one bit in detect).
+ */
+#include "digest/dispatch.h"
+
+#include <atomic>
+
+#include "digest/backends.h"
+#include "digest/tvk32.h"
+
+#if TVK_X86
+#include <cpuid.h>
+#endif
+
+namespace {
+
+#if TVK_X86
+
+/* XCR0 bits 1 and 2: the system saves SSE and AVX state on task switches. */
+bool os_saves_ymm() {
+    uint32_t lo = 0, hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    (void)hi;
+    return (lo & 0x6) == 0x6;
+}
+
+uint32_t detect() {
+    uint32_t isa = 0;
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx))
+        return isa;
+    if (edx & bit_SSE2)
+        isa |= TVK_ISA_SSE2;
+    if (ecx & bit_SSSE3)
+        isa |= TVK_ISA_SSSE3;
+    if (ecx & bit_SSE4_1)
+        isa |= TVK_ISA_SSE41;
+    const bool osxsave = (ecx & bit_OSXSAVE) != 0 && (ecx & bit_AVX) != 0;
+
+    if (__get_cpuid_max(0, nullptr) >= 7) {
+        __cpuid_count(7, 0, eax, ebx, ecx, edx);
+        if (ebx & bit_SHA)
+            isa |= TVK_ISA_SHA;
+        if ((ebx & bit_AVX2) != 0 && osxsave && os_saves_ymm())
+            isa |= TVK_ISA_AVX2;
+    }
+    return isa;
+}
+
+#else
+
+uint32_t detect() {
+    return 0;
+}
+
+#endif
+
+/* Not yet asked; no instruction set has this bit. */
+constexpr uint32_t ISA_UNKNOWN = 1u << 31;
+
+std::atomic<uint32_t> cpu_isa{ISA_UNKNOWN};
+std::atomic<Backend> forced_backend{Backend::Automatic};
+
+/* Two threads may ask at once the first time: both store the same value. */
+uint32_t isa() {
+    uint32_t value = cpu_isa.load(std::memory_order_relaxed);
+    if (value == ISA_UNKNOWN) {
+        value = detect();
+        cpu_isa.store(value, std::memory_order_relaxed);
+    }
+    return value;
+}
+
+/* Whether a rung of a ladder runs its backend. */
+[[maybe_unused]] bool use(Backend backend) {
+    const Backend forced = forced_backend.load(std::memory_order_relaxed);
+    return (forced == Backend::Automatic || forced == backend) && tvk_cpu_has(backend);
+}
+
+/* Below this length the vector setup of TVK32 costs more than it saves. */
+constexpr uint32_t TVK32_VECTOR_THRESHOLD = 64;
+
+} // namespace
+
+bool tvk_cpu_has(Backend backend) {
+    const uint32_t needs = static_cast<uint32_t>(backend);
+    return (isa() & needs) == needs;
+}
+
+bool tvk_force_backend(Backend backend) {
+    forced_backend.store(backend, std::memory_order_relaxed);
+    return backend == Backend::Automatic || tvk_cpu_has(backend);
+}
+
+void sha1_block(uint32_t state[5], const uint8_t *blocks, size_t n) {
+#if TVK_X86
+    if (use(Backend::ShaNi))
+        return sha1_block_shani(state, blocks, n);
+#endif
+    sha1_block_portable(state, blocks, n);
+}
+
+void sha256_block(uint32_t state[8], const uint8_t *blocks, size_t n) {
+#if TVK_X86
+    if (use(Backend::ShaNi))
+        return sha256_block_shani(state, blocks, n);
+#endif
+    sha256_block_portable(state, blocks, n);
+}
+
+uint32_t tvk32_update(uint32_t value, const uint8_t *input, uint32_t length) {
+#if TVK_X86
+    if (length >= TVK32_VECTOR_THRESHOLD) {
+        if (use(Backend::Avx2))
+            return tvk32_update_avx2(value, input, length);
+        if (use(Backend::Sse2))
+            return tvk32_update_sse2(value, input, length);
+    }
+#endif
+    return tvk32_update_portable(value, input, length);
+}

@@ -1,0 +1,80 @@
+/* algorithm_table.h -- the seven algorithms, written once. The engine makes
+ * its command words, drivers and selector map from this table; the control
+ * and tvksum read the job names and digit counts from it. Plain data only.
+ *
+ * Columns of TVK_ALGORITHMS:
+ *   Id        the algorithm's name in code: tvkalgo::Algorithm::Id
+ *   word      the lower-case name the command words are made of: word
+ *             followed by "string" or "file" ("md532string", "md532file");
+ *             the engine's drivers are named after it (digest_file_md532)
+ *   core      the core that computes it (MD5_32 is cut from MD5)
+ *   selector  the number "newexecute" takes for a job
+ *   job name  the algorithm name NewCheckSumFile accepts
+ *   digits    length of the checksum text
+ *   string bytes, file bytes
+ *             what the string word and the file word write into the output
+ *             buffer: the digits, then zero bytes up to this count
+ * Rows in the order of the selectors.
+ */
+#ifndef TVK_ALGORITHM_TABLE_H
+#define TVK_ALGORITHM_TABLE_H
+
+#include <cstddef>
+#include <cstdint>
+
+// clang-format off
+#define TVK_ALGORITHMS(X)                                                  \
+    /* Id       word     core     selector job name  digits string file */ \
+    X(Adler32,  adler32, Adler32, 1,       "adler32", 8,     9,     9)     \
+    X(Crc32,    crc32,   Crc32,   2,       "crc32",   8,     9,     9)     \
+    X(Sha256,   sha256,  Sha256,  3,       "sha-256", 64,    65,    65)    \
+    X(Sha1,     sha1,    Sha1,    4,       "sha-1",   40,    41,    41)    \
+    X(Md5,      md5,     Md5,     5,       "md5",     32,    33,    33)    \
+    X(Md5_32,   md532,   Md5,     6,       "md5_32",  8,     10,    16)    \
+    X(Tvk32,    tvk32,   Tvk32,   7,       "tvk32",   8,     9,     9)
+// clang-format on
+
+namespace tvkalgo {
+
+#define TVK_ALGORITHM_ID(Id, ...) Id,
+enum class Algorithm { TVK_ALGORITHMS(TVK_ALGORITHM_ID) };
+#undef TVK_ALGORITHM_ID
+
+struct AlgorithmFacts {
+    Algorithm id;
+    const char *string_word;
+    const char *file_word;
+    int32_t selector;
+    const char *job_name;
+    uint32_t digits;
+    uint32_t string_output_size;
+    uint32_t file_output_size;
+};
+
+// clang-format off
+#define TVK_ALGORITHM_FACTS(Id, word, core, selector, job_name, digits, string_bytes, file_bytes)  \
+    {Algorithm::Id, #word "string", #word "file", selector, job_name, digits, string_bytes,        \
+     file_bytes},
+// clang-format on
+inline constexpr AlgorithmFacts algorithm_table[] = {TVK_ALGORITHMS(TVK_ALGORITHM_FACTS)};
+#undef TVK_ALGORITHM_FACTS
+
+inline constexpr size_t algorithm_count = sizeof algorithm_table / sizeof algorithm_table[0];
+
+constexpr const AlgorithmFacts &facts(Algorithm a) {
+    return algorithm_table[static_cast<size_t>(a)];
+}
+
+/* The row of a job selector, or nullptr for a number no algorithm has. */
+constexpr const AlgorithmFacts *algorithm_of_selector(int32_t selector) {
+    for (const AlgorithmFacts &row : algorithm_table) {
+        if (row.selector == selector) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace tvkalgo
+
+#endif
