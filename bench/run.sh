@@ -16,6 +16,8 @@ for tool in rhash openssl md5sum cmake ninja g++ python3; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 [ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
+[ -f /usr/include/libdeflate.h ] || missing+=(libdeflate-dev)
+[ -f /usr/include/isa-l/crc.h ] || missing+=(libisal-dev)
 if [ ${#missing[@]} -gt 0 ]; then
     pkgs=()
     for t in "${missing[@]}"; do
@@ -34,6 +36,9 @@ cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TES
 ninja -C "$BUILD" tvkchecksum tvkdigest >/dev/null
 g++ -O2 -std=c++17 -I"$root/engine" -o "$BUILD/bench" "$root/bench/bench.cpp" \
     "$BUILD/lib/libtvkdigest.a" -lz -ldl -pthread
+# The CRC-32 and Adler-32 backends in memory, next to zlib, libdeflate, ISA-L.
+g++ -O2 -std=c++17 -I"$root/engine" -o "$BUILD/checksum_backends" \
+    "$root/bench/checksum_backends.cpp" "$BUILD/lib/libtvkdigest.a" -lz -ldeflate -lisal
 
 # The input: random bytes, made once per size and kept in the page cache.
 if [ -n "${FILE:-}" ]; then
@@ -51,3 +56,5 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 "$BUILD/bench" "$BUILD/bin/tvkchecksum.so" "$file" "$REPEATS" >"$out"
 python3 "$root/bench/report.py" "$out" "$file" "$REPEATS"
+echo
+"$BUILD/checksum_backends" 64 "$REPEATS"

@@ -12,7 +12,7 @@
 #include "digest/tvk32.h"
 
 #include <cstdint>
-#include <zlib.h>
+#include "digest/dispatch.h"
 
 namespace tvkengine {
 
@@ -20,7 +20,7 @@ struct Crc32Core {
     static constexpr int TEXT_SIZE = HEX32_TEXT_SIZE;
     uint32_t value = 0;
     void update(const uint8_t *input, uint32_t length) {
-        value = static_cast<uint32_t>(crc32(value, input, length));
+        value = crc32_update(value, input, length);
     }
     void text(char *out) const { hex32_text(value, out); }
 };
@@ -29,7 +29,7 @@ struct Adler32Core {
     static constexpr int TEXT_SIZE = HEX32_TEXT_SIZE;
     uint32_t value = 1; // A = 1, B = 0
     void update(const uint8_t *input, uint32_t length) {
-        value = static_cast<uint32_t>(adler32(value, input, length));
+        value = adler32_update(value, input, length);
     }
     void text(char *out) const { hex32_text(value, out); }
 };

@@ -6,6 +6,10 @@
  *                                  consecutive 64-byte blocks
  *   tvk32_update_*                 TVK32 over any input (the vector ones
  *                                  finish the tail with the portable loop)
+ *   crc32_*, adler32_*             CRC-32 and Adler-32 in zlib's convention
+ *                                  (running value in, new value out); zlib
+ *                                  is the portable path and takes the short
+ *                                  inputs and tails of the vector ones
  */
 #ifndef TVK_DIGEST_BACKENDS_H
 #define TVK_DIGEST_BACKENDS_H
@@ -18,12 +22,24 @@
 void sha1_block_portable(uint32_t state[5], const uint8_t *blocks, size_t n);
 void sha256_block_portable(uint32_t state[8], const uint8_t *blocks, size_t n);
 uint32_t tvk32_update_portable(uint32_t value, const uint8_t *input, uint32_t length);
+uint32_t crc32_zlib(uint32_t crc, const uint8_t *input, size_t length);
+uint32_t adler32_zlib(uint32_t adler, const uint8_t *input, size_t length);
+
+/* The modulus of both Adler-32 sums, and zlib's NMAX: the most bytes whose
+ * sums, from values below the modulus, still fit in 32 bits before reducing. */
+constexpr uint32_t adler32_base = 65521;
+constexpr size_t adler32_nmax = 5552;
 
 #if TVK_X86
 void sha1_block_shani(uint32_t state[5], const uint8_t *blocks, size_t n);         /* SHA-NI */
 void sha256_block_shani(uint32_t state[8], const uint8_t *blocks, size_t n);       /* SHA-NI */
 uint32_t tvk32_update_sse2(uint32_t value, const uint8_t *input, uint32_t length); /* SSE2 */
 uint32_t tvk32_update_avx2(uint32_t value, const uint8_t *input, uint32_t length); /* AVX2 */
+uint32_t crc32_pclmul(uint32_t crc, const uint8_t *input, size_t length);          /* PCLMULQDQ */
+uint32_t crc32_vpclmul(uint32_t crc, const uint8_t *input,
+                       size_t length); /* + VPCLMULQDQ, AVX-512F */
+uint32_t adler32_ssse3(uint32_t adler, const uint8_t *input, size_t length); /* SSSE3 */
+uint32_t adler32_avx2(uint32_t adler, const uint8_t *input, size_t length);  /* AVX2 */
 #endif
 
 #endif

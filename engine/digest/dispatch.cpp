@@ -6,6 +6,7 @@
 #include "digest/dispatch.h"
 
 #include <atomic>
+#include <zlib.h>
 
 #include "digest/backends.h"
 #include "digest/tvk32.h"
@@ -18,13 +19,17 @@ namespace {
 
 #if TVK_X86
 
-/* XCR0 bits 1 and 2: the system saves SSE and AVX state on task switches. */
-bool os_saves_ymm() {
+uint32_t xcr0() {
     uint32_t lo = 0, hi = 0;
     __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
     (void)hi;
-    return (lo & 0x6) == 0x6;
+    return lo;
 }
+
+/* XCR0 bits 1 and 2: the system saves SSE and AVX state on task switches;
+ * bits 5 to 7: also the AVX-512 mask and ZMM state. */
+constexpr uint32_t XCR0_YMM = 0x6;
+constexpr uint32_t XCR0_ZMM = 0xe6;
 
 uint32_t detect() {
     uint32_t isa = 0;
@@ -37,14 +42,21 @@ uint32_t detect() {
         isa |= TVK_ISA_SSSE3;
     if (ecx & bit_SSE4_1)
         isa |= TVK_ISA_SSE41;
+    if (ecx & bit_PCLMUL)
+        isa |= TVK_ISA_PCLMUL;
     const bool osxsave = (ecx & bit_OSXSAVE) != 0 && (ecx & bit_AVX) != 0;
+    const uint32_t saved = osxsave ? xcr0() : 0;
 
     if (__get_cpuid_max(0, nullptr) >= 7) {
         __cpuid_count(7, 0, eax, ebx, ecx, edx);
         if (ebx & bit_SHA)
             isa |= TVK_ISA_SHA;
-        if ((ebx & bit_AVX2) != 0 && osxsave && os_saves_ymm())
+        if ((ebx & bit_AVX2) != 0 && (saved & XCR0_YMM) == XCR0_YMM)
             isa |= TVK_ISA_AVX2;
+        if ((ebx & bit_AVX512F) != 0 && (saved & XCR0_ZMM) == XCR0_ZMM)
+            isa |= TVK_ISA_AVX512;
+        if (ecx & bit_VPCLMULQDQ)
+            isa |= TVK_ISA_VPCLMUL;
     }
     return isa;
 }
@@ -120,4 +132,60 @@ uint32_t tvk32_update(uint32_t value, const uint8_t *input, uint32_t length) {
     }
 #endif
     return tvk32_update_portable(value, input, length);
+}
+
+uint32_t crc32_zlib(uint32_t crc, const uint8_t *input, size_t length) {
+    return static_cast<uint32_t>(crc32_z(crc, input, length));
+}
+
+uint32_t adler32_zlib(uint32_t adler, const uint8_t *input, size_t length) {
+    return static_cast<uint32_t>(adler32_z(adler, input, length));
+}
+
+Backend crc32_backend() {
+#if TVK_X86
+    if (use(Backend::Vpclmul))
+        return Backend::Vpclmul;
+    if (use(Backend::Pclmul))
+        return Backend::Pclmul;
+#endif
+    return Backend::Portable;
+}
+
+uint32_t crc32_update(uint32_t crc, const uint8_t *input, size_t length) {
+#if TVK_X86
+    switch (crc32_backend()) {
+    case Backend::Vpclmul:
+        return crc32_vpclmul(crc, input, length);
+    case Backend::Pclmul:
+        return crc32_pclmul(crc, input, length);
+    default:
+        break;
+    }
+#endif
+    return crc32_zlib(crc, input, length);
+}
+
+Backend adler32_backend() {
+#if TVK_X86
+    if (use(Backend::Avx2))
+        return Backend::Avx2;
+    if (use(Backend::Ssse3))
+        return Backend::Ssse3;
+#endif
+    return Backend::Portable;
+}
+
+uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length) {
+#if TVK_X86
+    switch (adler32_backend()) {
+    case Backend::Avx2:
+        return adler32_avx2(adler, input, length);
+    case Backend::Ssse3:
+        return adler32_ssse3(adler, input, length);
+    default:
+        break;
+    }
+#endif
+    return adler32_zlib(adler, input, length);
 }

@@ -1,5 +1,6 @@
 /* dispatch.h -- which backend (backends.h) runs the dispatched digest
- * functions sha1_block, sha256_block and tvk32_update. Each walks a ladder
+ * functions sha1_block, sha256_block, tvk32_update, crc32_update and
+ * adler32_update. Each walks a ladder
  * of backends, fastest first, and runs the first one that the CPU supports
  * (cpuid, asked once per process); the portable core is the last rung.
  * tvk_force_backend narrows the choice to one backend, so that tests and
@@ -18,15 +19,21 @@ enum TvkIsa : uint32_t {
     TVK_ISA_SSE41 = 1u << 2,
     TVK_ISA_AVX2 = 1u << 3, /* and the system saves the YMM registers */
     TVK_ISA_SHA = 1u << 4,
+    TVK_ISA_PCLMUL = 1u << 5,  /* carry-less multiplication of 64-bit halves */
+    TVK_ISA_AVX512 = 1u << 6,  /* AVX-512 F, and the system saves the ZMM registers */
+    TVK_ISA_VPCLMUL = 1u << 7, /* carry-less multiplication on whole vectors */
 };
 
 /* The backends, each by the instruction sets it needs. */
 enum class Backend : uint32_t {
     Portable = 0,
-    Sse2 = TVK_ISA_SSE2,                                 /* TVK32 */
-    Avx2 = TVK_ISA_AVX2,                                 /* TVK32 */
-    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41, /* SHA-1, SHA-256 */
-    Automatic = 0xffffffffu,                             /* the fastest the CPU has */
+    Sse2 = TVK_ISA_SSE2,                                         /* TVK32 */
+    Ssse3 = TVK_ISA_SSSE3,                                       /* Adler-32 */
+    Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32 */
+    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,         /* SHA-1, SHA-256 */
+    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
+    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL, /* CRC-32 */
+    Automatic = 0xffffffffu,                                     /* the fastest the CPU has */
 };
 
 /* Every backend but Automatic, with its name, for tests and the benchmark. */
@@ -35,10 +42,9 @@ struct BackendName {
     const char *name;
 };
 inline constexpr BackendName tvk_backends[] = {
-    {Backend::Portable, "portable"},
-    {Backend::Sse2, "sse2"},
-    {Backend::Avx2, "avx2"},
-    {Backend::ShaNi, "shani"},
+    {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},   {Backend::Ssse3, "ssse3"},
+    {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"}, {Backend::Pclmul, "pclmul"},
+    {Backend::Vpclmul, "vpclmul"},
 };
 
 /* Whether this CPU (and system) can run the backend. */
@@ -55,5 +61,14 @@ bool tvk_force_backend(Backend backend);
  * tvk32_update is declared in tvk32.h. */
 void sha1_block(uint32_t state[5], const uint8_t *blocks, size_t n);
 void sha256_block(uint32_t state[8], const uint8_t *blocks, size_t n);
+
+/* CRC-32 and Adler-32 of length more bytes, from a running value (0 and 1
+ * at the start), exactly as zlib's crc32() and adler32() give them. */
+uint32_t crc32_update(uint32_t crc, const uint8_t *input, size_t length);
+uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length);
+
+/* The backend that crc32_update or adler32_update would run now. */
+Backend crc32_backend();
+Backend adler32_backend();
 
 #endif
