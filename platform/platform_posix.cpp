@@ -1,4 +1,8 @@
-/* platform_posix.cpp -- Linux services of the engine. */
+/* platform_posix.cpp -- the services on Linux: threads, dlopen, /proc,
+ * UTF-8 as the narrow code page. */
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
 #include "platform.h"
 
 #include <dlfcn.h>
@@ -6,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -43,6 +48,13 @@ uint32_t copy_path(const char *path, char *out, uint32_t size) {
     std::memcpy(out, path, length);
     out[length] = '\0';
     return static_cast<uint32_t>(length);
+}
+
+/* The path of the running program, or empty. */
+std::string program_path() {
+    char path[PATH_MAX + 1];
+    const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
+    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
 } // namespace
@@ -90,13 +102,42 @@ uint32_t platform_module_path(const char *module_name, char *out, uint32_t size)
         }
     }
     // No such module: the main program, as on Windows.
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
+    const std::string path = program_path();
+    return path.empty() ? 0 : copy_path(path.c_str(), out, size);
+}
+
+std::u16string platform_own_module_path() {
+    Dl_info info{};
+    link_map *map = nullptr;
+    const void *here = reinterpret_cast<const void *>(&platform_own_module_path);
+    std::string path;
+    if (dladdr1(here, &info, reinterpret_cast<void **>(&map), RTLD_DL_LINKMAP) != 0 &&
+        map != nullptr && map->l_name != nullptr && map->l_name[0] != '\0') {
+        char resolved[PATH_MAX];
+        path = realpath(map->l_name, resolved) != nullptr ? resolved : map->l_name;
+    } else {
+        // This code is linked into the main program.
+        path = program_path();
+    }
+    return platform_from_ansi(path);
+}
+
+std::uintptr_t platform_load_library(const std::u16string &path) {
+    return reinterpret_cast<std::uintptr_t>(
+        dlopen(platform_to_ansi(path).c_str(), RTLD_NOW | RTLD_LOCAL));
+}
+
+std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name) {
+    if (library == 0) {
         return 0;
     }
-    path[length] = '\0';
-    return copy_path(path, out, size);
+    return reinterpret_cast<std::uintptr_t>(dlsym(reinterpret_cast<void *>(library), name));
+}
+
+void platform_free_library(std::uintptr_t library) {
+    if (library != 0) {
+        dlclose(reinterpret_cast<void *>(library));
+    }
 }
 
 int64_t platform_seek_end(std::FILE *file) {
@@ -104,4 +145,31 @@ int64_t platform_seek_end(std::FILE *file) {
         return -1;
     }
     return static_cast<int64_t>(ftello(file));
+}
+
+/* A lone surrogate has no UTF-8 form and becomes '?', as Windows does with
+ * characters its code page lacks. */
+std::string platform_to_ansi(std::u16string_view text) {
+    return platform_utf16_to_utf8(text, U'?');
+}
+
+std::u16string platform_from_ansi(std::string_view bytes) {
+    return platform_utf8_to_utf16(bytes, nullptr);
+}
+
+bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+                return false;
+            }
+            ++i;
+        }
+    }
+    narrow = platform_to_ansi(text);
+    return true;
 }
