@@ -59,8 +59,9 @@ std::string program_path() {
 
 } // namespace
 
-/* The library is linked with -z nodelete, so it stays mapped once loaded
- * and a worker that is still leaving it cannot lose its code. */
+/* A library that starts threads here is linked with -z nodelete (the engine
+ * is), so it stays mapped once loaded and a worker that is still leaving it
+ * cannot lose its code. */
 bool platform_start_thread(void (*body)()) {
     try {
         std::thread(worker_entry, body).detach();
