@@ -4,6 +4,7 @@
 
 #include "com_call.h"
 #include "module.h"
+#include "platform.h"
 #include "registration_rows.h"
 
 #include "TVKChecksum.h"
@@ -78,14 +79,6 @@ HWND message_window(ControlObject *obj) {
     return obj->message_window;
 }
 
-int screen_dpi(int index) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 } // namespace
 
 SIZEL control_extent_himetric(const ControlObject *obj) {
@@ -94,8 +87,8 @@ SIZEL control_extent_himetric(const ControlObject *obj) {
 }
 
 SIZE control_extent_pixels(const ControlObject *obj) {
-    return SIZE{MulDiv(obj->control->Width, screen_dpi(LOGPIXELSX), 1440),
-                MulDiv(obj->control->Height, screen_dpi(LOGPIXELSY), 1440)};
+    return SIZE{MulDiv(obj->control->Width, platform_screen_dpi(0, PlatformAxis::horizontal), 1440),
+                MulDiv(obj->control->Height, platform_screen_dpi(0, PlatformAxis::vertical), 1440)};
 }
 
 void timer_follow(ControlObject *obj) {

@@ -2,9 +2,9 @@
 #include "module.h"
 
 #include "control_window.h"
+#include "platform.h"
 
 #include <atomic>
-#include <vector>
 
 namespace tvkcom {
 namespace {
@@ -20,16 +20,8 @@ HINSTANCE module_instance() {
 }
 
 std::wstring module_path() {
-    std::vector<wchar_t> buf(MAX_PATH);
-    for (;;) {
-        const DWORD len =
-            GetModuleFileNameW(g_instance, buf.data(), static_cast<DWORD>(buf.size()));
-        if (len == 0)
-            return std::wstring();
-        if (len < buf.size())
-            return std::wstring(buf.data(), len);
-        buf.resize(buf.size() * 2);
-    }
+    const std::u16string path = platform_own_module_path();
+    return std::wstring(path.begin(), path.end());
 }
 
 void module_object_created() {

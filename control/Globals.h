@@ -1,7 +1,8 @@
 // Globals.h -- the platform functions the control calls, and its constants.
-// One implementation per platform: globals_win.cpp (Win32 API) and
-// globals_posix.cpp (dlopen, UTF-8, standard error, xdg-open). The About
-// form's view is a platform hook too (about_view_*.cpp).
+// Those the platform library has are forwarded to it (globals.cpp); the
+// control's own are written per platform: globals_*.cpp (the engine's name,
+// its call, message boxes, links), file_access_*.cpp (file names, input
+// files) and about_view_*.cpp (the About form's view).
 #ifndef TVK_CONTROL_GLOBALS_H
 #define TVK_CONTROL_GLOBALS_H
 

@@ -4,6 +4,7 @@
 // it is shown the thread's other windows are disabled, as a modal form does.
 #include "Form1.h"
 #include "Globals.h"
+#include "platform.h"
 
 #include <windows.h>
 
@@ -21,14 +22,6 @@ struct DialogState {
     std::vector<HFONT> fonts;
     std::vector<HWND> disabled; // the thread's windows disabled by the dialog
 };
-
-int screen_dpi(HWND hwnd, int index) {
-    HDC dc = GetDC(hwnd);
-    const int dpi = dc ? GetDeviceCaps(dc, index) : 96;
-    if (dc)
-        ReleaseDC(hwnd, dc);
-    return dpi > 0 ? dpi : 96;
-}
 
 std::wstring wide(const String &text) {
     return std::wstring(text.begin(), text.end());
@@ -102,7 +95,8 @@ std::vector<WORD> build_template(const Form1 &form) {
 }
 
 HFONT make_font(HWND dialog, const FontSpec &font) {
-    const int dpi = screen_dpi(dialog, LOGPIXELSY);
+    const int dpi =
+        platform_screen_dpi(reinterpret_cast<std::uintptr_t>(dialog), PlatformAxis::vertical);
     const int height = -static_cast<int>(font.Size * dpi / 72.0 + 0.5);
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, font.Underline ? TRUE : FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -121,8 +115,10 @@ BOOL CALLBACK disable_other_window(HWND hwnd, LPARAM lp) {
 void init_dialog(HWND dialog, DialogState *state) {
     Form1 &form = *state->form;
     form.Window = reinterpret_cast<std::uintptr_t>(dialog);
-    const int dpi_x = screen_dpi(dialog, LOGPIXELSX);
-    const int dpi_y = screen_dpi(dialog, LOGPIXELSY);
+    const int dpi_x =
+        platform_screen_dpi(reinterpret_cast<std::uintptr_t>(dialog), PlatformAxis::horizontal);
+    const int dpi_y =
+        platform_screen_dpi(reinterpret_cast<std::uintptr_t>(dialog), PlatformAxis::vertical);
 
     // The client area, and the dialog centred on the screen.
     RECT frame = {0, 0, MulDiv(Form1::ClientWidth, dpi_x, 1440),

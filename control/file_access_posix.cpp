@@ -3,6 +3,8 @@
 // read to its end.
 #include "Globals.h"
 
+#include "platform.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,21 +25,10 @@ bool Readable(mode_t mode) {
 } // namespace
 
 bool NarrowFileName(const String &name, std::string &narrow) {
-    if (name.empty())
-        return false;
     // A NUL would end the name early; a lone surrogate has no UTF-8 form.
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char16_t c = name[i];
-        if (c == u'\0' || (c >= 0xDC00 && c <= 0xDFFF))
-            return false;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF)
-                return false;
-            ++i;
-        }
-    }
-    narrow = ToNarrow(name);
-    return true;
+    if (name.empty() || name.find(u'\0') != String::npos)
+        return false;
+    return platform_to_ansi_exact(name, narrow);
 }
 
 InputFileReader::InputFileReader(const std::string &narrowPath) {

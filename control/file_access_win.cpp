@@ -3,37 +3,14 @@
 // a disk file.
 #include "Globals.h"
 
-#include <windows.h>
+#include "platform.h"
 
-#include <utility>
+#include <windows.h>
 
 namespace tvk {
 namespace Globals {
 
 namespace {
-
-// UTF-16 to the ANSI code page with no best fit: false when a character has
-// no exact counterpart there.
-bool ExactNarrow(const std::wstring &wide, std::string &narrow) {
-    const bool utf8 = GetACP() == CP_UTF8;
-    // The UTF-8 code page takes neither the best-fit flag nor the default
-    // character flag; invalid UTF-16 makes it fail instead.
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL *const used = utf8 ? nullptr : &usedDefault;
-    const int units = static_cast<int>(wide.size());
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, flags, wide.data(), units, nullptr, 0, nullptr, used);
-    if (bytes <= 0 || usedDefault)
-        return false;
-    std::string out(static_cast<std::size_t>(bytes), '\0');
-    if (WideCharToMultiByte(CP_ACP, flags, wide.data(), units, &out[0], bytes, nullptr, used) !=
-            bytes ||
-        usedDefault)
-        return false;
-    narrow = std::move(out);
-    return true;
-}
 
 // The short form of an existing file's path; empty when there is none.
 std::wstring ShortPath(const std::wstring &path) {
@@ -54,11 +31,12 @@ bool NarrowFileName(const String &name, std::string &narrow) {
     if (name.empty() || name.find(u'\0') != String::npos)
         return false;
     const std::wstring wide(name.begin(), name.end());
-    if (ExactNarrow(wide, narrow))
+    if (platform_to_ansi_exact(name, narrow))
         return true;
     // A short name is another name of the same file, never of another one.
     const std::wstring shortPath = ShortPath(wide);
-    return !shortPath.empty() && ExactNarrow(shortPath, narrow);
+    return !shortPath.empty() &&
+           platform_to_ansi_exact(String(shortPath.begin(), shortPath.end()), narrow);
 }
 
 InputFileReader::InputFileReader(const std::string &narrowPath) {

@@ -1,6 +1,8 @@
 // algorithms.cpp -- algorithm names, tags and checksum lengths.
 #include "algorithms.h"
 
+#include "platform.h"
+
 #include <cctype>
 #include <iterator>
 #include <utility>
@@ -46,19 +48,9 @@ const AlgoInfo &info(Algo a) {
     return kAlgorithms[static_cast<std::size_t>(a)];
 }
 
-static bool equal_nocase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 const AlgoInfo *find_algorithm(std::string_view name) {
     for (const AlgoInfo &a : kAlgorithms)
-        if (equal_nocase(name, a.job_name) || equal_nocase(name, a.tag))
+        if (platform_equal_nocase(name, a.job_name) || platform_equal_nocase(name, a.tag))
             return &a;
     return nullptr;
 }

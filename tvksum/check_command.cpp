@@ -7,9 +7,9 @@
 #include "interrupt.h"
 #include "control_driver.h"
 #include "messages.h"
+#include "platform.h"
 #include "sum_line.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,16 +23,6 @@ namespace {
 struct Counts {
     long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, verified = 0;
 };
-
-bool same_sum(const std::string &a, const std::string &b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // A name in "NAME: OK" lines; one holding a line feed is escaped.
 std::string result_name(const std::string &name) {
@@ -93,7 +83,7 @@ bool verify(const Options &opt, ControlDriver &runner, const CheckEntry &e, cons
         return true;
     }
     ++c.verified;
-    if (same_sum(out.sum, e.sum)) {
+    if (platform_equal_nocase(out.sum, e.sum)) {
         if (!opt.quiet)
             result(opt, e.name, "OK");
     } else {

@@ -66,12 +66,6 @@ std::vector<std::string> MessageBoxes::Texts() {
     return impl_->watcher.Texts();
 }
 
-String ProgramDirectory() {
-    wchar_t buf[4096] = {};
-    const DWORD len = GetModuleFileNameW(nullptr, buf, 4096);
-    const String path(buf, buf + len);
-    return path.substr(0, path.find_last_of(u"\\/"));
-}
 char Separator() {
     return '\\';
 }
@@ -98,17 +92,16 @@ std::vector<std::string> MessageBoxes::Texts() {
     return impl_->texts;
 }
 
-String ProgramDirectory() {
-    char buf[4096] = {};
-    const ssize_t len = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    const String path =
-        tvk::Globals::FromNarrow(std::string(buf, len > 0 ? static_cast<std::size_t>(len) : 0));
-    return path.substr(0, path.find_last_of(u'/'));
-}
 char Separator() {
     return '/';
 }
 #endif
+
+// The control is linked into the test program: its module is the program.
+String ProgramDirectory() {
+    const String path = tvk::Globals::ControlModuleFileName();
+    return path.substr(0, path.find_last_of(static_cast<char16_t>(Separator())));
+}
 
 String EngineBesideProgram() {
     return ProgramDirectory() + static_cast<char16_t>(Separator()) + tvk::Globals::EngineFileName;

@@ -1,0 +1,109 @@
+/* platform.h -- the operating-system services of every part of the project:
+ * the engine, the control, the COM layer and tvksum call these and nothing
+ * of the system directly for them. One implementation per platform
+ * (platform_win.cpp, platform_posix.cpp, and platform_screen_*.cpp, kept
+ * apart so that the engine does not import the window system), plus what
+ * is the same everywhere (platform_common.cpp).
+ */
+#ifndef TVK_PLATFORM_H
+#define TVK_PLATFORM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+/* --- Threads and time --------------------------------------------------- */
+
+/* Starts body() on a new detached thread. The thread keeps the module that
+ * holds this code loaded until it has left it. Returns false when no thread
+ * could be created (body is then never called). */
+bool platform_start_thread(void (*body)());
+
+void platform_sleep_ms(unsigned milliseconds);
+
+/* Lets another thread run before the caller goes on. */
+void platform_yield();
+
+/* --- Diagnostic lines --------------------------------------------------- */
+
+/* One line for a debugger: OutputDebugStringA on Windows while a debugger
+ * or a debug monitor watches (the line is skipped otherwise); on Linux the
+ * line goes to standard error only while a debugger (tracer) is attached. */
+void platform_debug_line(const char *line);
+
+/* The engine's line for a file it cannot open: standard output on Windows;
+ * standard error on Linux, where standard output carries a host's results. */
+void platform_error_line(const char *line);
+
+/* --- Modules ------------------------------------------------------------ */
+
+/* Full path of the loaded module with the given file name, or of the main
+ * program when no such module is loaded, in the narrow code page, into out
+ * (size bytes, always zero-terminated when something is returned). Returns
+ * the length of the path, 0 on failure. */
+uint32_t platform_module_path(const char *module_name, char *out, uint32_t size);
+
+/* Full path of the module file that holds this code: the library it is
+ * linked into, or the program. Taken in UTF-16 on Windows, so a folder name
+ * the ANSI code page cannot hold stays intact; empty on failure. */
+std::u16string platform_own_module_path();
+
+/* Loads a library by its full path (the wide loader on Windows); 0 when it
+ * cannot be loaded. */
+std::uintptr_t platform_load_library(const std::u16string &path);
+
+/* Address of an exported function; 0 when the library has none of that
+ * name or the library is 0. */
+std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name);
+
+/* Releases a library from platform_load_library; 0 is ignored. */
+void platform_free_library(std::uintptr_t library);
+
+/* --- Files -------------------------------------------------------------- */
+
+/* Position of the end of an open file, as a 64-bit number (files of 2 GiB
+ * and more); negative on failure. Moves the file position to the end. */
+int64_t platform_seek_end(std::FILE *file);
+
+/* Reads up to size bytes of an open file into buffer, as one C runtime read;
+ * a read that a signal interrupted is taken up again. Returns the number of
+ * bytes read (fewer than size only at the end of the file), or -1 on a read
+ * error, whatever it had read before the error. */
+int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size);
+
+/* --- Text --------------------------------------------------------------- */
+
+/* UTF-16 to UTF-8. An unpaired surrogate cannot be represented and becomes
+ * the character unpaired. */
+std::string platform_utf16_to_utf8(std::u16string_view text, char32_t unpaired);
+
+/* UTF-8 to UTF-16; every malformed sequence (bad lead byte, cut or broken
+ * sequence, overlong form, surrogate, beyond U+10FFFF) becomes one U+FFFD,
+ * and *malformed (when given) is set to whether there was any. */
+std::u16string platform_utf8_to_utf16(std::string_view bytes, bool *malformed);
+
+/* UTF-16 <-> the narrow code page of the system (CP_ACP on Windows, UTF-8
+ * elsewhere). Both convert every unit, embedded NULs included. To the narrow
+ * code page, a character it lacks becomes the platform's closest one (best
+ * fit, '?'): right for texts, never for file names. */
+std::string platform_to_ansi(std::u16string_view text);
+std::u16string platform_from_ansi(std::string_view bytes);
+
+/* UTF-16 to the narrow code page with nothing approximated: false when a
+ * character has no exact counterpart there (on Linux: a lone surrogate). */
+bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow);
+
+/* Whether two ASCII texts are equal when case is ignored. */
+bool platform_equal_nocase(std::string_view a, std::string_view b);
+
+/* --- Screen ------------------------------------------------------------- */
+
+enum class PlatformAxis { horizontal, vertical };
+
+/* Pixels per logical inch of the screen along axis, as a window (a handle,
+ * 0 for the whole screen) sees it; 96 when it cannot be had. */
+int platform_screen_dpi(std::uintptr_t window, PlatformAxis axis);
+
+#endif

@@ -1,0 +1,176 @@
+/* platform_posix.cpp -- the services on Linux: threads, dlopen, /proc,
+ * UTF-8 as the narrow code page. */
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
+#include "platform.h"
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+/* Whether a debugger traces this process: TracerPid in /proc/self/status. */
+bool debugger_attached() {
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        return false;
+    }
+    char line[256];
+    bool traced = false;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, "TracerPid:", 10) == 0) {
+            traced = std::strtol(line + 10, nullptr, 10) != 0;
+            break;
+        }
+    }
+    std::fclose(status);
+    return traced;
+}
+
+/* The thread notifications that the Windows loader would report. */
+void worker_entry(void (*body)()) {
+    platform_debug_line("DLL_THREAD_ATTACH \n");
+    body();
+    platform_debug_line("DLL_THREAD_DETACH \n");
+}
+
+uint32_t copy_path(const char *path, char *out, uint32_t size) {
+    const size_t length = strnlen(path, size - 1);
+    std::memcpy(out, path, length);
+    out[length] = '\0';
+    return static_cast<uint32_t>(length);
+}
+
+/* The path of the running program, or empty. */
+std::string program_path() {
+    char path[PATH_MAX + 1];
+    const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
+    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
+}
+
+} // namespace
+
+/* A library that starts threads here is linked with -z nodelete (the engine
+ * is), so it stays mapped once loaded and a worker that is still leaving it
+ * cannot lose its code. */
+bool platform_start_thread(void (*body)()) {
+    try {
+        std::thread(worker_entry, body).detach();
+        return true;
+    } catch (const std::system_error &) {
+        return false;
+    }
+}
+
+void platform_sleep_ms(unsigned milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void platform_yield() {
+    std::this_thread::yield();
+}
+
+void platform_error_line(const char *line) {
+    std::fputs(line, stderr);
+}
+
+void platform_debug_line(const char *line) {
+    if (debugger_attached()) {
+        std::fputs(line, stderr);
+    }
+}
+
+uint32_t platform_module_path(const char *module_name, char *out, uint32_t size) {
+    if (void *module = dlopen(module_name, RTLD_LAZY | RTLD_NOLOAD)) {
+        link_map *map = nullptr;
+        uint32_t length = 0;
+        if (dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
+            map->l_name != nullptr) {
+            length = copy_path(map->l_name, out, size);
+        }
+        dlclose(module);
+        if (length > 0) {
+            return length;
+        }
+    }
+    // No such module: the main program, as on Windows.
+    const std::string path = program_path();
+    return path.empty() ? 0 : copy_path(path.c_str(), out, size);
+}
+
+std::u16string platform_own_module_path() {
+    Dl_info info{};
+    link_map *map = nullptr;
+    const void *here = reinterpret_cast<const void *>(&platform_own_module_path);
+    std::string path;
+    if (dladdr1(here, &info, reinterpret_cast<void **>(&map), RTLD_DL_LINKMAP) != 0 &&
+        map != nullptr && map->l_name != nullptr && map->l_name[0] != '\0') {
+        char resolved[PATH_MAX];
+        path = realpath(map->l_name, resolved) != nullptr ? resolved : map->l_name;
+    } else {
+        // This code is linked into the main program.
+        path = program_path();
+    }
+    return platform_from_ansi(path);
+}
+
+std::uintptr_t platform_load_library(const std::u16string &path) {
+    return reinterpret_cast<std::uintptr_t>(
+        dlopen(platform_to_ansi(path).c_str(), RTLD_NOW | RTLD_LOCAL));
+}
+
+std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name) {
+    if (library == 0) {
+        return 0;
+    }
+    return reinterpret_cast<std::uintptr_t>(dlsym(reinterpret_cast<void *>(library), name));
+}
+
+void platform_free_library(std::uintptr_t library) {
+    if (library != 0) {
+        dlclose(reinterpret_cast<void *>(library));
+    }
+}
+
+int64_t platform_seek_end(std::FILE *file) {
+    if (fseeko(file, 0, SEEK_END) != 0) {
+        return -1;
+    }
+    return static_cast<int64_t>(ftello(file));
+}
+
+/* A lone surrogate has no UTF-8 form and becomes '?', as Windows does with
+ * characters its code page lacks. */
+std::string platform_to_ansi(std::u16string_view text) {
+    return platform_utf16_to_utf8(text, U'?');
+}
+
+std::u16string platform_from_ansi(std::string_view bytes) {
+    return platform_utf8_to_utf16(bytes, nullptr);
+}
+
+bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+                return false;
+            }
+            ++i;
+        }
+    }
+    narrow = platform_to_ansi(text);
+    return true;
+}

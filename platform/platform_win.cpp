@@ -1,0 +1,201 @@
+/* platform_win.cpp -- the services on Windows, from kernel32 only: threads,
+ * the loader, debugger output, the ANSI code page. */
+#include "platform.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+/* What a new worker needs; read by the worker at its start, before any
+ * later start can be requested (only one worker exists at a time). */
+struct ThreadStart {
+    void (*body)();
+    HMODULE module;
+};
+ThreadStart thread_start;
+
+/* Windows starts a thread with a stack aligned to 4 bytes on i686; the
+ * compiled code expects 16, so the entry realigns it. */
+#if defined(__i386__)
+#define TVK_REALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define TVK_REALIGN_STACK
+#endif
+
+TVK_REALIGN_STACK DWORD WINAPI worker_entry(LPVOID) {
+    const ThreadStart start = thread_start;
+    start.body();
+    // Drop the worker's reference and end the thread outside the library:
+    // the library cannot be unloaded while this thread still runs in it.
+    FreeLibraryAndExitThread(start.module, 0);
+    return 0;
+}
+
+/* Whether anyone can see debugger output: a debugger, or a debug monitor
+ * (which waits on the DBWIN_BUFFER_READY event). Without either,
+ * OutputDebugStringA shows nothing, so the line is skipped; this keeps the
+ * exception that OutputDebugStringA raises out of every thread start. */
+bool debug_output_watched() {
+    if (IsDebuggerPresent()) {
+        return true;
+    }
+    static const char *const monitor_events[] = {"DBWIN_BUFFER_READY",
+                                                 "Global\\DBWIN_BUFFER_READY"};
+    for (const char *name : monitor_events) {
+        if (HANDLE ready = OpenEventA(SYNCHRONIZE, FALSE, name)) {
+            CloseHandle(ready);
+            return true;
+        }
+    }
+    return false;
+}
+
+const wchar_t *wide(const std::u16string &text) {
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+
+} // namespace
+
+bool platform_start_thread(void (*body)()) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&thread_start), &module)) {
+        return false;
+    }
+    thread_start.body = body;
+    thread_start.module = module;
+    HANDLE thread = CreateThread(nullptr, 0, worker_entry, reinterpret_cast<LPVOID>(1), 0, nullptr);
+    if (thread == nullptr) {
+        FreeLibrary(module);
+        return false;
+    }
+    CloseHandle(thread); // detached: nobody waits for it
+    return true;
+}
+
+void platform_sleep_ms(unsigned milliseconds) {
+    Sleep(milliseconds);
+}
+
+void platform_yield() {
+    SwitchToThread();
+}
+
+void platform_error_line(const char *line) {
+    std::fputs(line, stdout);
+}
+
+void platform_debug_line(const char *line) {
+    if (debug_output_watched()) {
+        OutputDebugStringA(line);
+    }
+}
+
+uint32_t platform_module_path(const char *module_name, char *out, uint32_t size) {
+    // A null handle (no such module) names the main program.
+    HMODULE module = GetModuleHandleA(module_name);
+    const DWORD length = GetModuleFileNameA(module, out, size);
+    if (length == 0) {
+        return 0;
+    }
+    out[size - 1] = '\0'; // older systems leave a cut path unterminated
+    return static_cast<uint32_t>(strnlen(out, size - 1));
+}
+
+int64_t platform_seek_end(std::FILE *file) {
+    if (_fseeki64(file, 0, SEEK_END) != 0) {
+        return -1;
+    }
+    return _ftelli64(file);
+}
+
+std::u16string platform_own_module_path() {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&platform_own_module_path), &self);
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD len = GetModuleFileNameW(self, buf.data(), static_cast<DWORD>(buf.size()));
+        if (len == 0) {
+            return std::u16string();
+        }
+        if (len < buf.size()) {
+            return std::u16string(buf.data(), buf.data() + len);
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::uintptr_t platform_load_library(const std::u16string &path) {
+    return reinterpret_cast<std::uintptr_t>(LoadLibraryW(wide(path)));
+}
+
+std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name) {
+    if (library == 0) {
+        return 0;
+    }
+    return reinterpret_cast<std::uintptr_t>(
+        GetProcAddress(reinterpret_cast<HMODULE>(library), name));
+}
+
+void platform_free_library(std::uintptr_t library) {
+    if (library != 0) {
+        FreeLibrary(reinterpret_cast<HMODULE>(library));
+    }
+}
+
+std::string platform_to_ansi(std::u16string_view text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    const auto *units = reinterpret_cast<const wchar_t *>(text.data());
+    const int count = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, units, count, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) {
+        WideCharToMultiByte(CP_ACP, 0, units, count, &out[0], bytes, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::u16string platform_from_ansi(std::string_view bytes) {
+    if (bytes.empty()) {
+        return std::u16string();
+    }
+    const int count = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
+    std::u16string out(static_cast<std::size_t>(units > 0 ? units : 0), u'\0');
+    if (units > 0) {
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, reinterpret_cast<wchar_t *>(&out[0]),
+                            units);
+    }
+    return out;
+}
+
+/* Without best fit and without the default character; the UTF-8 code page
+ * takes neither flag, and invalid UTF-16 makes it fail instead. */
+bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL used_default = FALSE;
+    BOOL *const used = utf8 ? nullptr : &used_default;
+    const auto *units = reinterpret_cast<const wchar_t *>(text.data());
+    const int count = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, units, count, nullptr, 0, nullptr, used);
+    if (bytes <= 0 || used_default) {
+        return false;
+    }
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    if (WideCharToMultiByte(CP_ACP, flags, units, count, &out[0], bytes, nullptr, used) != bytes ||
+        used_default) {
+        return false;
+    }
+    narrow = std::move(out);
+    return true;
+}

@@ -1,0 +1,132 @@
+// The platform library: UTF-8 and UTF-16 against their published encodings,
+// the narrow code page, the case-blind compare, and the loader and module
+// path on the engine library that is built beside this program.
+#include "platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct Decoding {
+    const char *name;
+    std::string bytes;
+    std::u16string text;
+    bool malformed;
+};
+
+// Each malformed sequence is one U+FFFD: the lead byte and the continuation
+// bytes that follow it, no more.
+TEST(PlatformText, Utf8ToUtf16) {
+    const Decoding cases[] = {
+        {"empty", "", u"", false},
+        {"ascii with NUL", std::string("a\0b", 3), std::u16string(u"a\0b", 3), false},
+        {"two bytes", "\xC3\xA9", u"\u00e9", false},
+        {"three bytes", "\xE2\x82\xAC", u"\u20ac", false},
+        {"four bytes", "\xF0\x9F\x98\x80", u"\U0001F600", false},
+        {"last code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF", false},
+        {"bad lead", "a\xFFz", u"a\uFFFDz", true},
+        {"lone continuation", "\x80", u"\uFFFD", true},
+        {"cut at the end", "ok\xE2\x82", u"ok\uFFFD", true},
+        {"broken by ASCII", "\xE2\x82z", u"\uFFFDz", true},
+        {"overlong", "\xC0\xAF", u"\uFFFD", true},
+        {"surrogate", "\xED\xA0\x80", u"\uFFFD", true},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD", true},
+        {"five-byte lead", "\xF8\x88", u"\uFFFD\uFFFD", true},
+    };
+    for (const Decoding &c : cases) {
+        SCOPED_TRACE(c.name);
+        bool malformed = !c.malformed;
+        EXPECT_EQ(platform_utf8_to_utf16(c.bytes, &malformed), c.text);
+        EXPECT_EQ(malformed, c.malformed);
+        EXPECT_EQ(platform_utf8_to_utf16(c.bytes, nullptr), c.text);
+    }
+}
+
+TEST(PlatformText, Utf16ToUtf8) {
+    EXPECT_EQ(platform_utf16_to_utf8(u"", U'?'), "");
+    EXPECT_EQ(platform_utf16_to_utf8(u"\u00e9\u20ac\U0001F600", U'?'),
+              "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    // Unpaired surrogates, high and low, become the given character.
+    const std::u16string lone = {u'a', 0xD800, u'b', 0xDC00};
+    EXPECT_EQ(platform_utf16_to_utf8(lone, U'?'), "a?b?");
+    EXPECT_EQ(platform_utf16_to_utf8(lone, U'\xFFFD'), "a\xEF\xBF\xBD"
+                                                       "b\xEF\xBF\xBD");
+}
+
+TEST(PlatformText, NarrowCodePage) {
+    const std::u16string text(u"plain\0text", 10);
+    EXPECT_EQ(platform_to_ansi(text), std::string("plain\0text", 10));
+    EXPECT_EQ(platform_from_ansi(std::string("plain\0text", 10)), text);
+    std::string narrow = "unchanged";
+    EXPECT_TRUE(platform_to_ansi_exact(u"name.txt", narrow));
+    EXPECT_EQ(narrow, "name.txt");
+    // A lone surrogate has no exact form in any code page.
+    narrow = "unchanged";
+    EXPECT_FALSE(platform_to_ansi_exact(std::u16string(1, char16_t(0xD800)), narrow));
+    EXPECT_EQ(narrow, "unchanged");
+}
+
+TEST(PlatformText, EqualNoCase) {
+    struct Case {
+        const char *a, *b;
+        bool equal;
+    } const cases[] = {
+        {"", "", true},           {"sha-256", "SHA-256", true}, {"abcDEF09", "ABCdef09", true},
+        {"md5", "md5_32", false}, {"crc32", "crc33", false},    {"a", "", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(platform_equal_nocase(c.a, c.b), c.equal);
+        EXPECT_EQ(platform_equal_nocase(c.b, c.a), c.equal);
+    }
+}
+
+#if defined(_WIN32)
+const char16_t *const engine_name = u"tvkchecksum.dll";
+const char *const program_name = "platform_test.exe";
+#else
+const char16_t *const engine_name = u"tvkchecksum.so";
+const char *const program_name = "platform_test";
+#endif
+
+std::u16string program_directory() {
+    const std::u16string path = platform_own_module_path();
+    return path.substr(0, path.find_last_of(u"\\/") + 1);
+}
+
+TEST(PlatformModules, OwnPathNamesThisProgram) {
+    const std::u16string path = platform_own_module_path();
+    const std::string narrow = platform_to_ansi(path);
+    const std::string name = narrow.substr(narrow.find_last_of("\\/") + 1);
+    EXPECT_TRUE(platform_equal_nocase(name, program_name)) << narrow;
+    // The narrow form names the same program when no module name matches.
+    char out[4096];
+    const uint32_t length = platform_module_path("no-such-module.tvk", out, sizeof out);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(std::string(out, length), narrow);
+    // A buffer too small still holds a terminated start of the path.
+    char small[5];
+    EXPECT_EQ(platform_module_path("no-such-module.tvk", small, sizeof small), 4u);
+    EXPECT_EQ(std::string(small), narrow.substr(0, 4));
+}
+
+TEST(PlatformModules, LoadsFindsAndFreesTheEngine) {
+    const std::uintptr_t engine = platform_load_library(program_directory() + engine_name);
+    ASSERT_NE(engine, 0u);
+    EXPECT_NE(platform_library_symbol(engine, "interface1"), 0u);
+    EXPECT_EQ(platform_library_symbol(engine, "no_such_function"), 0u);
+    platform_free_library(engine);
+
+    EXPECT_EQ(platform_load_library(program_directory() + u"no-such-library"), 0u);
+    EXPECT_EQ(platform_library_symbol(0, "interface1"), 0u);
+    platform_free_library(0); // ignored
+}
+
+TEST(PlatformScreen, DpiIsPositive) {
+    EXPECT_GT(platform_screen_dpi(0, PlatformAxis::horizontal), 0);
+    EXPECT_GT(platform_screen_dpi(0, PlatformAxis::vertical), 0);
+}
+
+} // namespace
