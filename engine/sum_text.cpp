@@ -11,9 +11,11 @@ void SumText::publish(const char *text) {
     const size_t length = strnlen(text, JOB_SUM_TEXT_SIZE - 1);
     const uint32_t version = version_.load(std::memory_order_relaxed);
     version_.store(version + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
+    // Release on every byte: a reader that sees a new byte also sees the odd
+    // version above, and tries again. (No fences: ThreadSanitizer checks
+    // these orderings, and on x86 they cost nothing.)
     for (size_t i = 0; i < JOB_SUM_TEXT_SIZE; ++i) {
-        text_[i].store(i < length ? text[i] : '\0', std::memory_order_relaxed);
+        text_[i].store(i < length ? text[i] : '\0', std::memory_order_release);
     }
     version_.store(version + 2, std::memory_order_release);
 }
@@ -28,10 +30,11 @@ size_t SumText::copy(char *out) const {
         }
         size_t length = 0;
         while (length < JOB_SUM_TEXT_SIZE - 1 &&
-               (copy[length] = text_[length].load(std::memory_order_relaxed)) != '\0') {
+               (copy[length] = text_[length].load(std::memory_order_acquire)) != '\0') {
             ++length;
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
+        // After the acquiring loads: a byte of a newer text means a newer
+        // version here.
         if (version_.load(std::memory_order_relaxed) == before) {
             // Only the text and its zero reach the caller's buffer.
             std::memcpy(out, copy, length);
