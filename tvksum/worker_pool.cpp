@@ -26,31 +26,18 @@ struct Header {
     std::uint32_t stop;
 };
 
-bool write_all(int fd, const void *data, std::size_t size) {
-    const char *p = static_cast<const char *>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Reads exactly size bytes; false at end of file or on error. A signal does
-// not end the wait: the workers see it too and wind down by themselves.
-bool read_all(int fd, void *data, std::size_t size, const std::vector<pid_t> &children) {
-    char *p = static_cast<char *>(data);
+// Moves exactly size bytes with io(offset, count), a read or a write; false
+// at the end of the file or on an error. A signal does not end the move.
+// When `children` is given, a signal sent to this process alone (kill PID)
+// is passed on to them; a Ctrl-C from the terminal reaches them anyway.
+template <class Io>
+bool move_all(Io io, std::size_t size, const std::vector<pid_t> *children = nullptr) {
     bool forwarded = false;
-    while (size > 0) {
-        const ssize_t n = read(fd, p, size);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = io(done, size - done);
         if (n < 0 && errno == EINTR) {
-            // A signal sent to this process alone (kill PID) is passed on.
-            if (interrupted() && !forwarded) {
-                for (pid_t c : children)
+            if (children && interrupted() && !forwarded) {
+                for (pid_t c : *children)
                     kill(c, SIGTERM);
                 forwarded = true;
             }
@@ -58,10 +45,21 @@ bool read_all(int fd, void *data, std::size_t size, const std::vector<pid_t> &ch
         }
         if (n <= 0)
             return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
+        done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool write_all(int fd, const void *data, std::size_t size) {
+    const char *p = static_cast<const char *>(data);
+    return move_all([&](std::size_t at, std::size_t n) { return write(fd, p + at, n); }, size);
+}
+
+// Reads exactly size bytes; the workers wind down by themselves on a signal.
+bool read_all(int fd, void *data, std::size_t size, const std::vector<pid_t> &children) {
+    char *p = static_cast<char *>(data);
+    return move_all([&](std::size_t at, std::size_t n) { return read(fd, p + at, n); }, size,
+                    &children);
 }
 
 bool send_report(int fd, const FileReport &r) {

@@ -24,7 +24,6 @@
 
 using namespace tvk_test;
 using tvk::TVKChecksum;
-using Lines = std::vector<std::string>;
 
 namespace {
 

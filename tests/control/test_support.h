@@ -16,6 +16,9 @@
 
 namespace tvk_test {
 
+// Lines as the tests record and compare them (events, engine calls).
+using Lines = std::vector<std::string>;
+
 using tvk::Long;
 using tvk::String;
 

@@ -50,6 +50,17 @@ int32_t start(const JobFile &file, uintptr_t selector = CRC32, const char *initi
     return e().call("newexecute", file.path.c_str(), initial, selector);
 }
 
+// Resumes a job held by a pause and checks that it runs to its end with the
+// CRC-32 of the whole file.
+void expect_resumed_job_completes(const JobFile &file) {
+    EXPECT_EQ(e().status(), 1);
+    e().call("resume");
+    ASSERT_TRUE(e().wait_idle());
+    EXPECT_EQ(e().result(), 0);
+    EXPECT_EQ(e().sum(), file.crc());
+    EXPECT_EQ(e().progress(), 100);
+}
+
 TEST(EngineJob, MissingFileEndsWithOpenFailedAndKeepsTheInitialText) {
     const std::string missing = missing_test_file();
     ASSERT_EQ(e().call("newexecute", missing.c_str(), "initial text", CRC32), 0);
@@ -110,12 +121,7 @@ TEST(EngineJob, PausedJobAdvancesOneBlockAtATimeAndResumeFinishesIt) {
             sleep_ms(5);
         }
         EXPECT_EQ(steps, 4);
-        EXPECT_EQ(e().status(), 1);
-        e().call("resume");
-        ASSERT_TRUE(e().wait_idle());
-        EXPECT_EQ(e().result(), 0);
-        EXPECT_EQ(e().sum(), file.crc());
-        EXPECT_EQ(e().progress(), 100);
+        expect_resumed_job_completes(file);
         return;
     }
     FAIL() << "the job always ended before the pause";
@@ -198,13 +204,8 @@ TEST(EngineJob, NewExecuteAndFileWordsAreRefusedWhileAJobRuns) {
             EXPECT_EQ(e().call(word, other.path.c_str(), out), 1) << word;
         }
         EXPECT_EQ(out[0], 0x5a);
-        EXPECT_EQ(e().status(), 1);
-        e().call("resume");
-        ASSERT_TRUE(e().wait_idle());
         // The running job was not touched.
-        EXPECT_EQ(e().result(), 0);
-        EXPECT_EQ(e().sum(), file.crc());
-        EXPECT_EQ(e().progress(), 100);
+        expect_resumed_job_completes(file);
         return;
     }
     FAIL() << "the job always ended before the pause";
