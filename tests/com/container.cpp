@@ -187,33 +187,41 @@ TEST(Container, HostsTheControlInPlaceAt750By750Twips) {
 TEST(Container, BackgroundJobRunsToFinishedThroughTheMessageLoop) {
     const std::wstring file = TempFile(L"tvkcom_job.bin");
     const std::string bytes = WriteTestFile(file, job_file_size);
-    Hosted h;
-    ASSERT_TRUE(h.Create());
-    h.Start(L"MD5", file);
-    // Paused, the job only slows down: it still ends with its checksum.
-    h.Pause();
-    ASSERT_EQ(1u, h.sink.events.size()); // Progress 0 from NewCheckSumFile
-    ASSERT_TRUE(PumpUntil([&] { return h.sink.HasFinished(); }));
-    h.Resume();
+    // The pause races the worker: on a fast engine the job may have read
+    // most of the file before "pause" arrives. Such a run shows too few
+    // percentages to judge, and is tried again.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        Hosted h;
+        ASSERT_TRUE(h.Create());
+        h.Start(L"MD5", file);
+        // Paused, the job only slows down: it still ends with its checksum.
+        h.Pause();
+        ASSERT_EQ(1u, h.sink.events.size()); // Progress 0 from NewCheckSumFile
+        ASSERT_TRUE(PumpUntil([&] { return h.sink.HasFinished(); }));
+        h.Resume();
 
-    const auto &ev = h.sink.events;
-    EXPECT_EQ(0u, h.sink.Count(3)) << "no ErrorCode";
-    ASSERT_GE(ev.size(), 5u) << "Progress 0, some percentages, 100, Finished";
-    EXPECT_EQ(2, ev.front().id);
-    EXPECT_EQ(0, ev.front().number);
-    LONG last = 0;
-    size_t between = 0;
-    for (size_t i = 1; i + 1 < ev.size(); ++i) {
-        ASSERT_EQ(2, ev[i].id);
-        EXPECT_GT(ev[i].number, last); // reported only when it changes
-        last = ev[i].number;
-        between += last > 0 && last < 100;
+        const auto &ev = h.sink.events;
+        EXPECT_EQ(0u, h.sink.Count(3)) << "no ErrorCode";
+        if (ev.size() < 5 && attempt + 1 < 20)
+            continue; // the job outran the pause
+        ASSERT_GE(ev.size(), 5u) << "Progress 0, some percentages, 100, Finished";
+        EXPECT_EQ(2, ev.front().id);
+        EXPECT_EQ(0, ev.front().number);
+        LONG last = 0;
+        size_t between = 0;
+        for (size_t i = 1; i + 1 < ev.size(); ++i) {
+            ASSERT_EQ(2, ev[i].id);
+            EXPECT_GT(ev[i].number, last); // reported only when it changes
+            last = ev[i].number;
+            between += last > 0 && last < 100;
+        }
+        EXPECT_GE(between, 2u);
+        EXPECT_EQ(100, ev[ev.size() - 2].number);
+        EXPECT_EQ(1, ev.back().id);
+        EXPECT_EQ(CryptoMd5(bytes), Narrow(ev.back().text));
+        EXPECT_FALSE(h.sink.bad_arguments);
+        break;
     }
-    EXPECT_GE(between, 2u);
-    EXPECT_EQ(100, ev[ev.size() - 2].number);
-    EXPECT_EQ(1, ev.back().id);
-    EXPECT_EQ(CryptoMd5(bytes), Narrow(ev.back().text));
-    EXPECT_FALSE(h.sink.bad_arguments);
     DeleteFileW(file.c_str());
 }
 
