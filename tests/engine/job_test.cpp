@@ -146,6 +146,36 @@ TEST(EngineJob, CancelWhilePausedEndsCancelledWithTheTextOfTheBytesRead) {
     FAIL() << "the job always ended before the pause";
 }
 
+TEST(EngineJob, CancelWhilePausedOnALargeFileEndsWithTheTextOfWholeBlocks) {
+    // 1000 blocks: read ahead by the reader thread, hashed block by block.
+    const JobFile file("cancel-large.bin", 1000 * BLOCK);
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        ASSERT_EQ(start(file), 0);
+        e().call("pause");
+        const int32_t before = e().progress();
+        sleep_ms(120);
+        // Paused: one block per 50 ms (0.1 % of this file), not the rest.
+        const int32_t after = e().progress();
+        e().call("cancel");
+        ASSERT_TRUE(e().wait_idle());
+        if (e().result() == 0) {
+            continue; // ended before the pause
+        }
+        EXPECT_EQ(e().result(), 2);
+        EXPECT_LE(after - before, 5);
+        // Progress p means 10 p to 10 p + 9 blocks; the text is the CRC-32
+        // of one of those whole-block prefixes.
+        const auto percent = static_cast<size_t>(e().progress());
+        bool found = false;
+        for (size_t blocks = 10 * percent; blocks < 10 * percent + 10 && !found; ++blocks) {
+            found = e().sum() == file.crc_of_prefix(blocks * BLOCK);
+        }
+        EXPECT_TRUE(found) << e().sum() << " at " << percent << "%";
+        return;
+    }
+    FAIL() << "the job always ended before the pause";
+}
+
 TEST(EngineJob, CancelThenResumeRunsToTheEndAndALaterPauseCancels) {
     const JobFile file("resume.bin", 1000 * BLOCK);
     bool finished = false, cancelled = false;

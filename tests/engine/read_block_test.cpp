@@ -5,6 +5,7 @@
 #include "drivers.h"
 #include "job_state.h"
 #include "platform.h"
+#include "read_ahead.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -24,6 +26,13 @@ using namespace tvkengine;
 namespace {
 
 constexpr size_t BLOCK = READ_BLOCK_SIZE;
+
+std::string crc_text(const std::vector<uint8_t> &bytes) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08lx",
+                  crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
+    return text;
+}
 
 /* A block reader that fails once it has delivered blocks_before_error blocks. */
 int blocks_before_error = 0;
@@ -48,28 +57,82 @@ struct FailingReads {
     FailingReads &operator=(const FailingReads &) = delete;
 };
 
-TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeBlocksWritesNothing) {
-    const std::string path = write_test_file("fails-late.bin", pattern_bytes(5 * BLOCK));
+TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
+    // A small file is read block by block on the caller's thread; a large
+    // one in pieces by the reader thread. Both read through the seam.
+    struct Case {
+        const char *name;
+        size_t size;
+        size_t read_size; // bytes per successful read
+    };
+    const Case cases[] = {
+        {"small.bin", 5 * BLOCK, BLOCK},
+        {"large.bin", 3 * READ_AHEAD_PIECE_SIZE + 100, READ_AHEAD_PIECE_SIZE},
+    };
     using Driver = int32_t (*)(const char *, char *);
     const Driver drivers[] = {digest_file_adler32, digest_file_crc32, digest_file_sha256,
                               digest_file_sha1,    digest_file_md5,   digest_file_md532,
                               digest_file_tvk32};
-    for (int blocks : {0, 1, 3}) {
-        for (Driver driver : drivers) {
-            FailingReads fail(blocks);
-            job_slot.clear_counters();
-            char out[80];
-            std::memset(out, 0x5a, sizeof out);
-            EXPECT_EQ(driver(path.c_str(), out), JOB_READ_FAILED) << blocks;
-            EXPECT_EQ(out[0], 0x5a) << blocks;
-            EXPECT_EQ(job_slot.bytes_done.load(), blocks * BLOCK);
+    for (const Case &c : cases) {
+        const std::string path = write_test_file(c.name, pattern_bytes(c.size));
+        for (int reads : {0, 1, 3}) {
+            for (Driver driver : drivers) {
+                FailingReads fail(reads);
+                job_slot.clear_counters();
+                char out[80];
+                std::memset(out, 0x5a, sizeof out);
+                EXPECT_EQ(driver(path.c_str(), out), JOB_READ_FAILED) << c.name << reads;
+                EXPECT_EQ(out[0], 0x5a) << c.name << reads;
+                EXPECT_EQ(job_slot.bytes_done.load(), reads * c.read_size) << c.name;
+            }
         }
+        job_slot.clear_counters();
+        // The same file read whole: the seam is gone again.
+        char out[80];
+        EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_DONE);
+        EXPECT_EQ(out, crc_text(pattern_bytes(c.size))) << c.name;
     }
-    job_slot.clear_counters();
-    // The same file read whole: the seam is gone again.
-    char out[80];
-    EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_DONE);
-    EXPECT_EQ(std::strlen(out), 8u);
+}
+
+/* A block reader that changes the file's size once, right after its first
+ * read: the file shrinks or grows under a driver that reads it ahead. */
+std::string resized_path;
+uintmax_t resized_size = 0;
+bool resized = false;
+int64_t resizing_reader(std::FILE *file, uint8_t *buffer, size_t size) {
+    const int64_t got = platform_read_block(file, buffer, size);
+    if (!resized) {
+        resized = true;
+        std::filesystem::resize_file(resized_path, resized_size);
+    }
+    return got;
+}
+
+TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheBytesRead) {
+    const size_t size = 3 * READ_AHEAD_PIECE_SIZE;
+    const std::vector<uint8_t> original = pattern_bytes(size);
+    // Shrunk to a piece and 10 bytes after the first read: those bytes are
+    // the file. Grown by a piece of zeros: the reader reads on to the new end.
+    std::vector<uint8_t> grown = original;
+    grown.resize(size + READ_AHEAD_PIECE_SIZE, 0);
+    const std::pair<uintmax_t, std::vector<uint8_t>> cases[] = {
+        {READ_AHEAD_PIECE_SIZE + 10,
+         std::vector<uint8_t>(original.begin(), original.begin() + READ_AHEAD_PIECE_SIZE + 10)},
+        {size + READ_AHEAD_PIECE_SIZE, grown},
+    };
+    for (const auto &c : cases) {
+        resized_path = write_test_file("resized.bin", original);
+        resized_size = c.first;
+        resized = false;
+        file_block_reader = resizing_reader;
+        job_slot.clear_counters();
+        char out[80];
+        const int32_t result = digest_file_crc32(resized_path.c_str(), out);
+        file_block_reader = platform_read_block;
+        EXPECT_EQ(result, JOB_DONE) << c.first;
+        EXPECT_EQ(out, crc_text(c.second)) << c.first;
+        EXPECT_EQ(job_slot.bytes_done.load(), c.second.size());
+    }
 }
 
 TEST(EngineReadBlock, JobWhoseReadFailsEndsWithResultThreeAndItsInitialText) {
