@@ -20,6 +20,8 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -84,19 +86,30 @@ const Algorithm algorithms[] = {
     {"md5_32", "md532file", "md532string", 6},
 };
 
-/* Reads the whole file in 1 MiB pieces into one buffer, unbuffered, and
- * returns the bytes read: the page cache's speed, with nothing computed. */
+/* Reads the whole file in 1 MiB pieces into one buffer with the system's own
+ * reads and returns the bytes read: the page cache's speed, with nothing
+ * computed. */
 uint64_t read_file(const char *path) {
     static std::vector<char> piece(1 << 20);
-    std::FILE *f = std::fopen(path, "rb");
-    if (f == nullptr)
-        return 0;
-    std::setvbuf(f, nullptr, _IONBF, 0);
     uint64_t total = 0;
-    size_t got;
-    while ((got = std::fread(piece.data(), 1, piece.size(), f)) > 0)
+#if defined(_WIN32)
+    HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD got = 0;
+    while (ReadFile(f, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr) && got > 0)
         total += got;
-    std::fclose(f);
+    CloseHandle(f);
+#else
+    const int fd = open(path, O_RDONLY);
+    if (fd < 0)
+        return 0;
+    ssize_t got;
+    while ((got = ::read(fd, piece.data(), piece.size())) > 0)
+        total += static_cast<uint64_t>(got);
+    close(fd);
+#endif
     return total;
 }
 
@@ -128,13 +141,14 @@ int main(int argc, char **argv) {
         return 1;
     }
 
+    /* The read speed is taken before and after the engine's runs, and the
+     * better kept: the bar the engine is held to is then the higher one. */
     uint64_t size = 0;
-    const double read = best_seconds(repeats, [&] { size = read_file(path); });
+    double read = best_seconds(repeats, [&] { size = read_file(path); });
     if (size == 0) {
         std::fprintf(stderr, "cannot read %s\n", path);
         return 1;
     }
-    print_rate("file", "read-1MiB", static_cast<double>(size), read, "-");
 
     for (const Algorithm &a : algorithms) {
         char out[301];
@@ -175,5 +189,7 @@ int main(int argc, char **argv) {
         });
         std::printf("%s string16-ns %.1f %s\n", a.name, strings / calls * 1e9, answer(out));
     }
+    read = std::min(read, best_seconds(repeats, [&] { read_file(path); }));
+    print_rate("file", "read-1MiB", static_cast<double>(size), read, "-");
     return 0;
 }
