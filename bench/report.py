@@ -22,15 +22,18 @@ GOAL_STRING_NS = 300.0
 CPU_FLAGS = ["sse4_2", "ssse3", "avx2", "avx512f", "avx512bw", "pclmulqdq", "vpclmulqdq", "sha_ni"]
 LIBRARIES = {"zlib", "libdeflate", "isa-l", "openssl"}
 
-# The peer tools, each with the 7-Zip hasher name it needs, if any.
+# The peer tools: name shown, command, and the 7-Zip hasher it needs, if any.
 PEERS = {
-    "crc32": [(["rhash", "--crc32", "--simple"], None), (["7zz", "h", "-ba", "-scrcCRC32"], "CRC32")],
-    "md5": [(["openssl", "dgst", "-md5"], None), (["md5sum"], None), (["rhash", "--md5"], None),
-            (["7zz", "h", "-ba", "-scrcMD5"], "MD5")],
-    "sha1": [(["openssl", "dgst", "-sha1"], None), (["sha1sum"], None), (["rhash", "--sha1"], None),
-             (["7zz", "h", "-ba", "-scrcSHA1"], "SHA1")],
-    "sha256": [(["openssl", "dgst", "-sha256"], None), (["sha256sum"], None),
-               (["rhash", "--sha256"], None), (["7zz", "h", "-ba", "-scrcSHA256"], "SHA256")],
+    "crc32": [("rhash", ["rhash", "--crc32", "--simple"], None),
+              ("7zz h", ["7zz", "h", "-ba", "-scrcCRC32"], "CRC32")],
+    "md5": [("openssl dgst", ["openssl", "dgst", "-md5"], None), ("md5sum", ["md5sum"], None),
+            ("rhash", ["rhash", "--md5"], None), ("7zz h", ["7zz", "h", "-ba", "-scrcMD5"], "MD5")],
+    "sha1": [("openssl dgst", ["openssl", "dgst", "-sha1"], None), ("sha1sum", ["sha1sum"], None),
+             ("rhash", ["rhash", "--sha1"], None),
+             ("7zz h", ["7zz", "h", "-ba", "-scrcSHA1"], "SHA1")],
+    "sha256": [("openssl dgst", ["openssl", "dgst", "-sha256"], None),
+               ("sha256sum", ["sha256sum"], None), ("rhash", ["rhash", "--sha256"], None),
+               ("7zz h", ["7zz", "h", "-ba", "-scrcSHA256"], "SHA256")],
 }
 # MD5_32 is the first 8 digits of MD5: the same tools and libraries serve.
 SAME_AS = {"md5_32": "md5"}
@@ -133,10 +136,9 @@ def main():
     for algo in ORDER:
         if algo in SAME_AS:
             continue
-        for cmd, hasher in PEERS.get(algo, []):
+        for name, cmd, hasher in PEERS.get(algo, []):
             if shutil.which(cmd[0]) is None or (hasher and hasher not in hashers):
                 continue
-            name = "7zz h" if cmd[0] == "7zz" else " ".join(c for c in cmd if c != "--simple")
             seconds, text = time_tool(cmd, path, args.repeats)
             peers.setdefault(algo, {})[name] = (size / seconds / 1e6, text)
     for algo, base in SAME_AS.items():
