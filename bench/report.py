@@ -11,6 +11,7 @@ checksum agrees.
               [--wine-note TEXT]
 """
 import argparse
+import os
 import re
 import shutil
 import subprocess
@@ -152,6 +153,10 @@ def main():
 
     print(f"file: {path}, {size / 2**20:.0f} MiB, page-cached; best of {args.repeats} runs")
     print(cpu_header())
+    # Other programs running meanwhile slow some runs: say how busy the machine was.
+    load = os.getloadavg()[1] if hasattr(os, "getloadavg") else 0.0
+    print(f"load average over 5 minutes: {load:.2f} on {os.cpu_count()} cores "
+          "(this run adds about 1; more than the cores makes the numbers unsteady)")
     print(f"page-cache read, 1 MiB pieces: {read_mbs:.0f} MB/s"
           + (f" (under Wine {wine_read:.0f} MB/s)" if wine_read else ""))
     print(f"goal: file word and job >= {GOAL_RATIO} of min(best library in memory, read); "
