@@ -24,12 +24,15 @@ fi
 
 work=$(mktemp -d /tmp/tvk-bench.XXXXXX)
 wine_tmp=
+wine_ran=
+# Wine's server stays up (scripts/wine-env.sh starts it persistent): end it,
+# and a temporary prefix with it.
 cleanup() {
-    if [ -n "$wine_tmp" ]; then
+    if [ -n "$wine_ran" ]; then
         WINEPREFIX=$TVK_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
         WINEPREFIX=$TVK_WINEPREFIX wineserver -w >/dev/null 2>&1 || true
-        rm -rf "$wine_tmp"
     fi
+    [ -z "$wine_tmp" ] || rm -rf "$wine_tmp"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -85,6 +88,7 @@ if [ -z "$wine_reason" ]; then
     fi
     # Wine shows the Linux root as drive Z:.
     winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+    wine_ran=1
     if ! (. "$root/scripts/wine-env.sh" &&
         wine "$win_build/bin/bench.exe" "$(winpath "$win_build/bin/tvkchecksum.dll")" \
             "$(winpath "$file")" "$REPEATS" >"$work/wine" </dev/null); then
