@@ -1,21 +1,29 @@
-/* checksum_backends.cpp -- in-memory speed of every CRC-32 and Adler-32
- * backend this CPU runs, next to zlib and, where their headers are
- * installed, libdeflate and ISA-L: MB/s over one buffer (64 MiB by default),
- * best of a few runs, and the value each gives (they must agree). With a
- * piece size, the buffer is fed in pieces of that many bytes, as the file
- * driver feeds its reads.
+/* checksum_backends.cpp -- in-memory speed of the libraries that compute our
+ * algorithms and of the engine's own cores: zlib, and where their headers
+ * are installed libdeflate and ISA-L, for CRC-32 and Adler-32; OpenSSL's EVP
+ * digests for MD5, SHA-1 and SHA-256; every CRC-32, Adler-32 and TVK32
+ * backend of the engine that this CPU runs. All run the same way: over one
+ * buffer of random bytes (64 MiB by default), best of a few runs, or with a
+ * piece size fed in pieces of that many bytes, as the file driver feeds its
+ * reads. One line per candidate:
+ *   <algorithm> <name> <MB/s> <checksum text>
+ * where name is the library, or core-<backend> for the engine's backends and
+ * core for the one the engine chooses. Lines starting with # are comments.
  *   checksum_backends [MiB] [repeats] [piece bytes]
  */
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 #include <zlib.h>
 
 #include "digest/backends.h"
 #include "digest/dispatch.h"
+#include "digest/tvk32.h"
 
 #if __has_include(<libdeflate.h>)
 #include <libdeflate.h>
@@ -25,24 +33,47 @@
 #include <isa-l/crc.h>
 #define HAVE_ISAL 1
 #endif
+#if __has_include(<openssl/evp.h>)
+#include <openssl/evp.h>
+#define HAVE_OPENSSL 1
+#endif
 
 namespace {
 
 using Function = uint32_t (*)(uint32_t, const uint8_t *, size_t);
+/* Computes the checksum of the buffer, fed in pieces, as its text. */
+using Run = std::function<std::string(const std::vector<uint8_t> &, size_t)>;
 
 struct Candidate {
     const char *algorithm;
     const char *name;
     bool runs;
-    Function update;
-    uint32_t start;
+    Run run;
 };
+
+/* A 32-bit checksum in zlib's convention, from its start value. */
+Run checksum32(Function update, uint32_t start) {
+    return [update, start](const std::vector<uint8_t> &buffer, size_t piece) {
+        uint32_t value = start;
+        for (size_t done = 0; done < buffer.size(); done += piece)
+            value = update(value, buffer.data() + done, std::min(piece, buffer.size() - done));
+        char text[9];
+        std::snprintf(text, sizeof text, "%08x", value);
+        return std::string(text);
+    };
+}
 
 uint32_t zlib_crc32(uint32_t c, const uint8_t *p, size_t n) {
     return static_cast<uint32_t>(crc32_z(c, p, n));
 }
 uint32_t zlib_adler32(uint32_t a, const uint8_t *p, size_t n) {
     return static_cast<uint32_t>(adler32_z(a, p, n));
+}
+uint32_t tvk32(uint32_t v, const uint8_t *p, size_t n) {
+    return tvk32_update(v, p, static_cast<uint32_t>(n));
+}
+uint32_t tvk32_portable(uint32_t v, const uint8_t *p, size_t n) {
+    return tvk32_update_portable(v, p, static_cast<uint32_t>(n));
 }
 #ifdef HAVE_LIBDEFLATE
 uint32_t deflate_crc32(uint32_t c, const uint8_t *p, size_t n) {
@@ -58,11 +89,36 @@ uint32_t isal_crc32(uint32_t c, const uint8_t *p, size_t n) {
 }
 #endif
 
+#ifdef HAVE_OPENSSL
+/* An OpenSSL digest through EVP, the way applications call it. */
+Run evp(const char *digest) {
+    return [digest](const std::vector<uint8_t> &buffer, size_t piece) {
+        EVP_MD *md = EVP_MD_fetch(nullptr, digest, nullptr);
+        EVP_MD_CTX *ctx = EVP_MD_CTX_new();
+        unsigned char value[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        EVP_DigestInit_ex(ctx, md, nullptr);
+        for (size_t done = 0; done < buffer.size(); done += piece)
+            EVP_DigestUpdate(ctx, buffer.data() + done, std::min(piece, buffer.size() - done));
+        EVP_DigestFinal_ex(ctx, value, &length);
+        EVP_MD_CTX_free(ctx);
+        EVP_MD_free(md);
+        std::string text;
+        char hex[3];
+        for (unsigned int i = 0; i < length; ++i) {
+            std::snprintf(hex, sizeof hex, "%02x", value[i]);
+            text += hex;
+        }
+        return text;
+    };
+}
+#endif
+
 } // namespace
 
 int main(int argc, char **argv) {
     const size_t mib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
-    const int repeats = argc > 2 ? std::atoi(argv[2]) : 5;
+    const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     const size_t piece_arg = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 0;
     std::vector<uint8_t> buffer(mib << 20);
     std::mt19937 rng(1);
@@ -77,53 +133,57 @@ int main(int argc, char **argv) {
         return "?";
     };
     const Candidate candidates[] = {
-        {"crc32", "zlib", true, zlib_crc32, 0},
+        {"crc32", "zlib", true, checksum32(zlib_crc32, 0)},
 #ifdef HAVE_LIBDEFLATE
-        {"crc32", "libdeflate", true, deflate_crc32, 0},
+        {"crc32", "libdeflate", true, checksum32(deflate_crc32, 0)},
 #endif
 #if TVK_X86
-        {"crc32", "pclmul", has(Backend::Pclmul), crc32_pclmul, 0},
-        {"crc32", "vpclmul", has(Backend::Vpclmul), crc32_vpclmul, 0},
+        {"crc32", "core-pclmul", has(Backend::Pclmul), checksum32(crc32_pclmul, 0)},
+        {"crc32", "core-vpclmul", has(Backend::Vpclmul), checksum32(crc32_vpclmul, 0)},
 #endif
-        {"crc32", "crc32_update", true, crc32_update, 0},
+        {"crc32", "core", true, checksum32(crc32_update, 0)},
+        {"adler32", "zlib", true, checksum32(zlib_adler32, 1)},
+#ifdef HAVE_LIBDEFLATE
+        {"adler32", "libdeflate", true, checksum32(deflate_adler32, 1)},
+#endif
+#if TVK_X86
+        {"adler32", "core-ssse3", has(Backend::Ssse3), checksum32(adler32_ssse3, 1)},
+        {"adler32", "core-avx2", has(Backend::Avx2), checksum32(adler32_avx2, 1)},
+#endif
+        {"adler32", "core", true, checksum32(adler32_update, 1)},
+        {"tvk32", "core-portable", true, checksum32(tvk32_portable, 0)},
+        {"tvk32", "core", true, checksum32(tvk32, 0)},
+#ifdef HAVE_OPENSSL
+        {"md5", "openssl", true, evp("MD5")},
+        {"sha1", "openssl", true, evp("SHA1")},
+        {"sha256", "openssl", true, evp("SHA256")},
+#endif
     /* last: it leaves the upper vector halves dirty, which slows the
      * SSE code that runs after it */
 #ifdef HAVE_ISAL
-        {"crc32", "isa-l", true, isal_crc32, 0},
+        {"crc32", "isa-l", true, checksum32(isal_crc32, 0)},
 #endif
-        {"adler32", "zlib", true, zlib_adler32, 1},
-#ifdef HAVE_LIBDEFLATE
-        {"adler32", "libdeflate", true, deflate_adler32, 1},
-#endif
-#if TVK_X86
-        {"adler32", "ssse3", has(Backend::Ssse3), adler32_ssse3, 1},
-        {"adler32", "avx2", has(Backend::Avx2), adler32_avx2, 1},
-#endif
-        {"adler32", "adler32_update", true, adler32_update, 1},
     };
     const size_t piece = piece_arg > 0 ? piece_arg : buffer.size();
-    std::printf("%zu MiB in memory in pieces of %zu bytes, best of %d; chosen: crc32 %s, "
+    std::printf("# %zu MiB in memory in pieces of %zu bytes, best of %d; chosen: crc32 %s, "
                 "adler32 %s\n",
                 mib, piece, repeats, name(crc32_backend()), name(adler32_backend()));
     for (const Candidate &c : candidates) {
         if (!c.runs) {
-            std::printf("%-8s %-14s not on this CPU\n", c.algorithm, c.name);
+            std::printf("# %s %s not on this CPU\n", c.algorithm, c.name);
             continue;
         }
         double best = 1e30;
-        uint32_t value = 0;
+        std::string value;
         for (int r = 0; r < repeats; ++r) {
             const auto t0 = std::chrono::steady_clock::now();
-            value = c.start;
-            for (size_t done = 0; done < buffer.size(); done += piece)
-                value =
-                    c.update(value, buffer.data() + done, std::min(piece, buffer.size() - done));
+            value = c.run(buffer, piece);
             const std::chrono::duration<double> t = std::chrono::steady_clock::now() - t0;
-            if (t.count() < best)
-                best = t.count();
+            best = std::min(best, t.count());
         }
-        std::printf("%-8s %-14s %9.0f MB/s  %08x\n", c.algorithm, c.name,
-                    static_cast<double>(buffer.size()) / best / 1e6, value);
+        std::printf("%s %s %.1f %s\n", c.algorithm, c.name,
+                    static_cast<double>(buffer.size()) / best / 1e6, value.c_str());
+        std::fflush(stdout);
     }
     return 0;
 }

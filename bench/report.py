@@ -1,23 +1,81 @@
 #!/usr/bin/env python3
-"""Times the peer tools on the benchmark file and prints one table together
-with the engine's own measurements (the output of the bench program).
+"""Times the peer tools on the benchmark file and prints one report with the
+measurements of the bench program (native, and under Wine) and of the
+in-memory program (checksum_backends): per algorithm the engine's file word
+and job, the best peer tool, the best library in memory, the page-cache read
+speed, the engine's ratio to min(library, read), the Windows engine under
+Wine beside the native one, the 16-byte string word, and whether every
+checksum agrees.
 
-    report.py BENCH_OUTPUT FILE REPEATS
+    report.py --file FILE --repeats N --engine OUT --memory OUT [--wine OUT]
+              [--wine-note TEXT]
 """
+import argparse
+import os
 import re
 import shutil
 import subprocess
-import sys
 import time
 
-PEERS = {
-    "crc32": [["rhash", "--crc32"]],
-    "md5": [["openssl", "dgst", "-md5"], ["md5sum"], ["rhash", "--md5"]],
-    "sha1": [["openssl", "dgst", "-sha1"], ["sha1sum"], ["rhash", "--sha1"]],
-    "sha256": [["openssl", "dgst", "-sha256"], ["sha256sum"], ["rhash", "--sha256"]],
-}
-PEERS["md5_32"] = PEERS["md5"]  # MD5_32 is the first 8 digits of MD5
 ORDER = ["crc32", "adler32", "md5", "sha1", "sha256", "tvk32", "md5_32"]
+GOAL_RATIO = 0.9  # engine over min(best library, read); Wine over native
+GOAL_STRING_NS = 300.0
+CPU_FLAGS = ["sse4_2", "ssse3", "avx2", "avx512f", "avx512bw", "pclmulqdq", "vpclmulqdq", "sha_ni"]
+LIBRARIES = {"zlib", "libdeflate", "isa-l", "openssl"}
+
+# The peer tools: name shown, command, and the 7-Zip hasher it needs, if any.
+PEERS = {
+    "crc32": [("rhash", ["rhash", "--crc32", "--simple"], None),
+              ("7zz h", ["7zz", "h", "-ba", "-scrcCRC32"], "CRC32")],
+    "md5": [("openssl dgst", ["openssl", "dgst", "-md5"], None), ("md5sum", ["md5sum"], None),
+            ("rhash", ["rhash", "--md5"], None), ("7zz h", ["7zz", "h", "-ba", "-scrcMD5"], "MD5")],
+    "sha1": [("openssl dgst", ["openssl", "dgst", "-sha1"], None), ("sha1sum", ["sha1sum"], None),
+             ("rhash", ["rhash", "--sha1"], None),
+             ("7zz h", ["7zz", "h", "-ba", "-scrcSHA1"], "SHA1")],
+    "sha256": [("openssl dgst", ["openssl", "dgst", "-sha256"], None),
+               ("sha256sum", ["sha256sum"], None), ("rhash", ["rhash", "--sha256"], None),
+               ("7zz h", ["7zz", "h", "-ba", "-scrcSHA256"], "SHA256")],
+}
+# MD5_32 is the first 8 digits of MD5: the same tools and libraries serve.
+SAME_AS = {"md5_32": "md5"}
+
+
+def cpu_header():
+    model, flags = "?", set()
+    try:
+        for line in open("/proc/cpuinfo"):
+            key, _, value = line.partition(":")
+            key = key.strip()
+            if key == "model name" and model == "?":
+                model = value.strip()
+            elif key == "flags" and not flags:
+                flags = set(value.split())
+    except OSError:
+        pass
+    have = " ".join(f"{f}{'+' if f in flags else '-'}" for f in CPU_FLAGS)
+    return f"cpu: {model}\nflags: {have}"
+
+
+def sevenzip_hashers():
+    """The hasher names 7zz lists under 'Hashers:' in `7zz i`."""
+    if shutil.which("7zz") is None:
+        return set()
+    out = subprocess.run(["7zz", "i"], capture_output=True, text=True).stdout
+    names, inside = set(), False
+    for line in out.splitlines():
+        if line.strip().endswith(":"):
+            inside = line.strip() == "Hashers:"
+            continue
+        if inside and line.split():
+            names.add(line.split()[-1])
+    return names
+
+
+def checksum_in(output):
+    """The checksum a tool printed: the first word, after '= ' for openssl."""
+    text = output.split("= ", 1)[1] if "= " in output else output
+    words = text.split()
+    return words[0].lower() if words else "?"
 
 
 def time_tool(cmd, path, repeats):
@@ -28,74 +86,159 @@ def time_tool(cmd, path, repeats):
         elapsed = time.perf_counter() - start
         best = elapsed if best is None else min(best, elapsed)
         out = res.stdout
-    return best, out
+    return best, checksum_in(out)
 
 
-def hex_in(text, digits):
-    m = re.search(r"\b([0-9a-fA-F]{%d})\b" % digits, text)
-    return m.group(1).lower() if m else "?"
+def read_lines(path):
+    """{algorithm: {what: (value, text)}} from a bench or in-memory output."""
+    table = {}
+    if not path:
+        return table
+    for line in open(path, errors="replace"):
+        parts = line.split()
+        if len(parts) < 3 or parts[0].startswith("#"):
+            continue
+        try:
+            value = float(parts[2])
+        except ValueError:
+            continue
+        table.setdefault(parts[0], {})[parts[1]] = (value, parts[3] if len(parts) > 3 else "")
+    return table
+
+
+def same_sum(algo, text):
+    text = text.lower()
+    return text[:8] if algo == "md5_32" else text
+
+
+def mark(ratio):
+    return "PASS" if ratio >= GOAL_RATIO else "below"
 
 
 def main():
-    bench_out, path, repeats = sys.argv[1], sys.argv[2], int(sys.argv[3])
-    size = int(subprocess.run(["stat", "-c", "%s", path], capture_output=True, text=True,
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--file", required=True)
+    ap.add_argument("--repeats", type=int, default=3)
+    ap.add_argument("--engine", required=True)
+    ap.add_argument("--memory", required=True)
+    ap.add_argument("--wine")
+    ap.add_argument("--wine-note", default="")
+    args = ap.parse_args()
+
+    path = args.file
+    size = int(subprocess.run(["stat", "-L", "-c", "%s", path], capture_output=True, text=True,
                               check=True).stdout)
-    ours, rates, strings = {}, {}, {}
-    for line in open(bench_out):
-        parts = line.split()
-        if len(parts) < 3:
+    engine, memory, wine = read_lines(args.engine), read_lines(args.memory), read_lines(args.wine)
+    read_mbs = engine.get("file", {}).get("read-1MiB", (None,))[0]
+    wine_read = wine.get("file", {}).get("read-1MiB", (None,))[0]
+
+    hashers = sevenzip_hashers()
+    peers = {}
+    for algo in ORDER:
+        if algo in SAME_AS:
             continue
-        algo, tool, value = parts[0], parts[1], float(parts[2])
-        text = parts[3] if len(parts) > 3 else ""
-        if tool.endswith("-ns"):
-            strings[algo] = value
-        elif tool.startswith("interface1"):
-            ours.setdefault(algo, {})[tool] = (value, text)
-        else:
-            rates.setdefault(algo, {})[tool] = (value, text)
-
-    digits = {"crc32": 8, "md5": 32, "sha1": 40, "sha256": 64, "md5_32": 32}
-    for algo in ORDER:
-        for cmd in PEERS.get(algo, []):
-            if shutil.which(cmd[0]) is None:
+        for name, cmd, hasher in PEERS.get(algo, []):
+            if shutil.which(cmd[0]) is None or (hasher and hasher not in hashers):
                 continue
-            name = " ".join(cmd)
-            if algo == "md5_32":  # same tools and file as MD5: reuse their times
-                rates.setdefault(algo, {})[name] = rates["md5"][name]
-                continue
-            seconds, out = time_tool(cmd, path, repeats)
-            rates.setdefault(algo, {})[name] = (size / seconds / 1e6, hex_in(out, digits[algo]))
+            seconds, text = time_tool(cmd, path, args.repeats)
+            peers.setdefault(algo, {})[name] = (size / seconds / 1e6, text)
+    for algo, base in SAME_AS.items():
+        peers[algo] = peers.get(base, {})
 
-    print(f"file: {path}, {size / 2**30:.2f} GiB, page-cached; best of {repeats} runs")
-    print(f"{'algorithm':<9} {'tool':<22} {'MB/s':>9}  {'ratio':>6}  checksum")
-    print("-" * 78)
+    def libraries(algo):
+        found = memory.get(SAME_AS.get(algo, algo), {})
+        if algo == "tvk32":  # nothing outside computes it: the engine's own core
+            return {k: v for k, v in found.items() if k == "core"}
+        return {k: v for k, v in found.items() if k in LIBRARIES}
+
+    print(f"file: {path}, {size / 2**20:.0f} MiB, page-cached; best of {args.repeats} runs")
+    print(cpu_header())
+    # Other programs running meanwhile slow some runs: say how busy the machine was.
+    load = os.getloadavg()[1] if hasattr(os, "getloadavg") else 0.0
+    print(f"load average over 5 minutes: {load:.2f} on {os.cpu_count()} cores "
+          "(this run adds about 1; more than the cores makes the numbers unsteady)")
+    print(f"page-cache read, 1 MiB pieces: {read_mbs:.0f} MB/s"
+          + (f" (under Wine {wine_read:.0f} MB/s)" if wine_read else ""))
+    print(f"goal: file word and job >= {GOAL_RATIO} of min(best library in memory, read); "
+          f"Wine >= {GOAL_RATIO} of native; 16-byte string < {GOAL_STRING_NS:.0f} ns")
+    print("MB/s throughout (10^6 bytes per second)")
+    print()
+    head = (f"{'algorithm':<9} {'engine':>7} {'engine':>7}  {'best peer tool':<21} "
+            f"{'best library':<19} {'read':>6}  {'file ratio':<10}  {'job ratio':<10}  "
+            f"{'wine':>6}  {'wine/native':<11}  {'sums'}")
+    head2 = (f"{'':<9} {'file':>7} {'job':>7}  {'':<21} {'in memory':<19} {'':>6}  "
+             f"{'':<10}  {'':<10}  {'file':>6}")
+    print(head)
+    print(head2)
+    print("-" * len(head))
+    mismatches = []
     for algo in ORDER:
-        peers = rates.get(algo, {})
-        if algo == "tvk32":
-            # No outside tool computes TVK32: the references are its
-            # portable loop, over the file and over a cached block.
-            ours[algo]["core-in-memory"] = peers.pop("core-in-memory")
-            reference = {"core-in-memory": peers["portable-in-memory"][0]}
-            default = peers["portable-loop"][0]
-        else:
-            reference = {}
-            default = max((v[0] for v in peers.values()), default=None)
-        for tool, (mbs, text) in sorted(ours.get(algo, {}).items()):
-            ref = reference.get(tool, default)
-            ratio = f"{mbs / ref:6.2f}" if ref else "     -"
-            if algo == "md5_32":
-                text = text[:8]
-            print(f"{algo:<9} {tool:<22} {mbs:9.0f}  {ratio}  {text}")
-        for tool, (mbs, text) in sorted(rates.get(algo, {}).items(), key=lambda kv: -kv[1][0]):
-            if algo == "md5_32":
-                text = text[:8]
-            note = "  (reference)" if tool.startswith("portable") else ""
-            print(f"{algo:<9} {tool:<22} {mbs:9.0f}  {'':>6}  {text}{note}")
-        print()
-    print("16-byte string through interface1, per call:")
-    print("  " + ", ".join(f"{a} {strings[a]:.0f} ns" for a in ORDER if a in strings))
-    print("ratio: our MB/s over the best peer's; tvk32 over its portable loop, through the same")
-    print("4096-byte file reads, and core-in-memory over the portable loop on the same cached block")
+        ours = engine.get(algo, {})
+        file_mbs, file_sum = ours.get("file", (0.0, "?"))
+        job_mbs, job_sum = ours.get("job", (0.0, "?"))
+        best_peer = max(peers.get(algo, {}).items(), key=lambda kv: kv[1][0], default=None)
+        libs = libraries(algo)
+        best_lib = max(libs.items(), key=lambda kv: kv[1][0], default=None)
+        limit = min(x for x in [best_lib[1][0] if best_lib else None, read_mbs] if x)
+        file_ratio, job_ratio = file_mbs / limit, job_mbs / limit
+        wine_file = wine.get(algo, {}).get("file")
+
+        # Every checksum over the file must agree with the engine's file word;
+        # the in-memory ones, over another buffer, with each other.
+        over_file = {"engine file": file_sum, "engine job": job_sum}
+        over_file.update({t: v[1] for t, v in peers.get(algo, {}).items()})
+        for what in ("file", "job"):
+            if what in wine.get(algo, {}):
+                over_file[f"wine {what}"] = wine[algo][what][1]
+        in_memory = {n: v[1] for n, v in memory.get(SAME_AS.get(algo, algo), {}).items()}
+        bad = [n for n, s in over_file.items() if same_sum(algo, s) != same_sum(algo, file_sum)]
+        first = next(iter(in_memory.values()), "")
+        bad += [f"{n} (memory)" for n, s in in_memory.items() if same_sum(algo, s) != same_sum(algo, first)]
+        if bad:
+            mismatches.append(f"{algo}: {', '.join(bad)} differ")
+
+        peer = f"{best_peer[0]} {best_peer[1][0]:.0f}" if best_peer else "-"
+        lib = f"{best_lib[0]} {best_lib[1][0]:.0f}" if best_lib else "-"
+        wine_col, wine_ratio = "-", "-"
+        if wine_file:
+            wine_col = f"{wine_file[0]:.0f}"
+            r = wine_file[0] / file_mbs if file_mbs else 0.0
+            wine_ratio = f"{r:.2f} {mark(r)}"
+        print(f"{algo:<9} {file_mbs:7.0f} {job_mbs:7.0f}  {peer:<21} {lib:<19} {read_mbs:6.0f}  "
+              f"{file_ratio:4.2f} {mark(file_ratio):<5}  {job_ratio:4.2f} {mark(job_ratio):<5}  "
+              f"{wine_col:>6}  {wine_ratio:<11}  {'MISMATCH' if bad else 'agree'}")
+    print()
+
+    print(f"16-byte string word through interface1, ns per call (goal < {GOAL_STRING_NS:.0f}):")
+    for label, table in (("native", engine), ("Wine", wine)):
+        values = [(a, table[a]["string16-ns"][0]) for a in ORDER if "string16-ns" in table.get(a, {})]
+        if values:
+            worst = max(v for _, v in values)
+            print(f"  {label:<6} " + ", ".join(f"{a} {v:.0f}" for a, v in values)
+                  + f"  -> {'PASS' if worst < GOAL_STRING_NS else 'below'}")
+    if not wine:
+        print(f"Windows engine under Wine: {args.wine_note or 'no measurements'}")
+    elif args.wine_note:
+        print(f"Windows engine under Wine: {args.wine_note}")
+    print()
+
+    print("every measurement, with its checksum:")
+    for algo in ORDER:
+        rows = [(f"engine {w}", *engine.get(algo, {})[w]) for w in ("file", "job")
+                if w in engine.get(algo, {})]
+        rows += [(f"wine {w}", *wine.get(algo, {})[w]) for w in ("file", "job")
+                 if w in wine.get(algo, {})]
+        rows += [(t, *v) for t, v in sorted(peers.get(algo, {}).items(), key=lambda kv: -kv[1][0])]
+        if algo not in SAME_AS:
+            rows += [(f"{n} (memory)", *v) for n, v in
+                     sorted(memory.get(algo, {}).items(), key=lambda kv: -kv[1][0])]
+        for what, mbs, text in rows:
+            print(f"  {algo:<8} {what:<24} {mbs:9.0f}  {same_sum(algo, text)}")
+    print()
+    if mismatches:
+        print("CHECKSUM MISMATCH: " + "; ".join(mismatches))
+    else:
+        print("checksums: every tool, library and engine call agrees per algorithm")
 
 
 if __name__ == "__main__":

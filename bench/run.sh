@@ -1,48 +1,69 @@
 #!/usr/bin/env bash
-# Benchmark of the checksum engine against the usual tools, in one run:
-#   bench/run.sh
+# Benchmark of the checksum engine against the usual tools and libraries, in
+# one run on one page-cached file:
+#   bench/run.sh                   1 GiB, best of 3 (a few minutes)
+#   SIZE=256M REPEATS=2 bench/run.sh   a quick run
 # Environment: SIZE (bytes, or with K/M/G; default 1G), REPEATS (default 3),
-# FILE (an existing file to use instead of a generated one), BUILD (build
-# folder, default build/bench-native).
+# FILE (an existing file to use instead of a generated one), BUILD (folder of
+# the native build, default build/bench-native), WINE=0 to leave out the
+# Windows engine under Wine, TVK_WINEPREFIX (a Wine prefix to use; by default
+# a temporary one, deleted at the end).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 SIZE=${SIZE:-1G}
 REPEATS=${REPEATS:-3}
 BUILD=${BUILD:-$root/build/bench-native}
+WINE=${WINE:-1}
+# The win64 preset's build folder, where the Windows engine lands.
+win_build=$root/build/win64
 
-# What the run needs, installed when missing.
-missing=()
-for tool in rhash openssl md5sum cmake ninja g++ python3; do
-    command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
-done
-[ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
-[ -f /usr/include/libdeflate.h ] || missing+=(libdeflate-dev)
-[ -f /usr/include/isa-l/crc.h ] || missing+=(libisal-dev)
-if [ ${#missing[@]} -gt 0 ]; then
-    pkgs=()
-    for t in "${missing[@]}"; do
-        case $t in
-        ninja) pkgs+=(ninja-build) ;; g++) pkgs+=(g++) ;; md5sum) pkgs+=(coreutils) ;;
-        *) pkgs+=("$t") ;;
-        esac
-    done
-    apt-get update -qq && apt-get install -y -qq "${pkgs[@]}"
+# What the run compares with, installed when missing (as root).
+if [ "$(id -u)" = 0 ]; then
+    "$root/scripts/install-deps.sh" bench
 fi
 
-# The engine library, built as released, and the bench program beside it,
-# linked with the digest library for the TVK32 core timings (it forces the
-# portable backend for the reference).
+work=$(mktemp -d /tmp/tvk-bench.XXXXXX)
+wine_tmp=
+wine_ran=
+# Wine's server stays up (scripts/wine-env.sh starts it persistent): end it,
+# and a temporary prefix with it.
+cleanup() {
+    if [ -n "$wine_ran" ]; then
+        WINEPREFIX=$TVK_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX=$TVK_WINEPREFIX wineserver -w >/dev/null 2>&1 || true
+    fi
+    [ -z "$wine_tmp" ] || rm -rf "$wine_tmp"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The engine library, built as released; the bench program loads it like a
+# host. The in-memory program links the digest library for the engine's
+# own cores, and the libraries it compares them with.
+echo "building the native engine in $BUILD" >&2
 cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TESTS=OFF >/dev/null
 ninja -C "$BUILD" tvkchecksum tvkdigest >/dev/null
-g++ -O2 -std=c++17 -I"$root/engine" -o "$BUILD/bench" "$root/bench/bench.cpp" \
-    "$BUILD/lib/libtvkdigest.a" -lz -ldl -pthread
-# The CRC-32 and Adler-32 backends in memory, next to zlib, libdeflate, ISA-L.
+g++ -O2 -std=c++17 -o "$BUILD/bench" "$root/bench/bench.cpp" -ldl -pthread
 g++ -O2 -std=c++17 -I"$root/engine" -o "$BUILD/checksum_backends" \
-    "$root/bench/checksum_backends.cpp" "$BUILD/lib/libtvkdigest.a" -lz -ldeflate -lisal
+    "$root/bench/checksum_backends.cpp" "$BUILD/lib/libtvkdigest.a" -lz -ldeflate -lisal -lcrypto
+
+# The Windows engine and the same bench program built for Windows.
+wine_reason=
+if [ "$WINE" = 0 ]; then
+    wine_reason="left out (WINE=0)"
+elif ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
+    wine_reason="left out: MinGW-w64 or Wine is missing (scripts/install-deps.sh all)"
+else
+    echo "building the win64 engine in $win_build" >&2
+    (cd "$root" && cmake --preset win64 >/dev/null &&
+        cmake --build --preset win64 -j2 --target tvkchecksum >/dev/null)
+    x86_64-w64-mingw32-g++-posix -O2 -static -std=c++17 -o "$win_build/bin/bench.exe" \
+        "$root/bench/bench.cpp"
+fi
 
 # The input: random bytes, made once per size and kept in the page cache.
 if [ -n "${FILE:-}" ]; then
-    file=$FILE
+    file=$(realpath "$FILE")
 else
     bytes=$(numfmt --from=iec "$SIZE")
     file=/tmp/tvk-bench-$bytes.bin
@@ -52,9 +73,29 @@ else
 fi
 cat "$file" >/dev/null
 
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-"$BUILD/bench" "$BUILD/bin/tvkchecksum.so" "$file" "$REPEATS" >"$out"
-python3 "$root/bench/report.py" "$out" "$file" "$REPEATS"
-echo
-"$BUILD/checksum_backends" 64 "$REPEATS"
+echo "timing the native engine" >&2
+"$BUILD/bench" "$BUILD/bin/tvkchecksum.so" "$file" "$REPEATS" >"$work/engine"
+# 64 MiB per pass is quick: at least 5 passes, for a bar less hit by other load.
+echo "timing the libraries in memory" >&2
+"$BUILD/checksum_backends" 64 "$((REPEATS > 5 ? REPEATS : 5))" >"$work/memory"
+
+: >"$work/wine"
+if [ -z "$wine_reason" ]; then
+    echo "timing the win64 engine under Wine" >&2
+    if [ -z "${TVK_WINEPREFIX:-}" ]; then
+        wine_tmp=$(mktemp -d /tmp/tvk-bench-wine.XXXXXX)
+        export TVK_WINEPREFIX=$wine_tmp/prefix
+    fi
+    # Wine shows the Linux root as drive Z:.
+    winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+    wine_ran=1
+    if ! (. "$root/scripts/wine-env.sh" &&
+        wine "$win_build/bin/bench.exe" "$(winpath "$win_build/bin/tvkchecksum.dll")" \
+            "$(winpath "$file")" "$REPEATS" >"$work/wine" </dev/null); then
+        wine_reason="failed: $(tail -c 300 "$work/wine" | tr '\r\n' '  ')"
+    fi
+fi
+
+echo "timing the peer tools" >&2
+python3 "$root/bench/report.py" --file "$file" --repeats "$REPEATS" --engine "$work/engine" \
+    --memory "$work/memory" --wine "$work/wine" --wine-note "$wine_reason"

@@ -3,6 +3,8 @@
 # again: packages that are there already are not fetched a second time.
 #   install-deps.sh native   the native builds, plain and sanitized (gcc)
 #   install-deps.sh fuzz     also clang with libFuzzer
+#   install-deps.sh bench    the native build and what bench/run.sh compares
+#                            with: libdeflate, ISA-L, OpenSSL's library, 7-Zip
 #   install-deps.sh all      also clang, MinGW-w64, Wine (both bitnesses), Xvfb
 #                            and wixl/msitools for the installer packages
 set -euo pipefail
@@ -12,12 +14,17 @@ export DEBIAN_FRONTEND=noninteractive
 native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
              rhash util-linux python3)
 fuzz_pkgs=(clang libclang-rt-dev)
+bench_pkgs=(libdeflate-dev libisal-dev libssl-dev 7zip)
 win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wixl msitools
           wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
           xvfb xdotool x11-utils imagemagick qemu-user-static)
 
 pkgs=("${native_pkgs[@]}")
-[ "$what" = native ] || pkgs+=("${fuzz_pkgs[@]}")
+case $what in
+native) ;;
+bench) pkgs+=("${bench_pkgs[@]}") ;;
+*) pkgs+=("${fuzz_pkgs[@]}") ;;
+esac
 if [ "$what" = all ]; then
     pkgs+=("${win_pkgs[@]}")
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
