@@ -3,23 +3,22 @@
 
 #include "drivers.h"
 
-#include <system_error>
-
 namespace tvkengine {
 
 bool ReadAhead::start(std::FILE *file) {
+    file_ = file;
     filled_ = 0;
     consumed_ = 0;
     stopping_ = false;
-    try {
-        reader_ = std::thread(&ReadAhead::read_pieces, this, file);
-        return true;
-    } catch (const std::system_error &) {
-        return false;
-    }
+    running_ = platform_thread_start(reader_, reader_body, this);
+    return running_;
 }
 
-void ReadAhead::read_pieces(std::FILE *file) {
+void ReadAhead::reader_body(void *self) {
+    static_cast<ReadAhead *>(self)->read_pieces();
+}
+
+void ReadAhead::read_pieces() {
     for (size_t index = 0;; ++index) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -32,7 +31,7 @@ void ReadAhead::read_pieces(std::FILE *file) {
         // The piece at index is the reader's alone until filled_ passes it.
         const size_t slot = index % READ_AHEAD_PIECES;
         const int64_t got =
-            file_block_reader(file, ring_ + slot * READ_AHEAD_PIECE_SIZE, READ_AHEAD_PIECE_SIZE);
+            file_block_reader(file_, ring_ + slot * READ_AHEAD_PIECE_SIZE, READ_AHEAD_PIECE_SIZE);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             sizes_[slot] = got;
@@ -62,7 +61,7 @@ void ReadAhead::release() {
 }
 
 void ReadAhead::stop() {
-    if (!reader_.joinable()) {
+    if (!running_) {
         return;
     }
     {
@@ -70,7 +69,8 @@ void ReadAhead::stop() {
         stopping_ = true;
     }
     freed_cv_.notify_one();
-    reader_.join();
+    platform_thread_join(reader_);
+    running_ = false;
 }
 
 } // namespace tvkengine

@@ -15,7 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
-#include <thread>
+
+#include "platform.h"
 
 namespace tvkengine {
 
@@ -55,10 +56,13 @@ class ReadAhead {
     void stop();
 
   private:
-    void read_pieces(std::FILE *file);
+    static void reader_body(void *self);
+    void read_pieces();
 
     uint8_t *ring_;
-    std::thread reader_;
+    std::FILE *file_ = nullptr;
+    PlatformThread reader_;
+    bool running_ = false;
     std::mutex mutex_;
     std::condition_variable filled_cv_; // the reader has filled a piece
     std::condition_variable freed_cv_;  // the caller has given one back

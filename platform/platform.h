@@ -21,6 +21,19 @@
  * could be created (body is then never called). */
 bool platform_start_thread(void (*body)());
 
+/* A thread its starter waits for. platform_thread_start runs body(argument)
+ * on a new thread and returns false when none could be made; every thread
+ * it started is ended by one platform_thread_join, which waits for body to
+ * return. The PlatformThread stays in place until then (the thread reads its
+ * body from it). Neither allocates: the system's own thread record is all. */
+struct PlatformThread {
+    std::uintptr_t handle = 0;
+    void (*body)(void *) = nullptr;
+    void *argument = nullptr;
+};
+bool platform_thread_start(PlatformThread &thread, void (*body)(void *), void *argument);
+void platform_thread_join(PlatformThread &thread);
+
 void platform_sleep_ms(unsigned milliseconds);
 
 /* Lets another thread run before the caller goes on. */

@@ -7,6 +7,7 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -69,6 +70,36 @@ bool platform_start_thread(void (*body)()) {
     } catch (const std::system_error &) {
         return false;
     }
+}
+
+namespace {
+
+void *joined_entry(void *parameter) {
+    const PlatformThread &thread = *static_cast<const PlatformThread *>(parameter);
+    thread.body(thread.argument);
+    return nullptr;
+}
+
+} // namespace
+
+bool platform_thread_start(PlatformThread &thread, void (*body)(void *), void *argument) {
+    static_assert(sizeof(pthread_t) <= sizeof thread.handle, "a pthread_t fits the handle");
+    thread.body = body;
+    thread.argument = argument;
+    pthread_t id;
+    if (pthread_create(&id, nullptr, joined_entry, &thread) != 0) {
+        return false;
+    }
+    thread.handle = 0;
+    std::memcpy(&thread.handle, &id, sizeof id);
+    return true;
+}
+
+void platform_thread_join(PlatformThread &thread) {
+    pthread_t id;
+    std::memcpy(&id, &thread.handle, sizeof id);
+    pthread_join(id, nullptr);
+    thread.handle = 0;
 }
 
 void platform_sleep_ms(unsigned milliseconds) {

@@ -78,6 +78,31 @@ bool platform_start_thread(void (*body)()) {
     return true;
 }
 
+namespace {
+
+TVK_REALIGN_STACK DWORD WINAPI joined_entry(LPVOID parameter) {
+    const PlatformThread &thread = *static_cast<const PlatformThread *>(parameter);
+    thread.body(thread.argument);
+    return 0;
+}
+
+} // namespace
+
+bool platform_thread_start(PlatformThread &thread, void (*body)(void *), void *argument) {
+    thread.body = body;
+    thread.argument = argument;
+    HANDLE handle = CreateThread(nullptr, 0, joined_entry, &thread, 0, nullptr);
+    thread.handle = reinterpret_cast<std::uintptr_t>(handle);
+    return handle != nullptr;
+}
+
+void platform_thread_join(PlatformThread &thread) {
+    HANDLE handle = reinterpret_cast<HANDLE>(thread.handle);
+    WaitForSingleObject(handle, INFINITE);
+    CloseHandle(handle);
+    thread.handle = 0;
+}
+
 void platform_sleep_ms(unsigned milliseconds) {
     Sleep(milliseconds);
 }

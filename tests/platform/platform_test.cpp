@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <string>
 
 namespace {
@@ -122,6 +124,33 @@ TEST(PlatformModules, LoadsFindsAndFreesTheEngine) {
     EXPECT_EQ(platform_load_library(program_directory() + u"no-such-library"), 0u);
     EXPECT_EQ(platform_library_symbol(0, "interface1"), 0u);
     platform_free_library(0); // ignored
+}
+
+TEST(PlatformThreads, JoinWaitsForEachBodyWithItsArgument) {
+    // Several at once, each body slowed so a join that did not wait would
+    // see its counter unset.
+    struct Work {
+        std::atomic<int> done{0};
+        int value = 0;
+    };
+    Work work[3];
+    PlatformThread threads[3];
+    for (int i = 0; i < 3; ++i) {
+        work[i].value = 10 + i;
+        ASSERT_TRUE(platform_thread_start(
+            threads[i],
+            [](void *argument) {
+                auto *w = static_cast<Work *>(argument);
+                platform_sleep_ms(20);
+                w->done.store(w->value);
+            },
+            &work[i]));
+    }
+    for (int i = 0; i < 3; ++i) {
+        platform_thread_join(threads[i]);
+        EXPECT_EQ(work[i].done.load(), 10 + i);
+        EXPECT_EQ(threads[i].handle, 0u);
+    }
 }
 
 TEST(PlatformScreen, DpiIsPositive) {
