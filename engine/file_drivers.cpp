@@ -25,11 +25,6 @@ namespace {
 
 constexpr unsigned PAUSE_SLEEP_MS = 50;
 
-/* From this size on a reader thread reads ahead while the caller's thread
- * hashes: below it, making and joining the thread costs more than the
- * overlap saves. */
-constexpr int64_t READ_AHEAD_MIN_FILE_SIZE = 1 << 20;
-
 /* One static buffer serves every file driver (one runs at a time): the
  * stream's buffer for a file read block by block, so a 4096-byte block costs
  * a copy instead of a system call; the reader thread's ring for a large

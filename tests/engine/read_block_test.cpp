@@ -67,7 +67,7 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
     };
     const Case cases[] = {
         {"small.bin", 5 * BLOCK, BLOCK},
-        {"large.bin", 3 * READ_AHEAD_PIECE_SIZE + 100, READ_AHEAD_PIECE_SIZE},
+        {"large.bin", READ_AHEAD_MIN_FILE_SIZE + 100, READ_AHEAD_PIECE_SIZE},
     };
     using Driver = int32_t (*)(const char *, char *);
     const Driver drivers[] = {digest_file_adler32, digest_file_crc32, digest_file_sha256,
@@ -109,7 +109,7 @@ int64_t resizing_reader(std::FILE *file, uint8_t *buffer, size_t size) {
 }
 
 TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheBytesRead) {
-    const size_t size = 3 * READ_AHEAD_PIECE_SIZE;
+    const size_t size = READ_AHEAD_MIN_FILE_SIZE;
     const std::vector<uint8_t> original = pattern_bytes(size);
     // Shrunk to a piece and 10 bytes after the first read: those bytes are
     // the file. Grown by a piece of zeros: the reader reads on to the new end.

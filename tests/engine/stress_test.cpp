@@ -15,6 +15,7 @@
  * the controller holds a job; two pollers run the job queries and the
  * string words without pause. */
 #include "engine_library.h"
+#include "read_ahead.h"
 #include "reference_sums.h"
 #include "test_files.h"
 
@@ -37,31 +38,20 @@
 /* No SCOPED_TRACE (see protocol_test.cpp), and no gtest assertion off the
  * test's own thread: the helper threads collect their failures. */
 
-#if defined(__SANITIZE_THREAD__)
-#define TVK_UNDER_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define TVK_UNDER_TSAN 1
-#endif
-#endif
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-/* Rounds of seven jobs, and the file size: not a whole number of blocks,
- * so the last block is a short one. Under Wine (32-bit possibly through an
- * emulator) and ThreadSanitizer every byte and every job costs more. */
+/* Rounds of seven jobs, and the file size: large enough to be read ahead
+ * by the reader thread, and not a whole number of blocks, so the last block
+ * is a short one. Under Wine (32-bit possibly through an emulator) every
+ * job costs more. */
 #if defined(_WIN32)
 constexpr int ROUNDS = 14; // every plan with every selector twice
-constexpr size_t FILE_SIZE = (2u << 20) + 1234;
-#elif defined(TVK_UNDER_TSAN)
-constexpr int ROUNDS = 42;
-constexpr size_t FILE_SIZE = (2u << 20) + 1234;
 #else
 constexpr int ROUNDS = 42;
-constexpr size_t FILE_SIZE = (4u << 20) + 1234;
 #endif
+constexpr size_t FILE_SIZE = tvkengine::READ_AHEAD_MIN_FILE_SIZE + 1234;
 constexpr int JOBS = ROUNDS * SELECTOR_COUNT;
 constexpr size_t BLOCK = 4096;
 constexpr int POLLERS = 2;
