@@ -2,7 +2,8 @@
  * algorithms and of the engine's own cores: zlib, and where their headers
  * are installed libdeflate and ISA-L, for CRC-32 and Adler-32; OpenSSL's EVP
  * digests for MD5, SHA-1 and SHA-256; every CRC-32, Adler-32 and TVK32
- * backend of the engine that this CPU runs. All run the same way: over one
+ * backend of the engine that this CPU runs, and its MD5, SHA-1 and SHA-256
+ * cores (the SHA ones also forced to their portable code). All run the same way: over one
  * buffer of random bytes (64 MiB by default), best of a few runs, or with a
  * piece size fed in pieces of that many bytes, as the file driver feeds its
  * reads. One line per candidate:
@@ -23,6 +24,9 @@
 
 #include "digest/backends.h"
 #include "digest/dispatch.h"
+#include "digest/md5.h"
+#include "digest/sha1.h"
+#include "digest/sha256.h"
 #include "digest/tvk32.h"
 
 #if __has_include(<libdeflate.h>)
@@ -89,6 +93,41 @@ uint32_t isal_crc32(uint32_t c, const uint8_t *p, size_t n) {
 }
 #endif
 
+/* A digest as lower-case hex text. */
+std::string hex_text(const uint8_t *value, size_t length) {
+    std::string text;
+    char hex[3];
+    for (size_t i = 0; i < length; ++i) {
+        std::snprintf(hex, sizeof hex, "%02x", value[i]);
+        text += hex;
+    }
+    return text;
+}
+
+/* One of the engine's digest cores (init, update, final over a context). */
+template <class Context, size_t Size, void (*Init)(Context *),
+          void (*Update)(Context *, const uint8_t *, uint32_t), void (*Final)(Context *, uint8_t *)>
+std::string engine_digest(const std::vector<uint8_t> &buffer, size_t piece) {
+    Context ctx;
+    Init(&ctx);
+    for (size_t done = 0; done < buffer.size(); done += piece)
+        Update(&ctx, buffer.data() + done,
+               static_cast<uint32_t>(std::min(piece, buffer.size() - done)));
+    uint8_t value[Size];
+    Final(&ctx, value);
+    return hex_text(value, Size);
+}
+
+/* A digest core with its backend forced for the run. */
+Run forced(Backend backend, Run run) {
+    return [backend, run](const std::vector<uint8_t> &buffer, size_t piece) {
+        tvk_force_backend(backend);
+        std::string text = run(buffer, piece);
+        tvk_force_backend(Backend::Automatic);
+        return text;
+    };
+}
+
 #ifdef HAVE_OPENSSL
 /* An OpenSSL digest through EVP, the way applications call it. */
 Run evp(const char *digest) {
@@ -103,13 +142,7 @@ Run evp(const char *digest) {
         EVP_DigestFinal_ex(ctx, value, &length);
         EVP_MD_CTX_free(ctx);
         EVP_MD_free(md);
-        std::string text;
-        char hex[3];
-        for (unsigned int i = 0; i < length; ++i) {
-            std::snprintf(hex, sizeof hex, "%02x", value[i]);
-            text += hex;
-        }
-        return text;
+        return hex_text(value, length);
     };
 }
 #endif
@@ -132,36 +165,48 @@ int main(int argc, char **argv) {
                 return n.name;
         return "?";
     };
-    const Candidate candidates[] = {
-        {"crc32", "zlib", true, checksum32(zlib_crc32, 0)},
+    const Candidate candidates[] =
+    { {"crc32", "zlib", true, checksum32(zlib_crc32, 0)},
 #ifdef HAVE_LIBDEFLATE
-        {"crc32", "libdeflate", true, checksum32(deflate_crc32, 0)},
+      {"crc32", "libdeflate", true, checksum32(deflate_crc32, 0)},
 #endif
 #if TVK_X86
-        {"crc32", "core-pclmul", has(Backend::Pclmul), checksum32(crc32_pclmul, 0)},
-        {"crc32", "core-vpclmul", has(Backend::Vpclmul), checksum32(crc32_vpclmul, 0)},
+      {"crc32", "core-pclmul", has(Backend::Pclmul), checksum32(crc32_pclmul, 0)},
+      {"crc32", "core-vpclmul", has(Backend::Vpclmul), checksum32(crc32_vpclmul, 0)},
 #endif
-        {"crc32", "core", true, checksum32(crc32_update, 0)},
-        {"adler32", "zlib", true, checksum32(zlib_adler32, 1)},
+      {"crc32", "core", true, checksum32(crc32_update, 0)},
+      {"adler32", "zlib", true, checksum32(zlib_adler32, 1)},
 #ifdef HAVE_LIBDEFLATE
-        {"adler32", "libdeflate", true, checksum32(deflate_adler32, 1)},
+      {"adler32", "libdeflate", true, checksum32(deflate_adler32, 1)},
 #endif
 #if TVK_X86
-        {"adler32", "core-ssse3", has(Backend::Ssse3), checksum32(adler32_ssse3, 1)},
-        {"adler32", "core-avx2", has(Backend::Avx2), checksum32(adler32_avx2, 1)},
+      {"adler32", "core-ssse3", has(Backend::Ssse3), checksum32(adler32_ssse3, 1)},
+      {"adler32", "core-avx2", has(Backend::Avx2), checksum32(adler32_avx2, 1)},
 #endif
-        {"adler32", "core", true, checksum32(adler32_update, 1)},
-        {"tvk32", "core-portable", true, checksum32(tvk32_portable, 0)},
-        {"tvk32", "core", true, checksum32(tvk32, 0)},
+      {"adler32", "core", true, checksum32(adler32_update, 1)},
+      {"tvk32", "core-portable", true, checksum32(tvk32_portable, 0)},
+      {"tvk32", "core", true, checksum32(tvk32, 0)},
+      {"md5", "core", true,
+       engine_digest<Md5Context, MD5_DIGEST_SIZE, md5_init, md5_update, md5_final>},
+      {"sha1", "core-portable", true,
+       forced(Backend::Portable,
+              engine_digest<Sha1Context, SHA1_DIGEST_SIZE, sha1_init, sha1_update, sha1_final>)},
+      {"sha1", "core", true,
+       engine_digest<Sha1Context, SHA1_DIGEST_SIZE, sha1_init, sha1_update, sha1_final>},
+      {"sha256", "core-portable", true,
+       forced(Backend::Portable, engine_digest<Sha256Context, SHA256_DIGEST_SIZE, sha256_init,
+                                               sha256_update, sha256_final>)},
+      {"sha256", "core", true,
+       engine_digest<Sha256Context, SHA256_DIGEST_SIZE, sha256_init, sha256_update, sha256_final>},
 #ifdef HAVE_OPENSSL
-        {"md5", "openssl", true, evp("MD5")},
-        {"sha1", "openssl", true, evp("SHA1")},
-        {"sha256", "openssl", true, evp("SHA256")},
+      {"md5", "openssl", true, evp("MD5")},
+      {"sha1", "openssl", true, evp("SHA1")},
+      {"sha256", "openssl", true, evp("SHA256")},
 #endif
     /* last: it leaves the upper vector halves dirty, which slows the
      * SSE code that runs after it */
 #ifdef HAVE_ISAL
-        {"crc32", "isa-l", true, checksum32(isal_crc32, 0)},
+      {"crc32", "isa-l", true, checksum32(isal_crc32, 0)},
 #endif
     };
     const size_t piece = piece_arg > 0 ? piece_arg : buffer.size();
