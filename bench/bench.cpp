@@ -8,6 +8,7 @@
  *   bench ENGINE FILE [REPEATS]
  */
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -90,7 +91,9 @@ const Algorithm algorithms[] = {
  * reads and returns the bytes read: the page cache's speed, with nothing
  * computed. */
 uint64_t read_file(const char *path) {
-    static std::vector<char> piece(1 << 20);
+    // Page-aligned, as the engine's own buffer is: the system copies into a
+    // misaligned buffer about a third slower.
+    alignas(4096) static std::array<char, 1 << 20> piece;
     uint64_t total = 0;
 #if defined(_WIN32)
     HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

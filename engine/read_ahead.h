@@ -10,20 +10,18 @@
 #ifndef TVK_ENGINE_READ_AHEAD_H
 #define TVK_ENGINE_READ_AHEAD_H
 
-#include <condition_variable>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 
 #include "platform.h"
 
 namespace tvkengine {
 
-/* Pieces of 512 KiB: a hand-over (a lock and at times a wake-up) costs
- * little beside reading one; four of them keep the reader a piece or more
- * ahead while staying in the processor's caches. */
-constexpr size_t READ_AHEAD_PIECE_SIZE = 512 * 1024;
+/* Pieces of 1 MiB: the system copies large reads fastest, and a hand-over
+ * costs little beside one; four keep the reader a piece or more ahead. */
+constexpr size_t READ_AHEAD_PIECE_SIZE = 1024 * 1024;
 constexpr size_t READ_AHEAD_PIECES = 4;
 constexpr size_t READ_AHEAD_RING_SIZE = READ_AHEAD_PIECE_SIZE * READ_AHEAD_PIECES;
 
@@ -64,18 +62,29 @@ class ReadAhead {
   private:
     static void reader_body(void *self);
     void read_pieces();
+    /* A side that waits: its condition and whether it sleeps on it. */
+    struct Side {
+        PlatformCondition condition;
+        std::atomic<bool> sleeping{false};
+    };
+    template <class Ready> void await(Side &side, Ready ready);
+    void wake(Side &side);
 
     uint8_t *ring_;
     std::FILE *file_ = nullptr;
     PlatformThread reader_;
     bool running_ = false;
-    std::mutex mutex_;
-    std::condition_variable filled_cv_; // the reader has filled a piece
-    std::condition_variable freed_cv_;  // the caller has given one back
+    /* The counters and flags are sequentially consistent: a thread that
+     * goes to sleep sets its sleeping flag and then looks at a counter, the
+     * other raises the counter and then looks at that flag, so one of them
+     * sees the other (see await and wake). */
+    PlatformLock lock_;
+    Side caller_;      // waits for the reader to fill a piece
+    Side reader_side_; // waits for the caller to give one back
     int64_t sizes_[READ_AHEAD_PIECES] = {};
-    size_t filled_ = 0;   // pieces the reader has filled
-    size_t consumed_ = 0; // pieces the caller has given back
-    bool stopping_ = false;
+    std::atomic<size_t> filled_count_{0};   // pieces the reader has filled
+    std::atomic<size_t> consumed_count_{0}; // pieces the caller has given back
+    std::atomic<bool> stopping_{false};
 };
 
 } // namespace tvkengine

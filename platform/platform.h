@@ -34,6 +34,40 @@ struct PlatformThread {
 bool platform_thread_start(PlatformThread &thread, void (*body)(void *), void *argument);
 void platform_thread_join(PlatformThread &thread);
 
+/* A lock, and a condition to wait on under it, for threads of one process;
+ * neither allocates. On Windows an SRW lock and a condition variable, which
+ * Wine serves without a round trip to its server (the C runtime's pthread
+ * emulation would take several per hand-over); elsewhere pthreads. The
+ * lock meets BasicLockable, so std::unique_lock holds it. */
+class PlatformLock {
+  public:
+    PlatformLock();
+    ~PlatformLock();
+    PlatformLock(const PlatformLock &) = delete;
+    PlatformLock &operator=(const PlatformLock &) = delete;
+    void lock();
+    void unlock();
+
+  private:
+    friend class PlatformCondition;
+    alignas(16) unsigned char storage_[64];
+};
+
+class PlatformCondition {
+  public:
+    PlatformCondition();
+    ~PlatformCondition();
+    PlatformCondition(const PlatformCondition &) = delete;
+    PlatformCondition &operator=(const PlatformCondition &) = delete;
+    /* Releases the held lock, waits for a notify (or wakes spuriously),
+     * takes the lock again. */
+    void wait(PlatformLock &lock);
+    void notify_one();
+
+  private:
+    alignas(16) unsigned char storage_[64];
+};
+
 void platform_sleep_ms(unsigned milliseconds);
 
 /* Lets another thread run before the caller goes on. */

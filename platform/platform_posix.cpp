@@ -102,6 +102,52 @@ void platform_thread_join(PlatformThread &thread) {
     thread.handle = 0;
 }
 
+namespace {
+
+pthread_mutex_t *mutex(unsigned char *storage) {
+    static_assert(sizeof(pthread_mutex_t) <= 64, "a mutex fits the storage");
+    return reinterpret_cast<pthread_mutex_t *>(storage);
+}
+
+pthread_cond_t *condition(unsigned char *storage) {
+    static_assert(sizeof(pthread_cond_t) <= 64, "a condition fits the storage");
+    return reinterpret_cast<pthread_cond_t *>(storage);
+}
+
+} // namespace
+
+PlatformLock::PlatformLock() {
+    pthread_mutex_init(mutex(storage_), nullptr);
+}
+
+PlatformLock::~PlatformLock() {
+    pthread_mutex_destroy(mutex(storage_));
+}
+
+void PlatformLock::lock() {
+    pthread_mutex_lock(mutex(storage_));
+}
+
+void PlatformLock::unlock() {
+    pthread_mutex_unlock(mutex(storage_));
+}
+
+PlatformCondition::PlatformCondition() {
+    pthread_cond_init(condition(storage_), nullptr);
+}
+
+PlatformCondition::~PlatformCondition() {
+    pthread_cond_destroy(condition(storage_));
+}
+
+void PlatformCondition::wait(PlatformLock &lock) {
+    pthread_cond_wait(condition(storage_), mutex(lock.storage_));
+}
+
+void PlatformCondition::notify_one() {
+    pthread_cond_signal(condition(storage_));
+}
+
 void platform_sleep_ms(unsigned milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

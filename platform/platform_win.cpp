@@ -103,6 +103,48 @@ void platform_thread_join(PlatformThread &thread) {
     thread.handle = 0;
 }
 
+namespace {
+
+SRWLOCK *srw_lock(unsigned char *storage) {
+    static_assert(sizeof(SRWLOCK) <= 64, "an SRW lock fits the storage");
+    return reinterpret_cast<SRWLOCK *>(storage);
+}
+
+CONDITION_VARIABLE *condition(unsigned char *storage) {
+    static_assert(sizeof(CONDITION_VARIABLE) <= 64, "a condition variable fits the storage");
+    return reinterpret_cast<CONDITION_VARIABLE *>(storage);
+}
+
+} // namespace
+
+PlatformLock::PlatformLock() {
+    InitializeSRWLock(srw_lock(storage_));
+}
+
+PlatformLock::~PlatformLock() = default; // an SRW lock holds nothing to free
+
+void PlatformLock::lock() {
+    AcquireSRWLockExclusive(srw_lock(storage_));
+}
+
+void PlatformLock::unlock() {
+    ReleaseSRWLockExclusive(srw_lock(storage_));
+}
+
+PlatformCondition::PlatformCondition() {
+    InitializeConditionVariable(condition(storage_));
+}
+
+PlatformCondition::~PlatformCondition() = default;
+
+void PlatformCondition::wait(PlatformLock &lock) {
+    SleepConditionVariableSRW(condition(storage_), srw_lock(lock.storage_), INFINITE, 0);
+}
+
+void PlatformCondition::notify_one() {
+    WakeConditionVariable(condition(storage_));
+}
+
 void platform_sleep_ms(unsigned milliseconds) {
     Sleep(milliseconds);
 }
