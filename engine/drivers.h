@@ -5,9 +5,11 @@
  * String drivers hash exactly count bytes at input (zero bytes included) in
  * one core call and always complete.
  *
- * File drivers read the file in 4096-byte blocks into read_buffer, keep
- * bytes_done and total_size, and look at the pause and cancel flags before
- * each block. They return JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED
+ * File drivers hash the file in 4096-byte blocks, keep bytes_done and
+ * total_size, and look at the pause and cancel flags before each block. A
+ * file below READ_AHEAD_MIN_FILE_SIZE is read block by block into
+ * read_buffer; a larger one is read ahead in pieces by a reader thread that
+ * lives for that one call (read_ahead.h). They return JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED
  * (output untouched in both) or JOB_CANCELLED (output holds the text of the
  * bytes read so far). Only one file driver may run at a time in a process.
  */
@@ -46,8 +48,8 @@ constexpr const Drivers &drivers_of(tvkalgo::Algorithm a) {
     return algorithm_drivers[static_cast<size_t>(a)];
 }
 
-/* How the file drivers read a block: platform_read_block, which tests may
- * replace to make reads fail. */
+/* How the file drivers read a block and the reader thread a piece:
+ * platform_read_block, which tests may replace to make reads fail. */
 using BlockReader = int64_t (*)(std::FILE *file, uint8_t *buffer, size_t size);
 extern BlockReader file_block_reader;
 

@@ -1,5 +1,5 @@
 /* job_state.h -- the engine's one process-wide job slot, with the block
- * buffer that every file driver reads into.
+ * buffer that the file drivers read small files into.
  *
  * Ordering between the host thread and the worker: the worker publishes
  * job_sum_text and stores job_result, then stores job_status 0 with
