@@ -3,7 +3,7 @@
 # one run on one page-cached file:
 #   bench/run.sh                   1 GiB, best of 3 (a few minutes)
 #   SIZE=256M REPEATS=2 bench/run.sh   a quick run
-# Environment: SIZE (bytes, or with K/M/G; default 1G), REPEATS (default 3),
+# Environment: SIZE (bytes, or with K/M/G; default 1G), REPEATS (default 5),
 # FILE (an existing file to use instead of a generated one), BUILD (folder of
 # the native build, default build/bench-native), WINE=0 to leave out the
 # Windows engine under Wine, TVK_WINEPREFIX (a Wine prefix to use; by default
@@ -11,7 +11,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 SIZE=${SIZE:-1G}
-REPEATS=${REPEATS:-3}
+REPEATS=${REPEATS:-5}
 BUILD=${BUILD:-$root/build/bench-native}
 WINE=${WINE:-1}
 # The win64 preset's build folder, where the Windows engine lands.
