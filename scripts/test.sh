@@ -34,11 +34,21 @@ if [ "$need" = all ]; then
     fi
     stamp "Wine prefix $TVK_WINEPREFIX"
     . scripts/wine-env.sh
+    # The virtual display, when this run has to start it, is ended with the
+    # run; the Wine commands of the tests find it through DISPLAY.
+    display_started=
+    if [ -z "${DISPLAY:-}" ] && ! xdpyinfo -display :87 >/dev/null 2>&1; then
+        display_started=1
+    fi
+    tvk_ensure_display
     end_wine() {
         wineserver -k >/dev/null 2>&1 || true
         if [ -n "${wine_tmp:-}" ]; then
             wineserver -w >/dev/null 2>&1 || true
             rm -rf "$wine_tmp"
+        fi
+        if [ -n "$display_started" ]; then
+            pkill -f "^Xvfb $DISPLAY " || true
         fi
     }
     trap end_wine EXIT
