@@ -33,14 +33,13 @@ if [ "$need" = all ]; then
         export TVK_WINEPREFIX=$wine_tmp/prefix
     fi
     stamp "Wine prefix $TVK_WINEPREFIX"
-    . scripts/wine-env.sh
-    # The virtual display, when this run has to start it, is ended with the
-    # run; the Wine commands of the tests find it through DISPLAY.
+    # The virtual display, when this run has to start it (wine-env.sh does),
+    # is ended with the run; the tests' Wine commands find it through DISPLAY.
     display_started=
     if [ -z "${DISPLAY:-}" ] && ! xdpyinfo -display :87 >/dev/null 2>&1; then
         display_started=1
     fi
-    tvk_ensure_display
+    . scripts/wine-env.sh
     end_wine() {
         wineserver -k >/dev/null 2>&1 || true
         if [ -n "${wine_tmp:-}" ]; then
