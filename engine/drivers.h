@@ -9,9 +9,9 @@
  * total_size, and look at the pause and cancel flags before each block. A
  * file below READ_AHEAD_MIN_FILE_SIZE is read block by block into
  * read_buffer; a larger one is read ahead in pieces by a reader thread that
- * lives for that one call (read_ahead.h). They return JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED
- * (output untouched in both) or JOB_CANCELLED (output holds the text of the
- * bytes read so far). Only one file driver may run at a time in a process.
+ * lives for that one call (read_ahead.h). They return JOB_DONE,
+ * JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
+ * JOB_CANCELLED (output holds the text of the bytes read so far). Only one file driver may run at a time in a process.
  */
 #ifndef TVK_ENGINE_DRIVERS_H
 #define TVK_ENGINE_DRIVERS_H
