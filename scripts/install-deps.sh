@@ -5,8 +5,9 @@
 #   install-deps.sh fuzz     also clang with libFuzzer
 #   install-deps.sh bench    the native build and what bench/run.sh compares
 #                            with: libdeflate, ISA-L, OpenSSL's library, 7-Zip
-#   install-deps.sh all      also clang, MinGW-w64, Wine (both bitnesses), Xvfb
-#                            and wixl/msitools for the installer packages
+#   install-deps.sh all      also clang, MinGW-w64, Wine (both bitnesses), Xvfb,
+#                            wixl/msitools for the installer packages and a
+#                            runner of i386 programs (i386-runner.sh)
 set -euo pipefail
 what=${1:-all}
 export DEBIAN_FRONTEND=noninteractive
@@ -17,7 +18,7 @@ fuzz_pkgs=(clang libclang-rt-dev)
 bench_pkgs=(libdeflate-dev libisal-dev libssl-dev 7zip)
 win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wixl msitools
           wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
-          xvfb xdotool x11-utils imagemagick qemu-user-static)
+          xvfb xdotool x11-utils imagemagick)
 
 pkgs=("${native_pkgs[@]}")
 case $what in
@@ -45,16 +46,5 @@ fi
 
 [ "$what" = all ] || exit 0
 
-# 32-bit Wine needs a kernel that runs i386 programs. Where the kernel was
-# built without that, qemu-user runs them, registered through binfmt_misc.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-    fi
-    if [ ! -e /proc/sys/fs/binfmt_misc/tvk-i386 ]; then
-        printf '%s' ':tvk-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-            > /proc/sys/fs/binfmt_misc/register
-    fi
-    /usr/lib/wine/wine --version >/dev/null
-    echo "install-deps: i386 programs run through qemu-user"
-fi
+# 32-bit Wine needs a runner of i386 programs: the kernel, or qemu-user.
+bash "$(dirname "$0")/i386-runner.sh" install
