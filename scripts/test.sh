@@ -41,31 +41,47 @@ if [ "$need" = all ]; then
     fi
     . scripts/wine-env.sh
     end_wine() {
-        wineserver -k >/dev/null 2>&1 || true
-        if [ -n "${wine_tmp:-}" ]; then
-            wineserver -w >/dev/null 2>&1 || true
-            rm -rf "$wine_tmp"
-        fi
+        [ -z "${child:-}" ] || kill "$child" 2>/dev/null || true
+        tvk_end_prefix
+        [ -z "${wine_tmp:-}" ] || rm -rf "$wine_tmp"
         if [ -n "$display_started" ]; then
             pkill -f "^Xvfb $DISPLAY " || true
         fi
     }
     trap end_wine EXIT
+    # A stopped run ends too, through the EXIT trap above.
+    trap 'exit 130' INT
+    trap 'exit 143' TERM HUP
+    if [[ " ${presets[*]} " == *" win32 "* ]]; then
+        stamp "32-bit runner"
+        bash scripts/i386-runner.sh prove || exit 1
+    fi
 fi
+
+# Runs a step in the background and waits for it, so that a signal to this
+# script is handled at once rather than when the step ends.
+step() {
+    "$@" &
+    child=$!
+    wait "$child"
+    local rc=$?
+    child=
+    return $rc
+}
 
 jobs=$(nproc)
 failed=()
 for p in "${presets[@]}"; do
     stamp "$p: configure and build"
-    if ! cmake --preset "$p" >/dev/null || ! cmake --build --preset "$p" -j "$jobs"; then
+    if ! step cmake --preset "$p" >/dev/null || ! step cmake --build --preset "$p" -j "$jobs"; then
         failed+=("$p (build)")
         continue
     fi
     stamp "$p: test"
     if [ "$p" = fuzz ]; then
-        bash tests/fuzz/run.sh build/fuzz/bin "${FUZZ_SECONDS:-60}" || failed+=("$p")
+        step bash tests/fuzz/run.sh build/fuzz/bin "${FUZZ_SECONDS:-60}" || failed+=("$p")
     else
-        ctest --preset "$p" || failed+=("$p")
+        step ctest --preset "$p" || failed+=("$p")
     fi
 done
 stamp "finished"
