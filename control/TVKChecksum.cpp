@@ -7,6 +7,7 @@
 #include "Globals.h"
 #include "ZipClass.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -20,27 +21,47 @@ namespace {
 constexpr std::chrono::milliseconds CancelWait{3000};
 constexpr std::chrono::milliseconds CancelRetryPause{10};
 
+// The control whose job the engine's slot holds, or none. Compared, never
+// dereferenced; cleared by that control at the latest when it is destroyed.
+std::atomic<const TVKChecksum *> job_owner{nullptr};
+
 } // namespace
 
 TVKChecksum::TVKChecksum(TVKChecksumEvents *events) : Events(events) {}
 
-// Cancels a job that still runs and waits, for a bounded time, until the
-// engine reports none; then frees the engine. A job that is still running
-// then keeps the engine loaded: its worker runs in the library, so the
-// library is not freed under it, and the control is gone without it. No
-// event is raised.
+// Cancels the control's own job if it still runs and waits, for a bounded
+// time, until the engine reports none; then frees the engine. A job that is
+// still running then keeps the engine loaded: its worker runs in the library,
+// so the library is not freed under it, and the control is gone without it.
+// Another control's job is left alone: freeing the engine only drops this
+// control's reference to it. No event is raised.
 TVKChecksum::~TVKChecksum() {
+    const bool owned = OwnsJob();
+    SetOwnsJob(false);
     if (!Host().IsLoaded())
         return;
     const Long none = 0;
     const auto deadline = std::chrono::steady_clock::now() + CancelWait;
-    while (Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
+    while (owned && Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
         if (std::chrono::steady_clock::now() >= deadline)
             return;
         Host().CallWindow(u"cancel", u" ", u" ", u" ");
         std::this_thread::sleep_for(CancelRetryPause);
     }
     Host().Deinit();
+}
+
+bool TVKChecksum::OwnsJob() const {
+    return job_owner.load() == this;
+}
+
+void TVKChecksum::SetOwnsJob(bool owns) {
+    if (owns) {
+        job_owner.store(this);
+    } else {
+        const TVKChecksum *self = this;
+        job_owner.compare_exchange_strong(self, nullptr);
+    }
 }
 
 ZipClass &TVKChecksum::Host() {

@@ -66,8 +66,9 @@ class ZipClass;
 class TVKChecksum {
   public:
     explicit TVKChecksum(TVKChecksumEvents *events);
-    // Cancels a running job, waits a few seconds at most for it to end, then
-    // frees the engine; a job that has not ended keeps the engine loaded.
+    // Cancels the control's own running job, waits a few seconds at most for
+    // it to end, then frees the engine; a job that has not ended keeps the
+    // engine loaded. Another control's job runs on.
     ~TVKChecksum();
     TVKChecksum(const TVKChecksum &) = delete;
     TVKChecksum &operator=(const TVKChecksum &) = delete;
@@ -118,7 +119,13 @@ class TVKChecksum {
     Long AskEngine(const char16_t *word); // "getstatus", "getprogress", ...
     String StringChecksum(const char16_t *word, String &TheString, Long Length);
     String FileChecksum(const char16_t *word, String &InputFile);
-    Variant SteerJob(const char16_t *word); // "pause", "resume", "cancel"
+    // "pause", "resume", "cancel": sent only for the control's own job.
+    Variant SteerJob(const char16_t *word);
+    // The engine has one job slot per process. The control that started the
+    // job in it owns it until its poll sees the job end or it is destroyed;
+    // only the owner steers or cancels it.
+    bool OwnsJob() const;
+    void SetOwnsJob(bool owns);
 
     std::unique_ptr<ZipClass> EngineHost;
     TVKChecksumEvents *Events;

@@ -121,6 +121,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
         String buffer = BlanksAndNul();
         String command = u"newexecute";
         if (Host().CallWindow2(command, file, buffer, number) == 0) {
+            SetOwnsJob(true);
             Timer1.SetEnabled(true);
             return {};
         }
@@ -152,6 +153,7 @@ void TVKChecksum::Timer1_Timer() {
     }
     // The job is over before its final events: a handler that starts the
     // next job gets the timer switched on again for it.
+    SetOwnsJob(false);
     LastProgress = -1;
     Timer1.SetEnabled(false);
     if (outcome != 0) {
@@ -164,7 +166,7 @@ void TVKChecksum::Timer1_Timer() {
 }
 
 Variant TVKChecksum::SteerJob(const char16_t *word) {
-    if (Host().IsLoaded())
+    if (Host().IsLoaded() && OwnsJob())
         Host().CallWindow(word, u" ", u" ", u" ");
     return {};
 }

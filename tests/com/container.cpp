@@ -255,6 +255,50 @@ TEST(Container, CancelledJobEndsWithUserAbort) {
     DeleteFileW(file.c_str());
 }
 
+// A second control in the process, B, acts while A's paused job runs: none
+// of it reaches A's job, which ends with its own checksum; B hears nothing.
+TEST(Container, AnotherControlNeverSteersTheJob) {
+    const std::wstring file = TempFile(L"tvkcom_two.bin");
+    const std::string bytes = WriteTestFile(file, job_file_size);
+    struct Plan {
+        const char *name;
+        void (*act)(Hosted &b);
+    };
+    const Plan plans[] = {
+        {"B released", [](Hosted &b) { b.Destroy(); }},
+        {"B cancels", [](Hosted &b) { b.Cancel(); }},
+        {"B resumes", [](Hosted &b) { b.Resume(); }},
+        {"B pauses, cancels, resumes",
+         [](Hosted &b) {
+             b.Pause();
+             b.Cancel();
+             b.Resume();
+         }},
+    };
+    for (const Plan &plan : plans) {
+        Hosted a, b;
+        ASSERT_TRUE(a.Create() && b.Create());
+        BSTR abc = SysAllocString(L"abc");
+        BSTR sum = nullptr;
+        EXPECT_EQ(S_OK, b.control->SHA1String(abc, 3, &sum)); // B loads the engine
+        SysFreeString(abc);
+        SysFreeString(sum);
+        a.Start(L"md5", file);
+        a.Pause(); // a paused job needs seconds: it runs while B acts
+        ASSERT_TRUE(PumpUntil([&] { return a.ProgressAbove(0); })) << plan.name;
+        plan.act(b);
+        // Still paused: a resume from B would let the job finish at once.
+        PumpUntil([] { return false; }, 300);
+        EXPECT_FALSE(a.sink.HasFinished()) << plan.name;
+        a.Resume();
+        ASSERT_TRUE(PumpUntil([&] { return a.sink.HasFinished(); })) << plan.name;
+        EXPECT_EQ(0u, a.sink.Count(3)) << plan.name;
+        EXPECT_EQ(CryptoMd5(bytes), Narrow(a.sink.events.back().text)) << plan.name;
+        EXPECT_TRUE(b.sink.events.empty()) << plan.name;
+    }
+    DeleteFileW(file.c_str());
+}
+
 TEST(Container, CancelFromInsideAProgressHandler) {
     const std::wstring file = TempFile(L"tvkcom_reenter.bin");
     WriteTestFile(file, job_file_size);
