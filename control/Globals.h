@@ -53,23 +53,20 @@ void MessageBoxOk(const String &text, const String &caption);
 std::string ToNarrow(const String &text);
 String FromNarrow(const std::string &bytes);
 
-// The narrow name of a file, or false. The name itself when every character
-// converts exactly (no best fit, no default character, no NUL); else, on
-// Windows, the file's short (8.3) name when that exists and converts
-// exactly. A name is never turned into another name: false otherwise.
-bool NarrowFileName(const String &name, std::string &narrow);
-
 // Full path of the module file that holds the control's code: the OCX, or
 // the program the control is linked into.
 String ControlModuleFileName();
 
-// An input file opened for reading by its narrow name, if it is one the
-// engine can read to its end: a regular file (on Linux a block device too).
-// Directories, pipes, sockets, character devices and (on Windows) device
-// names are refused, and nothing about the check can block.
+// An input file opened for reading by its UTF-16 name, as the engine's wide
+// file words open it (on Windows the wide API, a long path in the form
+// \\?\C:\...; on Linux the name's UTF-8 bytes), if it is one the engine can read
+// to its end: a regular file (on Linux a block device too). Directories,
+// pipes, sockets, character devices and (on Windows) device names are
+// refused, and nothing about the check can block. The name holds no NUL
+// and no lone surrogate (the caller has made sure).
 class InputFileReader {
   public:
-    explicit InputFileReader(const std::string &narrowPath);
+    explicit InputFileReader(const String &name);
     ~InputFileReader();
     InputFileReader(const InputFileReader &) = delete;
     InputFileReader &operator=(const InputFileReader &) = delete;

@@ -51,18 +51,20 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
         error = Error::AlreadyExecuting;
     else if (Host().CheckForEmpty(file))
         error = Error::InputFileEmpty;
-    else if (!Host().NameForEngine(file) || !Host().CheckInputFile(file))
+    else if (!Host().CheckInputFile(file) || Host().WideNamesRefused())
         error = Error::InputFileInvalid;
     if (error != 0) {
         ReportError(error);
         return String();
     }
-    file += u'\0';
+    // The name goes to the engine's wide word as the caller wrote it.
     String result = BlanksAndNul();
     String command = word;
-    Host().CallWindow2(command, file, result, 0);
+    command += u'w';
+    Host().NoteWideAnswer(Host().CallWindowWide(command, file, result, 0));
     // The engine writes nothing when it cannot open the file after all (it
-    // vanished or became unreadable since the check): that is no checksum.
+    // vanished or became unreadable since the check), nor when it does not
+    // know the wide word: that is no checksum.
     if (result == Blanks()) {
         error = Error::InputFileInvalid;
         ReportError(error);
@@ -108,7 +110,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     Long number = 0;
     if (Host().CheckForEmpty(file))
         error = Error::InputFileEmpty;
-    else if (!Host().NameForEngine(file) || !Host().CheckInputFile(file))
+    else if (!Host().CheckInputFile(file))
         error = Error::InputFileInvalid;
     else if ((number = JobAlgorithmNumber(selection)) == 0)
         error = Error::InvalidSelection;
@@ -116,11 +118,12 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     // engine would take a second start on top of it.
     else if (AskEngine(u"getstatus") == 1)
         error = Error::AlreadyExecuting;
+    // An older engine would answer 0 to "newexecutew" as if the job ran.
+    else if (!Host().TakesWideNames(file))
+        error = Error::InputFileInvalid;
     else {
-        file += u'\0';
         String buffer = BlanksAndNul();
-        String command = u"newexecute";
-        if (Host().CallWindow2(command, file, buffer, number) == 0) {
+        if (Host().CallWindowWide(u"newexecutew", file, buffer, number) == 0) {
             SetOwnsJob(true);
             Timer1.SetEnabled(true);
             return {};

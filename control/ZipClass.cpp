@@ -27,6 +27,11 @@ String FromBuffer(const std::vector<char> &buffer) {
     return text;
 }
 
+// A file name as the wide words take it: its UTF-16 units and one zero.
+std::uintptr_t WideAddress(const String &name) {
+    return reinterpret_cast<std::uintptr_t>(name.c_str());
+}
+
 std::uintptr_t Address(std::vector<char> &buffer) {
     return reinterpret_cast<std::uintptr_t>(buffer.data());
 }
@@ -93,6 +98,42 @@ Long ZipClass::CallWindow2(String &string11, String &string22, String &string33,
     string22 = FromBuffer(b22);
     string33 = FromBuffer(b33);
     return result;
+}
+
+Long ZipClass::CallWindowWide(const String &string11, const String &string22, String &string33,
+                              Long string44) {
+    if (!EngineReachable())
+        return 0;
+    std::vector<char> b11 = NarrowBuffer(string11);
+    std::vector<char> b33 = NarrowBuffer(string33);
+    const Long result = Result(Globals::CallEntry(EngineEntry, Address(b11), WideAddress(string22),
+                                                  Address(b33), Word(string44)));
+    string33 = FromBuffer(b33);
+    return result;
+}
+
+void ZipClass::NoteWideAnswer(Long answer) {
+    // A call the bridge refused says nothing about the engine.
+    if (hEngine == 0 || EngineEntry == 0 || wideNames != WideNames::Unknown)
+        return;
+    if (answer != 0) {
+        wideNames = WideNames::Taken;
+        return;
+    }
+    wideNames = WideNames::Refused;
+    Globals::MessageBoxOk(u"The checksum engine " + EnginePath +
+                              u" is older than this control: it cannot open files by their "
+                              u"UTF-16 names, so no file is checksummed until it is replaced by "
+                              u"the engine that came with the control",
+                          ApplicationTitle());
+}
+
+bool ZipClass::TakesWideNames(const String &InputFile) {
+    if (wideNames == WideNames::Unknown && hEngine != 0 && EngineEntry != 0) {
+        String buffer = u" ";
+        NoteWideAnswer(CallWindowWide(u"newexecutew", InputFile, buffer, 0));
+    }
+    return wideNames != WideNames::Refused;
 }
 
 Long ZipClass::CallWindow(const String &string11, const String &string22, const String &string33,

@@ -32,14 +32,32 @@ class ZipClass {
     Long CallWindowLONG(const String &string11, const Long &string22, const Long &string33,
                         Long string44);
 
+    // The bridge of the wide words (a file word with "w" appended,
+    // "newexecutew"): string11 and string33 go as in CallWindow2, string22,
+    // the file name, as its own UTF-16 units and one zero: no code page
+    // comes between the caller's name and the file. string33 comes back cut
+    // before its first NUL.
+    Long CallWindowWide(const String &string11, const String &string22, String &string33,
+                        Long string44);
+
+    // Whether the engine takes the wide words. An engine older than them
+    // answers 0 to them, as to every word it does not know; the control
+    // then says so once, with a message box, and sends it no file name.
+    // NoteWideAnswer learns it from the answer to a wide file word (1 from
+    // an engine that knows them). TakesWideNames asks first, while it is not
+    // known, with "newexecutew" on the file and selector 0, which starts
+    // nothing and which an engine that knows it refuses with 1. Both leave
+    // it unknown while the engine cannot be reached.
+    void NoteWideAnswer(Long answer);
+    bool TakesWideNames(const String &InputFile);
+    bool WideNamesRefused() const { return wideNames == WideNames::Refused; }
+
     // File name checks: the name is empty; the file can be opened and read
-    // (a regular file, or on Linux a block device, under its narrow name).
+    // under its UTF-16 name as the engine's wide words open it (a regular
+    // file, or on Linux a block device). A name holding a NUL or a lone
+    // surrogate names no file.
     bool CheckForEmpty(const String &InputFile) const;
     bool CheckInputFile(const String &InputFile) const;
-    // Replaces InputFile by the name the engine is to open it under, one
-    // whose narrow conversion is exact (the name itself or its short name).
-    // False, InputFile untouched, when the file has no such name.
-    bool NameForEngine(String &InputFile) const;
 
     bool fLoaded = false;
     std::uintptr_t hEngine = 0;     // module handle of the latest load
@@ -48,6 +66,8 @@ class ZipClass {
 
   private:
     bool EngineReachable() const;
+    enum class WideNames { Unknown, Taken, Refused };
+    WideNames wideNames = WideNames::Unknown;
 };
 
 } // namespace tvk

@@ -12,28 +12,38 @@ bool ZipClass::CheckForEmpty(const String &InputFile) const {
     return InputFile.empty();
 }
 
+namespace {
+
+// A name the system can be given whole: no NUL (it would end the name
+// early) and no lone surrogate (it has no UTF-8 form on Linux, and a name
+// the caller could not type on Windows).
+bool WholeName(const String &name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c == u'\0' || (c >= 0xDC00 && c <= 0xDFFF))
+            return false;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF)
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 // True when the file can be opened and its first bytes (up to 255) read.
 // The length is taken as 64 bits, so files of 2 GiB and more pass too.
 bool ZipClass::CheckInputFile(const String &InputFile) const {
-    std::string path;
-    if (!Globals::NarrowFileName(InputFile, path))
+    if (InputFile.empty() || !WholeName(InputFile))
         return false;
-    Globals::InputFileReader file(path);
+    Globals::InputFileReader file(InputFile);
     if (!file.IsOpen() || file.Length() < 0)
         return false;
     const std::size_t wanted = file.Length() > 255 ? 255 : static_cast<std::size_t>(file.Length());
     std::vector<unsigned char> buffer(wanted);
     return file.Read(buffer.data(), wanted);
-}
-
-bool ZipClass::NameForEngine(String &InputFile) const {
-    std::string narrow;
-    if (!Globals::NarrowFileName(InputFile, narrow))
-        return false;
-    // An exact conversion comes back unchanged, so the bridge sends these
-    // very bytes.
-    InputFile = Globals::FromNarrow(narrow);
-    return true;
 }
 
 } // namespace tvk

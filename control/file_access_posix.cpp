@@ -1,6 +1,6 @@
-// file_access_posix.cpp -- file names and input files on Linux: the UTF-8
-// name of a file, and the check that a name denotes a file the engine can
-// read to its end.
+// file_access_posix.cpp -- input files on Linux: the check that a name
+// denotes a file the engine can read to its end, under the name's UTF-8
+// bytes.
 #include "Globals.h"
 
 #include "platform.h"
@@ -24,14 +24,11 @@ bool Readable(mode_t mode) {
 
 } // namespace
 
-bool NarrowFileName(const String &name, std::string &narrow) {
-    // A NUL would end the name early; a lone surrogate has no UTF-8 form.
-    if (name.empty() || name.find(u'\0') != String::npos)
-        return false;
-    return platform_to_ansi_exact(name, narrow);
-}
-
-InputFileReader::InputFileReader(const std::string &narrowPath) {
+InputFileReader::InputFileReader(const String &name) {
+    // The name's UTF-8 bytes, as the engine's wide words make them.
+    std::string narrowPath;
+    if (!platform_to_ansi_exact(name, narrowPath))
+        return;
     // The kind first: opening a FIFO for reading would wait for a writer, and
     // opening a device can have effects of its own.
     struct stat st {};

@@ -1,59 +1,49 @@
-// file_access_win.cpp -- file names and input files on Windows: the exact
-// ANSI name of a file (or its short name), and the check that a name denotes
-// a disk file.
+// file_access_win.cpp -- input files on Windows: the check that a UTF-16 name
+// denotes a disk file, opened with the wide API as the engine opens it.
 #include "Globals.h"
 
 #include "platform.h"
 
 #include <windows.h>
 
+#include <string_view>
+#include <vector>
+
 namespace tvk {
 namespace Globals {
 
 namespace {
 
-// The short form of an existing file's path; empty when there is none.
-std::wstring ShortPath(const std::wstring &path) {
-    const DWORD need = GetShortPathNameW(path.c_str(), nullptr, 0);
+const wchar_t *Wide(const char16_t *text) {
+    return reinterpret_cast<const wchar_t *>(text);
+}
+
+// Device names (NUL, CON, COM1, C:\dir\nul.txt ...) come back from the full
+// path service as \\.\ paths, like the explicit device paths.
+bool IsDeviceName(const String &name) {
+    const DWORD need = GetFullPathNameW(Wide(name.c_str()), 0, nullptr, nullptr);
     if (need == 0)
-        return std::wstring();
-    std::wstring out(need, L'\0');
-    const DWORD len = GetShortPathNameW(path.c_str(), &out[0], need);
-    if (len == 0 || len >= need)
-        return std::wstring();
-    out.resize(len);
-    return out;
+        return true; // no path the system can resolve
+    std::vector<wchar_t> full(need);
+    const DWORD len = GetFullPathNameW(Wide(name.c_str()), need, full.data(), nullptr);
+    return len == 0 || len >= need ||
+           std::wstring_view(full.data(), len).substr(0, 4) == L"\\\\.\\";
 }
 
 } // namespace
 
-bool NarrowFileName(const String &name, std::string &narrow) {
-    if (name.empty() || name.find(u'\0') != String::npos)
-        return false;
-    const std::wstring wide(name.begin(), name.end());
-    if (platform_to_ansi_exact(name, narrow))
-        return true;
-    // A short name is another name of the same file, never of another one.
-    const std::wstring shortPath = ShortPath(wide);
-    return !shortPath.empty() &&
-           platform_to_ansi_exact(String(shortPath.begin(), shortPath.end()), narrow);
-}
-
-InputFileReader::InputFileReader(const std::string &narrowPath) {
-    // Device names (NUL, CON, COM1, C:\dir\nul.txt ...) come back from the
-    // full path service as \\.\ paths, like the explicit device paths: they
-    // are refused before anything is opened.
-    const DWORD need = GetFullPathNameA(narrowPath.c_str(), 0, nullptr, nullptr);
-    if (need == 0)
+InputFileReader::InputFileReader(const String &name) {
+    if (IsDeviceName(name))
         return;
-    std::string full(need, '\0');
-    const DWORD len = GetFullPathNameA(narrowPath.c_str(), need, &full[0], nullptr);
-    if (len == 0 || len >= need || full.compare(0, 4, "\\\\.\\") == 0)
+    // A long name in its \\?\ form, as the engine opens it.
+    std::vector<char16_t> buffer(PLATFORM_OPEN_NAME_SIZE);
+    const char16_t *const openName = platform_open_name(name.c_str(), buffer.data());
+    if (openName == nullptr)
         return;
     // Shared as the C runtime's fopen shares it, so the check sees what the
     // engine will see.
     const HANDLE file =
-        CreateFileA(narrowPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        CreateFileW(Wide(openName), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;

@@ -20,21 +20,29 @@ namespace {
 const char *text_at(uintptr_t address) {
     return reinterpret_cast<const char *>(address);
 }
+const char16_t *wide_text_at(uintptr_t address) {
+    return reinterpret_cast<const char16_t *>(address);
+}
 char *buffer_at(uintptr_t address) {
     return reinterpret_cast<char *>(address);
 }
 
 /* A direct file word: runs the driver on the caller's thread and returns 1.
+ * Wide: the path at A2 is zero-terminated UTF-16.
  * While a job (or another file word) holds the slot it is refused with 1
  * and writes nothing: the two would share read_buffer and the counters. */
-template <Algorithm A> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+template <Algorithm A, bool Wide> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
     int32_t idle = JOB_IDLE;
     if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,
                                                      std::memory_order_acquire)) {
         return 1;
     }
     job_slot.clear_counters();
-    drivers_of(A).file(text_at(a2), buffer_at(a3));
+    if constexpr (Wide) {
+        drivers_of(A).wide_file(wide_text_at(a2), buffer_at(a3));
+    } else {
+        drivers_of(A).file(text_at(a2), buffer_at(a3));
+    }
     // The driver's own result is not passed on; job_result stays as it is.
     job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
     return 1;
@@ -64,6 +72,10 @@ int32_t get_name_a(uintptr_t a2, uintptr_t, uintptr_t) {
 
 int32_t new_execute_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
     return new_execute(text_at(a2), text_at(a3), static_cast<int32_t>(a4));
+}
+
+int32_t new_execute_wide_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    return new_execute_wide(wide_text_at(a2), text_at(a3), static_cast<int32_t>(a4));
 }
 
 int32_t get_return_value(uintptr_t, uintptr_t, uintptr_t) {
@@ -107,9 +119,13 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
 } // namespace
 
 /* The words of an algorithm and its drivers come from the algorithm table;
- * the command table gives the order in which they are tested. */
+ * the command table gives the order in which they are tested. The wide file
+ * words (UTF-16 paths) come after the original words, one for every row of
+ * the table, so the original words cost what they always did. */
 #define FILE_WORD(Id)                                                                              \
-    { facts(Algorithm::Id).file_word, file_word<Algorithm::Id> }
+    { facts(Algorithm::Id).file_word, file_word<Algorithm::Id, false> }
+#define WIDE_FILE_WORD(Id, ...)                                                                    \
+    {facts(Algorithm::Id).wide_file_word, file_word<Algorithm::Id, true>},
 #define STRING_WORD(Id)                                                                            \
     { facts(Algorithm::Id).string_word, string_word<Algorithm::Id> }
 
@@ -137,9 +153,12 @@ const Command command_table[] = {
     {"pause", pause_word},
     {"resume", resume_word},
     {"cancel", cancel_word},
+    TVK_ALGORITHMS(WIDE_FILE_WORD) // "adler32filew" ..., in the order of the table
+    {"newexecutew", new_execute_wide_word},
 };
 
 #undef FILE_WORD
+#undef WIDE_FILE_WORD
 #undef STRING_WORD
 
 const size_t command_count = sizeof command_table / sizeof command_table[0];

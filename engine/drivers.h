@@ -11,7 +11,8 @@
  * read_buffer; a larger one is read ahead in pieces by a reader thread that
  * lives for that one call (read_ahead.h). They return JOB_DONE,
  * JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
- * JOB_CANCELLED (output holds the text of the bytes read so far). Only one file driver may run at a time in a process.
+ * JOB_CANCELLED (output holds the text of the bytes read so far). Only one
+ * file driver may run at a time in a process.
  */
 #ifndef TVK_ENGINE_DRIVERS_H
 #define TVK_ENGINE_DRIVERS_H
@@ -25,22 +26,28 @@ namespace tvkengine {
 
 using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
 using FileDriver = int32_t (*)(const char *path, char *output);
+/* The same for a zero-terminated UTF-16 path (platform_open_read). */
+using WideFileDriver = int32_t (*)(const char16_t *path, char *output);
 
-/* digest_string_<word> and digest_file_<word> for every row of the
- * algorithm table: digest_string_crc32, digest_file_md532, ... */
+/* digest_string_<word>, digest_file_<word> and digest_file_<word>w for
+ * every row of the algorithm table: digest_string_crc32, digest_file_md532,
+ * digest_file_md532w ... */
 #define TVK_DECLARE_DRIVERS(Id, word, ...)                                                         \
     void digest_string_##word(const uint8_t *input, char *output, uint32_t count);                 \
-    int32_t digest_file_##word(const char *path, char *output);
+    int32_t digest_file_##word(const char *path, char *output);                                    \
+    int32_t digest_file_##word##w(const char16_t *path, char *output);
 TVK_ALGORITHMS(TVK_DECLARE_DRIVERS)
 #undef TVK_DECLARE_DRIVERS
 
 struct Drivers {
     StringDriver string;
     FileDriver file;
+    WideFileDriver wide_file;
 };
 
 /* The drivers of each algorithm, in the order of the algorithm table. */
-#define TVK_DRIVERS_OF(Id, word, ...) {digest_string_##word, digest_file_##word},
+#define TVK_DRIVERS_OF(Id, word, ...)                                                              \
+    {digest_string_##word, digest_file_##word, digest_file_##word##w},
 inline constexpr Drivers algorithm_drivers[] = {TVK_ALGORITHMS(TVK_DRIVERS_OF)};
 #undef TVK_DRIVERS_OF
 

@@ -90,12 +90,21 @@ template <class Core> int32_t hash_pieces(ReadAhead &reader, Core &core) {
     }
 }
 
+/* An 8-bit path as the C runtime takes it; a UTF-16 path through the
+ * platform's wide open. */
+std::FILE *open_input(const char *path) {
+    return std::fopen(path, "rb");
+}
+std::FILE *open_input(const char16_t *path) {
+    return platform_open_read(path);
+}
+
 /* Reads the file through core; returns the result code and leaves the
  * checksum text in text, or returns JOB_OPEN_FAILED or JOB_READ_FAILED
  * with text untouched. */
-template <class Core> int32_t read_file(const char *path, char *text) {
+template <class Core, class Char> int32_t read_file(const Char *path, char *text) {
     Core core;
-    std::FILE *file = std::fopen(path, "rb");
+    std::FILE *file = open_input(path);
     if (file == nullptr) {
         platform_error_line("error opening input file \n");
         return JOB_OPEN_FAILED;
@@ -123,7 +132,7 @@ template <class Core> int32_t read_file(const char *path, char *text) {
     return result;
 }
 
-template <class Core, Algorithm A> int32_t digest_file(const char *path, char *output) {
+template <class Core, Algorithm A, class Char> int32_t digest_file(const Char *path, char *output) {
     static_assert(Core::TEXT_SIZE > facts(A).digits, "the core's text holds the digits");
     char text[Core::TEXT_SIZE] = {};
     const int32_t result = read_file<Core>(path, text);
@@ -137,6 +146,9 @@ template <class Core, Algorithm A> int32_t digest_file(const char *path, char *o
 
 #define TVK_DEFINE_FILE_DRIVER(Id, word, core, ...)                                                \
     int32_t digest_file_##word(const char *path, char *output) {                                   \
+        return digest_file<core##Core, Algorithm::Id>(path, output);                               \
+    }                                                                                              \
+    int32_t digest_file_##word##w(const char16_t *path, char *output) {                            \
         return digest_file<core##Core, Algorithm::Id>(path, output);                               \
     }
 TVK_ALGORITHMS(TVK_DEFINE_FILE_DRIVER)

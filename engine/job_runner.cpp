@@ -31,26 +31,43 @@ void store_text(char *buffer, size_t size, const char *text) {
  * One worker at a time holds the slot, and only it touches this buffer. */
 char worker_text[JOB_SUM_TEXT_SIZE];
 
-} // namespace
+/* The job's driver over the job's path, 8-bit or UTF-16. */
+int32_t run_job_driver(char *output) {
+    const tvkalgo::AlgorithmFacts *row =
+        tvkalgo::algorithm_of_selector(job_slot.job_selector.load(std::memory_order_relaxed));
+    const Drivers &drivers = drivers_of(row->id);
+    return job_slot.job_name_wide ? drivers.wide_file(job_slot.job_wide_file_name, output)
+                                  : drivers.file(job_slot.job_file_name, output);
+}
 
-void job_thread() {
-    const FileDriver driver = file_driver_of(job_slot.job_selector.load(std::memory_order_relaxed));
-    std::memset(worker_text, 0, sizeof worker_text);
-    const int32_t result = driver(job_slot.job_file_name, worker_text);
-    if (job_has_text(result)) {
-        job_slot.job_sum_text.publish(worker_text);
+/* Stores a path that fits its buffer whole, cleared first; false, nothing
+ * stored, for one that does not: a cut path would name another file. */
+bool store_path(const char *path) {
+    if (strnlen(path, JOB_FILE_NAME_SIZE) >= JOB_FILE_NAME_SIZE) {
+        return false;
     }
-    job_slot.job_result.store(result, std::memory_order_relaxed);
-    // Last store to the job state: the sum text and the result are final
-    // for whoever sees 0 here.
-    job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
+    store_text(job_slot.job_file_name, JOB_FILE_NAME_SIZE, path);
+    job_slot.job_name_wide = false;
+    return true;
 }
 
-bool start_job_thread() {
-    return job_thread_starter(job_thread);
+bool store_path(const char16_t *path) {
+    size_t length = 0;
+    while (length < JOB_WIDE_FILE_NAME_SIZE && path[length] != u'\0') {
+        ++length;
+    }
+    if (length >= JOB_WIDE_FILE_NAME_SIZE) {
+        return false;
+    }
+    std::memcpy(job_slot.job_wide_file_name, path, length * sizeof(char16_t));
+    std::memset(job_slot.job_wide_file_name + length, 0,
+                (JOB_WIDE_FILE_NAME_SIZE - length) * sizeof(char16_t));
+    job_slot.job_name_wide = true;
+    return true;
 }
 
-int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector) {
+template <class Char>
+int32_t start_job(const Char *path, const char *initial_sum_text, int32_t selector) {
     // Claim the slot: a running job or a file word on another thread keeps
     // it, and is then left untouched.
     int32_t idle = JOB_IDLE;
@@ -59,11 +76,10 @@ int32_t new_execute(const char *path, const char *initial_sum_text, int32_t sele
         return 1;
     }
     // A path that does not fit is refused rather than cut.
-    if (strnlen(path, JOB_FILE_NAME_SIZE) >= JOB_FILE_NAME_SIZE) {
+    if (!store_path(path)) {
         job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
-    store_text(job_slot.job_file_name, JOB_FILE_NAME_SIZE, path);
     job_slot.job_sum_text.publish(initial_sum_text);
     job_slot.job_selector.store(selector, std::memory_order_relaxed);
 
@@ -83,6 +99,32 @@ int32_t new_execute(const char *path, const char *initial_sum_text, int32_t sele
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+void job_thread() {
+    std::memset(worker_text, 0, sizeof worker_text);
+    const int32_t result = run_job_driver(worker_text);
+    if (job_has_text(result)) {
+        job_slot.job_sum_text.publish(worker_text);
+    }
+    job_slot.job_result.store(result, std::memory_order_relaxed);
+    // Last store to the job state: the sum text and the result are final
+    // for whoever sees 0 here.
+    job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
+}
+
+bool start_job_thread() {
+    return job_thread_starter(job_thread);
+}
+
+int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector) {
+    return start_job(path, initial_sum_text, selector);
+}
+
+int32_t new_execute_wide(const char16_t *path, const char *initial_sum_text, int32_t selector) {
+    return start_job(path, initial_sum_text, selector);
 }
 
 } // namespace tvkengine

@@ -11,7 +11,11 @@ namespace tvkengine {
  * job_file_name, the selector is not 1 to 7, or no thread could be made. */
 int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector);
 
-/* The worker's body: runs the job's file driver over job_file_name into a
+/* The same for a zero-terminated UTF-16 path ("newexecutew"), kept in
+ * job_wide_file_name and opened as the wide file drivers open it. */
+int32_t new_execute_wide(const char16_t *path, const char *initial_sum_text, int32_t selector);
+
+/* The worker's body: runs the job's file driver over its path into a
  * buffer of its own, publishes the checksum text as job_sum_text when the
  * driver wrote one, stores job_result, then job_status 0 (release). */
 void job_thread();

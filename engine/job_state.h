@@ -41,6 +41,9 @@ constexpr int32_t JOB_SLOT_CLAIMED = 2;
 /* Room for a path: paths of this length or longer are refused, never cut
  * (a cut path would name another file). */
 constexpr size_t JOB_FILE_NAME_SIZE = 4096;
+/* Room for a UTF-16 path ("newexecutew"): any path Windows takes, 32 767
+ * units, and the zero. */
+constexpr size_t JOB_WIDE_FILE_NAME_SIZE = 32768;
 constexpr size_t READ_BLOCK_SIZE = 4096;
 
 struct JobState {
@@ -48,6 +51,10 @@ struct JobState {
     std::atomic<int32_t> job_result{JOB_DONE};
     std::atomic<int32_t> job_selector{0};
     char job_file_name[JOB_FILE_NAME_SIZE] = {};
+    /* The path of a job started by "newexecutew", which then sets
+     * job_name_wide; written before the worker starts, read by it only. */
+    char16_t job_wide_file_name[JOB_WIDE_FILE_NAME_SIZE] = {};
+    bool job_name_wide = false;
     SumText job_sum_text;
 
     /* Progress counters: 64-bit, so files of 2 GiB and more are counted

@@ -9,14 +9,25 @@
 
 namespace tvkengine {
 
-int64_t measure_file_size(const char *path) {
-    std::FILE *file = std::fopen(path, "rb");
+namespace {
+
+int64_t size_of(std::FILE *file) {
     if (file == nullptr) {
         return 0;
     }
     const int64_t size = platform_seek_end(file);
     std::fclose(file);
     return size;
+}
+
+} // namespace
+
+int64_t measure_file_size(const char *path) {
+    return size_of(std::fopen(path, "rb"));
+}
+
+int64_t measure_file_size(const char16_t *path) {
+    return size_of(platform_open_read(path));
 }
 
 int32_t percent_of(int64_t total, uint64_t done) {

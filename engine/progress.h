@@ -8,6 +8,9 @@ namespace tvkengine {
 
 /* Size of the file at path in bytes (64-bit); 0 when it cannot be opened. */
 int64_t measure_file_size(const char *path);
+/* The same for a zero-terminated UTF-16 path, opened as the wide file
+ * drivers open it. */
+int64_t measure_file_size(const char16_t *path);
 
 /* 100.0 / total, times done, truncated toward zero; 0 when either is 0. */
 int32_t percent_of(int64_t total, uint64_t done);

@@ -120,6 +120,30 @@ int64_t platform_seek_end(std::FILE *file);
  * error, whatever it had read before the error. */
 int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size);
 
+/* Longest UTF-16 path the system's wide API takes, in units, without its
+ * zero. */
+constexpr std::size_t PLATFORM_WIDE_PATH_MAX = 32767;
+
+/* Room for platform_open_name's buffer: the longest path, the prefix
+ * (\\?\UNC\) that it may gain in front, and the zero. */
+constexpr std::size_t PLATFORM_OPEN_NAME_SIZE = PLATFORM_WIDE_PATH_MAX + 8;
+
+/* The name under which the wide API opens the zero-terminated UTF-16 path.
+ * On Windows: the path itself while it and its full path are shorter than
+ * MAX_PATH, or already in the \\?\ or \\.\ form; otherwise its full path,
+ * resolved as the system resolves it for this process (current folder, '.',
+ * '..', '/'), in the \\?\ form (\\?\UNC\ for \\server\share\...), written
+ * into buffer (PLATFORM_OPEN_NAME_SIZE units); nullptr when that cannot be
+ * made. Elsewhere the path itself. Allocates nothing. */
+const char16_t *platform_open_name(const char16_t *path, char16_t *buffer);
+
+/* Opens a file for binary reading by its zero-terminated UTF-16 path, shared
+ * as the C runtime's fopen "rb" shares it; nullptr when it cannot be opened.
+ * On Windows through the wide API under platform_open_name. Elsewhere under
+ * the path's UTF-8 bytes, as platform_to_ansi_exact makes them: a path with
+ * a lone surrogate names no file. Allocates nothing. */
+std::FILE *platform_open_read(const char16_t *path);
+
 /* --- Text --------------------------------------------------------------- */
 
 /* UTF-16 to UTF-8. An unpaired surrogate cannot be represented and becomes

@@ -251,3 +251,58 @@ bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
     narrow = platform_to_ansi(text);
     return true;
 }
+
+namespace {
+
+/* The UTF-8 bytes of a zero-terminated UTF-16 path and a zero, in out (size
+ * bytes); false for a lone surrogate (no UTF-8 form) or a path that does not
+ * fit. The same bytes as platform_to_ansi_exact, without allocating. */
+bool utf8_path(const char16_t *path, char *out, size_t size) {
+    size_t at = 0;
+    for (size_t i = 0; path[i] != u'\0'; ++i) {
+        char32_t c = path[i];
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            const char16_t low = path[i + 1];
+            if (low < 0xDC00 || low > 0xDFFF) {
+                return false;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00u);
+            ++i;
+        }
+        const size_t count = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (size - at <= count) {
+            return false; // no room for the character and the zero
+        }
+        if (count == 1) {
+            out[at++] = static_cast<char>(c);
+            continue;
+        }
+        static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+        for (size_t k = count; k-- > 1;) {
+            out[at + k] = static_cast<char>(0x80 | (c & 0x3F));
+            c >>= 6;
+        }
+        out[at] = static_cast<char>(lead[count] | c);
+        at += count;
+    }
+    out[at] = '\0';
+    return true;
+}
+
+} // namespace
+
+const char16_t *platform_open_name(const char16_t *path, char16_t *) {
+    return path;
+}
+
+std::FILE *platform_open_read(const char16_t *path) {
+    // The system takes no longer path (PATH_MAX counts the zero).
+    char name[PATH_MAX];
+    if (!utf8_path(path, name, sizeof name)) {
+        return nullptr;
+    }
+    return std::fopen(name, "rb");
+}

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -265,4 +266,76 @@ bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
     }
     narrow = std::move(out);
     return true;
+}
+
+namespace {
+
+bool starts_with(const wchar_t *text, const wchar_t *prefix) {
+    return std::wcsncmp(text, prefix, std::wcslen(prefix)) == 0;
+}
+
+/* Whether the wide API takes the name as it is: shorter than MAX_PATH with
+ * its full path, or already a \\?\ or \\.\ name, which the system takes
+ * whole. A name it cannot resolve is left to the open, which fails. */
+bool opens_as_it_is(const wchar_t *name) {
+    if (starts_with(name, L"\\\\?\\") || starts_with(name, L"\\\\.\\")) {
+        return true;
+    }
+    if (wcsnlen(name, MAX_PATH) >= MAX_PATH) {
+        return false;
+    }
+    const DWORD need = GetFullPathNameW(name, 0, nullptr, nullptr); // with its zero
+    return need == 0 || need <= MAX_PATH;
+}
+
+/* The full path of name in the \\?\ form, in buffer; nullptr when it does
+ * not fit. The full path is written 8 units in, where the longest prefix
+ * fits in front of it. */
+const wchar_t *long_form(const wchar_t *name, wchar_t *buffer) {
+    constexpr DWORD room = 8;
+    wchar_t *const full = buffer + room;
+    const DWORD size = static_cast<DWORD>(PLATFORM_OPEN_NAME_SIZE - room);
+    const DWORD length = GetFullPathNameW(name, size, full, nullptr);
+    if (length == 0 || length >= size) {
+        return nullptr;
+    }
+    if (starts_with(full, L"\\\\?\\") || starts_with(full, L"\\\\.\\")) {
+        return full;
+    }
+    if (starts_with(full, L"\\\\")) {
+        // \\server\share\... becomes \\?\UNC\server\share\...: the prefix
+        // takes the place of the first backslash.
+        static const wchar_t unc[] = L"\\\\?\\UNC";
+        wchar_t *const start = full + 1 - (sizeof unc / sizeof unc[0] - 1);
+        std::memcpy(start, unc, sizeof unc - sizeof unc[0]);
+        return start;
+    }
+    static const wchar_t local[] = L"\\\\?\\";
+    wchar_t *const start = full - (sizeof local / sizeof local[0] - 1);
+    std::memcpy(start, local, sizeof local - sizeof local[0]);
+    return start;
+}
+
+/* Kept out of platform_open_read, so that only long names pay for the
+ * buffer on the stack. */
+__attribute__((noinline)) std::FILE *open_long(const wchar_t *name) {
+    wchar_t buffer[PLATFORM_OPEN_NAME_SIZE];
+    const wchar_t *const open_name = long_form(name, buffer);
+    return open_name == nullptr ? nullptr : _wfopen(open_name, L"rb");
+}
+
+} // namespace
+
+const char16_t *platform_open_name(const char16_t *path, char16_t *buffer) {
+    const auto *name = reinterpret_cast<const wchar_t *>(path);
+    if (opens_as_it_is(name)) {
+        return path;
+    }
+    return reinterpret_cast<const char16_t *>(long_form(name, reinterpret_cast<wchar_t *>(buffer)));
+}
+
+std::FILE *platform_open_read(const char16_t *path) {
+    const auto *name = reinterpret_cast<const wchar_t *>(path);
+    // _wfopen shares the file for reading and writing, as fopen does.
+    return opens_as_it_is(name) ? _wfopen(name, L"rb") : open_long(name);
 }

@@ -5,7 +5,8 @@
  * Columns of TVK_ALGORITHMS:
  *   Id        the algorithm's name in code: tvkalgo::Algorithm::Id
  *   word      the lower-case name the command words are made of: word
- *             followed by "string" or "file" ("md532string", "md532file");
+ *             followed by "string", "file" or "filew" ("md532string",
+ *             "md532file", "md532filew", the last taking a UTF-16 path);
  *             the engine's drivers are named after it (digest_file_md532)
  *   core      the core that computes it (MD5_32 is cut from MD5)
  *   selector  the number "newexecute" takes for a job
@@ -44,6 +45,7 @@ struct AlgorithmFacts {
     Algorithm id;
     const char *string_word;
     const char *file_word;
+    const char *wide_file_word;
     int32_t selector;
     const char *job_name;
     uint32_t digits;
@@ -53,8 +55,8 @@ struct AlgorithmFacts {
 
 // clang-format off
 #define TVK_ALGORITHM_FACTS(Id, word, core, selector, job_name, digits, string_bytes, file_bytes)  \
-    {Algorithm::Id, #word "string", #word "file", selector, job_name, digits, string_bytes,        \
-     file_bytes},
+    {Algorithm::Id, #word "string", #word "file", #word "filew", selector, job_name, digits,        \
+     string_bytes, file_bytes},
 // clang-format on
 inline constexpr AlgorithmFacts algorithm_table[] = {TVK_ALGORITHMS(TVK_ALGORITHM_FACTS)};
 #undef TVK_ALGORITHM_FACTS

@@ -65,8 +65,8 @@ TEST_F(CyrillicFolder, TheEngineIsLoadedAndNamesAreNeverBentIntoOthers) {
     ASSERT_EQ(1u, events.size());
     EXPECT_EQ(3, events[0].id);
     EXPECT_EQ(5, events[0].number);
-    // Existing beside its best fit ("ba.txt", missing): taken as itself
-    // through its short name, which Wine always has.
+    // Existing beside its best fit ("ba.txt", missing): taken as itself,
+    // by its UTF-16 name.
     const std::wstring sumOfWanted = Md5File(dir + L"\\b\u0101.txt", events);
     EXPECT_NE(WideAscii(CryptoMd5(decoy)), sumOfWanted);
     EXPECT_EQ(WideAscii(CryptoMd5(wanted)), sumOfWanted);

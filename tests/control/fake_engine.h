@@ -7,6 +7,7 @@
 // "getstatus", "getreturnvalue", "getprogress" answer), "newexecute" (its
 // reply), "filewrites" (0: file words leave their buffer alone),
 // "cancelsneeded" (after that many "cancel" words the job ends, result 2),
+// "wide" (0: an engine older than the wide words, which knows none of them),
 // "reset" (everything back to zero, log cleared).
 // fake_set_text(key, text): "sum" (what "getsum" writes), "file" (what the
 // file words write).

@@ -4,6 +4,7 @@
 #include "fake_engine.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -19,7 +20,7 @@ namespace {
 
 struct State {
     int status = 0, result = 0, progress = 0, newexecute = 0;
-    int filewrites = 1, cancelsneeded = 0;
+    int filewrites = 1, cancelsneeded = 0, wide = 1;
     std::string sum, file = "0badf00d", log;
 };
 State state;
@@ -37,6 +38,28 @@ bool IsFileWord(const std::string &w) {
            w == "md5file" || w == "tvk32file" || w == "md532file";
 }
 
+// A UTF-16 path as the tests show it: ASCII, other units as \uXXXX.
+std::string WideText(std::uintptr_t address) {
+    std::string out;
+    for (const char16_t *c = reinterpret_cast<const char16_t *>(address); *c != u'\0'; ++c) {
+        if (*c < 0x80) {
+            out += static_cast<char>(*c);
+        } else {
+            char unit[8];
+            std::snprintf(unit, sizeof unit, "\\u%04x", static_cast<unsigned>(*c));
+            out += unit;
+        }
+    }
+    return out;
+}
+
+// The wide words: a file word with "w", "newexecutew". Without them (wide
+// 0) the engine is one older than them, which knows neither.
+bool IsWideWord(const std::string &w) {
+    return state.wide && !w.empty() && w.back() == 'w' &&
+           (IsFileWord(w.substr(0, w.size() - 1)) || w == "newexecutew");
+}
+
 bool IsStringWord(const std::string &w) {
     return w.size() > 6 && w.compare(w.size() - 6, 6, "string") == 0;
 }
@@ -48,8 +71,8 @@ extern "C" FAKE_EXPORT std::intptr_t FAKE_ENTRY interface1(std::uintptr_t a1, st
     const std::string word = Text(a1);
     std::string line = word;
     std::intptr_t answer = 0;
-    if (IsFileWord(word)) {
-        line += std::string("|") + Text(a2);
+    if (IsFileWord(word) || (IsWideWord(word) && word != "newexecutew")) {
+        line += "|" + (IsWideWord(word) ? WideText(a2) : std::string(Text(a2)));
         if (state.filewrites)
             Write(a3, state.file);
         answer = 1;
@@ -57,9 +80,11 @@ extern "C" FAKE_EXPORT std::intptr_t FAKE_ENTRY interface1(std::uintptr_t a1, st
         line += "|" + std::to_string(static_cast<std::intptr_t>(a4));
         Write(a3, "5a5a5a5a");
         answer = 1;
-    } else if (word == "newexecute") {
-        line += std::string("|") + Text(a2) + "|" + std::to_string(static_cast<std::intptr_t>(a4));
-        answer = state.newexecute;
+    } else if (word == "newexecute" || IsWideWord(word)) {
+        line += "|" + (IsWideWord(word) ? WideText(a2) : std::string(Text(a2))) + "|" +
+                std::to_string(static_cast<std::intptr_t>(a4));
+        // Selectors 1 to 7 only, as the engine.
+        answer = a4 < 1 || a4 > 7 ? 1 : state.newexecute;
         if (answer == 0) {
             state.status = 1;
             state.progress = 0;
@@ -98,6 +123,8 @@ extern "C" FAKE_EXPORT void fake_set(const char *key, int value) {
         state.filewrites = value;
     else if (k == "cancelsneeded")
         state.cancelsneeded = value;
+    else if (k == "wide")
+        state.wide = value;
 }
 
 extern "C" FAKE_EXPORT void fake_set_text(const char *key, const char *text) {

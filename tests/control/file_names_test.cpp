@@ -1,7 +1,7 @@
 // file_names_test.cpp -- file names the narrow code page cannot hold, through
-// the control and the real engine: a name is checksummed as itself (on
-// Windows through its short name) or refused with error 5, and never turned
-// into the name of another file. The decoys are the files a best-fit or
+// the control and the real engine: a name is checksummed as itself (the
+// engine gets it in UTF-16) or refused with error 5, and never turned into
+// the name of another file. The decoys are the files a best-fit or
 // replacement conversion would have found instead.
 #include "test_support.h"
 
@@ -51,9 +51,8 @@ void RunJob(TVKChecksum &control) {
 }
 
 // One name through CheckInputFile, MD5File and a job. A name that exists is
-// checksummed as itself; where a platform cannot name it exactly (real
-// Windows without short names) it may be refused instead. Anything else,
-// above all the decoy's checksum, is a fault.
+// checksummed as itself, unless mayRefuse (a name that is no name) allows a
+// refusal. Anything else, above all the decoy's checksum, is a fault.
 void ExpectItselfOrRefused(const NameCase &c, const String &path, bool mayRefuse) {
     SCOPED_TRACE(c.what);
     EventLog events;
@@ -127,13 +126,9 @@ TEST_F(FileNames, NamesOfEveryScriptAreCheckedAsThemselves) {
     for (const auto &c : cases)
         if (c.exists)
             dir.File(c.name, Wanted);
-            // Wine makes a short name for every long one; real Windows does so only
-            // where 8.3 names are enabled, and refuses the others.
-#if defined(_WIN32)
-    const bool mayRefuse = !UnderWine();
-#else
+    // No short name is needed: every existing name is taken as itself, on
+    // every platform.
     const bool mayRefuse = false;
-#endif
     for (const auto &c : cases)
         ExpectItselfOrRefused(c, dir.Path(c.name), mayRefuse);
 }

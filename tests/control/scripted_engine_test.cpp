@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 using namespace tvk_test;
@@ -52,7 +53,10 @@ class ScriptedEngine : public ::testing::Test {
 TEST_F(ScriptedEngine, ValidStartRaisesProgressZeroSendsNewexecuteAndEnablesTimer) {
     control->NewCheckSumFile(u"SHA-256", file);
     EXPECT_EQ(events.Lines, Lines({"Progress 0"}));
-    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", "newexecute|" + fileText + "|3"}));
+    // The first start asks whether the engine takes UTF-16 names: selector 0
+    // starts nothing.
+    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", "newexecutew|" + fileText + "|0",
+                                   "newexecutew|" + fileText + "|3"}));
     EXPECT_TRUE(control->Timer1.Enabled());
     EXPECT_EQ(control->LastProgress, 0);
 }
@@ -64,7 +68,7 @@ TEST_F(ScriptedEngine, AlgorithmNamesAreLowerCasedAndMatchedExactly) {
     for (const auto &[name, number] : accepted) {
         engine.Reset();
         control->NewCheckSumFile(name, file);
-        EXPECT_EQ(engine.Log().back(), "newexecute|" + fileText + "|" + std::to_string(number))
+        EXPECT_EQ(engine.Log().back(), "newexecutew|" + fileText + "|" + std::to_string(number))
             << Ascii(name);
     }
     for (const char16_t *name : {u"sha256", u"md532", u" crc32", u"crc32 ", u"sha1", u""}) {
@@ -204,7 +208,7 @@ TEST_F(ScriptedEngine, StartFromProgressHandlerOfAStartNeverStartsTwoJobs) {
                "ErrorCode 8 Already executing , wait for the end or call cancel", "Finished "}));
     int starts = 0;
     for (const auto &line : engine.Log())
-        starts += line.rfind("newexecute|", 0) == 0;
+        starts += line.rfind("newexecutew|", 0) == 0 && line.compare(line.size() - 2, 2, "|0") != 0;
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(engine.Log().back(), "getstatus"); // the outer start asked again and stopped
     EXPECT_TRUE(control->Timer1.Enabled());      // the inner job is polled
@@ -289,9 +293,42 @@ TEST_F(ScriptedEngine, FileMethodsSendTheirWordAndReturnTheEngineText) {
     for (const auto &[method, word] : methods) {
         engine.Reset();
         EXPECT_EQ(((*control).*method)(file), u"0badf00d") << word;
-        EXPECT_EQ(engine.Log(), Lines({"getstatus", std::string(word) + "|" + fileText}));
+        EXPECT_EQ(engine.Log(), Lines({"getstatus", std::string(word) + "w|" + fileText}));
     }
     EXPECT_TRUE(events.Lines.empty());
+}
+
+// An engine older than the wide words answers 0 to them and writes nothing:
+// the control says so once and never sends a file name another way.
+TEST_F(ScriptedEngine, EngineWithoutWideWordsIsReportedOnceAndGetsNoFileName) {
+    engine.Set("wide", 0);
+    const std::string refused = "ErrorCode 5 The input file or path is invalid";
+    for (const bool jobFirst : {false, true}) {
+        engine.Reset();
+        engine.Set("wide", 0);
+        events.Lines.clear();
+        control = std::make_unique<TVKChecksum>(&events);
+        MessageBoxes boxes;
+        if (jobFirst)
+            control->NewCheckSumFile(u"md5", file);
+        EXPECT_EQ(control->MD5File(file), u"");
+        EXPECT_EQ(control->SHA1File(file), u"");
+        control->NewCheckSumFile(u"crc32", file);
+        EXPECT_FALSE(control->Timer1.Enabled());
+        const Lines job = {"Progress 0", refused, "Finished "};
+        Lines expected = jobFirst ? job : Lines();
+        expected.insert(expected.end(), {refused, refused});
+        expected.insert(expected.end(), job.begin(), job.end());
+        EXPECT_EQ(events.Lines, expected);
+        // One wide word, which the engine did not know, then nothing but
+        // "getstatus".
+        Lines log = engine.Log();
+        log.erase(std::remove(log.begin(), log.end(), "getstatus"), log.end());
+        EXPECT_EQ(log, Lines({jobFirst ? "newexecutew" : "md5filew"}));
+        const std::vector<std::string> texts = boxes.Texts();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find("is older than this control"), std::string::npos);
+    }
 }
 
 TEST_F(ScriptedEngine, FileMethodWhoseEngineCallWroteNothingReportsTheFile) {

@@ -106,16 +106,21 @@ TEST(EngineUnit, FileDriverOnMissingFileChangesNothing) {
     job_slot.clear_counters();
 }
 
-TEST(EngineUnit, CommandTableHasTheTwentyThreeWordsInOrder) {
+TEST(EngineUnit, CommandTableHasTheTwentyThreeWordsInOrderThenTheWideOnes) {
     const char *words[] = {"adler32file",    "crc32file",   "sha256file",   "sha1file",
                            "md5file",        "tvk32file",   "md532file",    "crc32string",
                            "adler32string",  "tvk32string", "sha256string", "sha1string",
                            "md532string",    "md5string",   "getnamea",     "newexecute",
                            "getreturnvalue", "getstatus",   "getsum",       "getprogress",
                            "pause",          "resume",      "cancel"};
-    ASSERT_EQ(command_count, 23u);
-    for (size_t i = 0; i < command_count; ++i) {
+    const char *wide_words[] = {"adler32filew", "crc32filew", "sha256filew", "sha1filew",
+                                "md5filew",     "md532filew", "tvk32filew",  "newexecutew"};
+    ASSERT_EQ(command_count, 31u);
+    for (size_t i = 0; i < 23; ++i) {
         EXPECT_STREQ(command_table[i].word, words[i]);
+    }
+    for (size_t i = 23; i < command_count; ++i) {
+        EXPECT_STREQ(command_table[i].word, wide_words[i - 23]);
     }
 }
 

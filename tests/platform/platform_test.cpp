@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -156,6 +157,39 @@ TEST(PlatformThreads, JoinWaitsForEachBodyWithItsArgument) {
 TEST(PlatformScreen, DpiIsPositive) {
     EXPECT_GT(platform_screen_dpi(0, PlatformAxis::horizontal), 0);
     EXPECT_GT(platform_screen_dpi(0, PlatformAxis::vertical), 0);
+}
+
+// The name the wide API opens: unchanged while short, or already in the
+// \\?\ or \\.\ form; else the full path in the \\?\ form (\\?\UNC\ for
+// a share), resolved first. Elsewhere always the path itself.
+TEST(PlatformFiles, OpenNameOfLongPathsIsTheirFullPathInTheLongForm) {
+    const std::u16string long_part(300, u'x');
+    struct Case {
+        std::u16string path;
+        std::u16string open_name; // empty: the path itself
+    };
+#if defined(_WIN32)
+    const Case cases[] = {
+        {u"C:\\dir\\file.txt", u""},
+        {u"\\\\?\\C:\\" + long_part, u""},
+        {u"\\\\.\\COM1", u""},
+        {u"C:\\" + long_part, u"\\\\?\\C:\\" + long_part},
+        {u"C:/dir/./other/../" + long_part, u"\\\\?\\C:\\dir\\" + long_part},
+        {u"\\\\server\\share\\" + long_part, u"\\\\?\\UNC\\server\\share\\" + long_part},
+    };
+#else
+    const Case cases[] = {{u"/dir/file.txt", u""}, {u"/" + long_part, u""}};
+#endif
+    std::vector<char16_t> buffer(PLATFORM_OPEN_NAME_SIZE);
+    for (const Case &c : cases) {
+        const char16_t *name = platform_open_name(c.path.c_str(), buffer.data());
+        ASSERT_NE(name, nullptr);
+        if (c.open_name.empty()) {
+            EXPECT_EQ(name, c.path.c_str());
+        } else {
+            EXPECT_EQ(std::u16string(name), c.open_name);
+        }
+    }
 }
 
 } // namespace
