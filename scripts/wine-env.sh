@@ -50,21 +50,30 @@ tvk_ensure_server() {
     wineserver -p >/dev/null 2>&1 </dev/null || true
 }
 
+# The Wine processes of this prefix (their environment names it), one a line
+# as "PID COMMAND".
+tvk_prefix_processes() {
+    local pid
+    for pid in $(grep -lsxzF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ | cut -d/ -f3); do
+        case $(readlink "/proc/$pid/exe" 2>/dev/null) in
+        */wine* | *qemu-i386*) echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" ;;
+        esac
+    done
+}
+
 # Ends every Wine process of the prefix: through its server, then any left
 # (their server crashed or was ended) by the environment naming the prefix.
 tvk_end_prefix() {
     timeout 60 wineserver -k >/dev/null 2>&1 || true
     timeout 60 wineserver -w >/dev/null 2>&1 || true
-    local pid
-    for pid in $(grep -lsxzF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ | cut -d/ -f3); do
-        case $(readlink "/proc/$pid/exe" 2>/dev/null) in
-        */wine* | *qemu-i386*) kill -9 "$pid" 2>/dev/null || true ;;
-        esac
+    local pid rest
+    tvk_prefix_processes | while read -r pid rest; do
+        kill -9 "$pid" 2>/dev/null || true
     done
 }
 
 tvk_ensure_system_processes() {
-    if ! pgrep -f 'services\.exe' >/dev/null 2>&1; then
+    if ! tvk_prefix_processes | grep -q 'services\.exe'; then
         wine cmd /c exit >/dev/null 2>&1 </dev/null
     fi
 }
