@@ -12,10 +12,10 @@ TVKChecksum.idl:
 Common options: --rows, --idl, --oleidl (the SDK header that gives the
 OLEMISC_ flag values), --arch x86|x64, --version X.Y.Z, and --fact NAME=TEXT
 for each fact that the build defines (the maker and the product); wxs also
-takes --template, --ocx and --dll (the files to package).
+takes --template; the files to package are named when the package is made
+(make_msi.sh).
 """
 import argparse
-import os
 import re
 import sys
 
@@ -251,14 +251,7 @@ def write_wxs(src, args, out):
             f'            <RegistryValue {attrs} Value="{xml_attr(msi_value(data))}" Type="string"/>'
         )
     names = dict(src.names)
-    names.update(
-        {
-            "REGISTRY": "\n".join(registry).lstrip(),
-            # wixl finds sources only by paths relative to the .wxs file.
-            "OCX": xml_attr(os.path.relpath(args.ocx, os.path.dirname(os.path.abspath(out)))),
-            "DLL": xml_attr(os.path.relpath(args.dll, os.path.dirname(os.path.abspath(out)))),
-        }
-    )
+    names["REGISTRY"] = "\n".join(registry).lstrip()
     template = open(args.template, encoding="utf-8").read()
     open(out, "w", encoding="utf-8").write(expand(template, names, args.template))
 
@@ -288,15 +281,13 @@ def main():
     parser.add_argument("--version", required=True)
     parser.add_argument("--fact", action="append", default=[], metavar="NAME=TEXT")
     parser.add_argument("--template")
-    parser.add_argument("--ocx")
-    parser.add_argument("--dll")
     args = parser.parse_args()
     src = Source(args)
     if args.what == "cpp":
         write_cpp(src, args.paths[0])
     elif args.what == "wxs":
-        if not (args.template and args.ocx and args.dll):
-            fail("wxs needs --template, --ocx and --dll")
+        if not args.template:
+            fail("wxs needs --template")
         write_wxs(src, args, args.paths[0])
     else:
         if len(args.paths) != 2:

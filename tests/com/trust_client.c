@@ -1,0 +1,115 @@
+/* trust_client.c -- the trust decision Windows takes on a signed file
+ * (WinVerifyTrust, WINTRUST_ACTION_GENERIC_VERIFY_V2), and the machine's
+ * trusted roots that it rests on:
+ *   trust_client add-root CERT.der      adds the certificate to the
+ *                                       machine's trusted roots
+ *   trust_client remove-root CERT.der   removes it again
+ *   trust_client verify FILE...         one line per file: "trusted FILE" or
+ *                                       "untrusted FILE: 0x..."
+ * The exit status is the number of files (or the root) that failed. */
+#include <windows.h>
+
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static BYTE *read_file(const wchar_t *path, DWORD *size) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    BYTE *data = NULL;
+    if (file == INVALID_HANDLE_VALUE)
+        return NULL;
+    *size = GetFileSize(file, NULL);
+    if (*size != INVALID_FILE_SIZE && *size > 0 && (data = malloc(*size)) != NULL) {
+        DWORD got = 0;
+        if (!ReadFile(file, data, *size, &got, NULL) || got != *size) {
+            free(data);
+            data = NULL;
+        }
+    }
+    CloseHandle(file);
+    return data;
+}
+
+/* Adds (add != 0) or removes the DER certificate in the machine's "Root". */
+static int change_root(const wchar_t *path, int add) {
+    DWORD size = 0;
+    BYTE *der = read_file(path, &size);
+    HCERTSTORE store = NULL;
+    PCCERT_CONTEXT cert = NULL;
+    int ok = 0;
+    if (der)
+        cert = CertCreateCertificateContext(X509_ASN_ENCODING, der, size);
+    if (cert)
+        store =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (store && add) {
+        ok = CertAddCertificateContextToStore(store, cert, CERT_STORE_ADD_REPLACE_EXISTING, NULL);
+    } else if (store) {
+        BYTE hash[20];
+        DWORD hash_size = sizeof hash;
+        CRYPT_HASH_BLOB blob = {sizeof hash, hash};
+        PCCERT_CONTEXT found = NULL;
+        if (CertGetCertificateContextProperty(cert, CERT_SHA1_HASH_PROP_ID, hash, &hash_size))
+            found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH,
+                                               &blob, NULL);
+        /* Deleting frees the context it is given. */
+        ok = found && CertDeleteCertificateFromStore(found);
+    }
+    if (!ok)
+        printf("cannot %s root: error %lu\n", add ? "add" : "remove", GetLastError());
+    if (store)
+        CertCloseStore(store, 0);
+    if (cert)
+        CertFreeCertificateContext(cert);
+    free(der);
+    return ok ? 0 : 1;
+}
+
+static LONG verify(const wchar_t *path) {
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    WINTRUST_FILE_INFO file;
+    WINTRUST_DATA data;
+    LONG status;
+    memset(&file, 0, sizeof file);
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = path;
+    memset(&data, 0, sizeof data);
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    data.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL;
+    status = WinVerifyTrust((HWND)INVALID_HANDLE_VALUE, &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust((HWND)INVALID_HANDLE_VALUE, &action, &data);
+    return status;
+}
+
+int wmain(int argc, wchar_t **argv) {
+    int failed = 0;
+    int i;
+    if (argc == 3 && wcscmp(argv[1], L"add-root") == 0)
+        return change_root(argv[2], 1);
+    if (argc == 3 && wcscmp(argv[1], L"remove-root") == 0)
+        return change_root(argv[2], 0);
+    if (argc < 3 || wcscmp(argv[1], L"verify") != 0) {
+        printf("usage: trust_client add-root CERT | remove-root CERT | verify FILE...\n");
+        return 2;
+    }
+    for (i = 2; i < argc; i++) {
+        const LONG status = verify(argv[i]);
+        if (status == ERROR_SUCCESS) {
+            printf("trusted %ls\n", argv[i]);
+        } else {
+            printf("untrusted %ls: 0x%08lx\n", argv[i], (unsigned long)status);
+            failed++;
+        }
+    }
+    return failed;
+}
