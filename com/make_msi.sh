@@ -1,8 +1,8 @@
 #!/bin/sh
 # make_msi.sh WXS ARCH MSI OCX DLL -- builds the installer package of the
-# control OCX and its engine DLL with wixl, then adds the registry rows that
-# wixl cannot express (WXS.keys, one msibuild query a line: keys with no
-# value, key trees removed on uninstall).
+# control OCX and its engine DLL with wixl, then adds the registry rows and
+# the component of the shared keys, which wixl cannot express (WXS.keys, one
+# msibuild query a line).
 set -eu
 wxs=$1
 arch=$2

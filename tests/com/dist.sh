@@ -8,6 +8,11 @@
 #    without a certificate nothing is signed; with the authority among the
 #    prefix's trusted roots, WinVerifyTrust accepts the installed control and
 #    engine of both packages;
+#  - both bitnesses side by side: after both packages are installed, in
+#    either order, and either is removed, the other works by its ProgID and
+#    type library (the deployment client and docs/examples/checksum.vbs of
+#    its bitness) and leaves exactly the keys that regsvr32 of that bitness
+#    writes; removing the second leaves no key, file or product.
 # Both deployment clients (com_deploy_client of each build) create the
 # control by its ProgID. Exits 77 (skipped) when the 64-bit build is not
 # there.
@@ -57,11 +62,34 @@ with open(sys.argv[1], "r+b") as f:
     f.seek(int(sys.argv[2])); b = f.read(1); f.seek(-1, 1); f.write(bytes([b[0] ^ 1]))' "$1" "$2"
 }
 fails() { ! "$@"; }
+trees() {
+    echo "CLSID\\$CLSID"
+    echo "$PROGID"
+    echo "TypeLib\\$LIBID"
+    echo "Interface\\$IID"
+    echo "Interface\\$DIID"
+}
+# Every key and value of the control below ROOT\Software\Classes in both
+# registry views, with FOLDER (a Windows path) as <DIR>.
+registry_dump() { # registry_dump ROOT FOLDER
+    local t view line
+    while read -r t; do
+        for view in 64 32; do
+            reg_query "$view" "$1\\Software\\Classes\\$t" /s | while IFS= read -r line; do
+                [ -n "$line" ] && [ "${line#reg:}" = "$line" ] && echo "$view: ${line//"$2\\"/<DIR>\\}"
+            done
+        done
+    done < <(trees)
+}
+nothing_registered() { test -z "$(registry_dump HKLM none)$(registry_dump HKCU none)"; }
 verifies() { osslsigncode verify -CAfile "$ca/root.pem" -in "$1" >/dev/null 2>&1; }
 
 rm -rf "$work"
 mkdir -p "$work"
 remove_all
+regsvr 64 /s /u "$(winpath "$build64/bin/TVKChecksum.ocx")" >/dev/null 2>&1
+regsvr 32 /s /u "$(winpath "$build32/bin/TVKChecksum.ocx")" >/dev/null 2>&1
+check "nothing of the control registered at the start" nothing_registered
 
 # A certificate authority and a code-signing certificate of its own, for
 # two days, in the work folder only.
@@ -124,14 +152,37 @@ cp "$dist/win64/TVKChecksum.ocx" "$work/tampered.ocx"
 flip_byte "$work/tampered.ocx" 8192
 check "one byte changed: the signature fails" fails verifies "$work/tampered.ocx"
 
-# The packages install the signed files; Windows trusts them once the
-# authority is among the machine's trusted roots.
+# Per bitness: its package, install folder (Windows and Unix path), the
+# distribution's folder and the deployment client.
+declare -A msi=([64]="$(winpath "$dist/TVKChecksum-x64.msi")" [32]="$(winpath "$dist/TVKChecksum-x86.msi")")
+declare -A dirw=([64]='C:\Program Files\TVK Checksum' [32]='C:\Program Files (x86)\TVK Checksum')
+declare -A distw=([64]="$(winpath "$dist/win64")" [32]="$(winpath "$dist/win32")")
+declare -A client=([64]="$client64" [32]="$client32")
+declare -A arch=([64]=x64 [32]=x86)
 dir64="$WINEPREFIX/drive_c/Program Files/TVK Checksum"
 dir32="$WINEPREFIX/drive_c/Program Files (x86)/TVK Checksum"
-msiexec 64 /i "$(winpath "$dist/TVKChecksum-x64.msi")" /qn
-check "the signed x64 package installs" test $? -eq 0
-msiexec 32 /i "$(winpath "$dist/TVKChecksum-x86.msi")" /qn
-check "the signed x86 package installs" test $? -eq 0
+install() { # install BITS: the package of that bitness, for the machine
+    msiexec "$1" /i "${msi[$1]}" /qn
+    check "the ${arch[$1]} package installs" test $? -eq 0
+}
+remove() {
+    msiexec "$1" /x "${msi[$1]}" /qn
+    check "the ${arch[$1]} package is removed" test $? -eq 0
+}
+
+# What regsvr32 of each bitness alone writes, for the comparisons below.
+for bits in 64 32; do
+    regsvr "$bits" /s "${distw[$bits]}\\TVKChecksum.ocx"
+    registry_dump HKLM "${distw[$bits]}" > "$work/regsvr32-$bits.reg"
+    regsvr "$bits" /s /u "${distw[$bits]}\\TVKChecksum.ocx"
+done
+check "regsvr32 writes the whole registration" \
+    test "$(grep -c . "$work/regsvr32-64.reg")" -ge 40 -a "$(grep -c . "$work/regsvr32-32.reg")" -ge 40
+
+# The packages install the signed files; Windows trusts them once the
+# authority is among the machine's trusted roots.
+install 64
+install 32
 installed=("$dir32/TVKChecksum.ocx" "$dir32/tvkchecksum.dll" "$dir64/TVKChecksum.ocx"
     "$dir64/tvkchecksum.dll")
 for f in "${installed[@]}"; do
@@ -160,6 +211,48 @@ for view in 64 32; do
         /f /reg:$view >/dev/null 2>&1
 done
 
-remove_all
-check "no product left at the end" test -z "$(our_products)"
+# A 384 KiB file and what docs/examples/checksum.vbs prints for it.
+data=$work/job.bin
+head -c 393216 /dev/urandom > "$data"
+sum=$(sha256sum "$data" | cut -d' ' -f1)
+printf '%s\n' "TVK Checksum OCX 2.7.0" "MD5 abc $(printf abc | md5sum | cut -d' ' -f1)" \
+    "SHA-256 abc $(printf abc | sha256sum | cut -d' ' -f1)" \
+    "CRC-32 file $(rhash --simple --crc32 "$data" | cut -d' ' -f1)" \
+    "MD5 file $(md5sum "$data" | cut -d' ' -f1)" "SHA-256 file $sum" > "$work/vbs.expected"
+
+# works BITS: the installed control of that bitness, by its ProgID and type
+# library, and its registry against that of regsvr32.
+works() {
+    local bits=$1
+    "$(loader_for "$bits")" "${client[$bits]}" "$(winpath "$data")" "$sum" \
+        "${dirw[$bits]}\\TVKChecksum.ocx" 2>/dev/null | tr -d '\r' > "$work/client.out"
+    check "  ${arch[$bits]}: the client through the remaining package's registration" test $? -eq 0
+    grep FAILED "$work/client.out" | sed 's/^/    /'
+    cscript_run "$bits" "$(winpath "$src/docs/examples/checksum.vbs")" "$(winpath "$data")" \
+        2>/dev/null | tr -d '\r' > "$work/vbs.out"
+    check "  ${arch[$bits]}: docs/examples/checksum.vbs" diff "$work/vbs.expected" "$work/vbs.out"
+    registry_dump HKLM "${dirw[$bits]}" > "$work/left.reg"
+    check "  ${arch[$bits]}: exactly the keys and values of its regsvr32" \
+        diff "$work/regsvr32-$bits.reg" "$work/left.reg"
+}
+gone() {
+    check "  nothing registered" nothing_registered
+    check "  no file or folder" test ! -e "$dir64" -a ! -e "$dir32"
+    check "  no product" test -z "$(our_products)"
+}
+
+# Side by side, in the four orders; the first pair is installed already.
+for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
+    read -r first second removed <<< "$order"
+    echo "${arch[$first]}, then ${arch[$second]} installed; ${arch[$removed]} removed first:"
+    if [ "$order" != "64 32 32" ]; then
+        install "$first"
+        install "$second"
+    fi
+    remove "$removed"
+    kept=$((96 - removed))
+    works "$kept"
+    remove "$kept"
+    gone
+done
 finish
