@@ -12,7 +12,18 @@
 #    either order, and either is removed, the other works by its ProgID and
 #    type library (the deployment client and docs/examples/checksum.vbs of
 #    its bitness) and leaves exactly the keys that regsvr32 of that bitness
-#    writes; removing the second leaves no key, file or product.
+#    writes; removing the second leaves no key, file or product;
+#  - for the current user alone: each package writes exactly the keys of
+#    regsvr32 /n /i:user and nothing of the control for the machine;
+#    removing it leaves nothing. Wine's msi differs from Windows Installer 5
+#    here: it takes the machine context whenever ALLUSERS is 1 or 2 and
+#    ignores MSIINSTALLPERUSER, so the per-user install that Windows makes of
+#    "MSIINSTALLPERUSER=1 ALLUSERS=2" is made with ALLUSERS="" (the same
+#    context, but the files stay under Program Files where Windows puts them
+#    into the user's profile); it places the rows of the root -1 by the
+#    ALLUSERS property rather than by the context of the install, so the
+#    removal needs ALLUSERS="" again; and its COM does not look for classes
+#    under HKCU, so no client is run.
 # Both deployment clients (com_deploy_client of each build) create the
 # control by its ProgID. Exits 77 (skipped) when the 64-bit build is not
 # there.
@@ -50,10 +61,18 @@ our_products() {
         done
     done | sort -u
 }
+# Whatever an earlier run or another test left: the packages, and the keys
+# of both bitnesses for the machine and the user.
 remove_all() {
-    local code
+    local code bits build ocx
     for code in $(our_products); do
         msiexec 64 /x "$code" /qn
+    done
+    for bits in 64 32; do
+        build=build$bits
+        ocx=$(winpath "${!build}/bin/TVKChecksum.ocx")
+        regsvr "$bits" /s /u "$ocx" >/dev/null 2>&1
+        regsvr "$bits" /s /u /n /i:user "$ocx" >/dev/null 2>&1
     done
 }
 flip_byte() { # flip_byte FILE OFFSET
@@ -76,7 +95,9 @@ registry_dump() { # registry_dump ROOT FOLDER
     while read -r t; do
         for view in 64 32; do
             reg_query "$view" "$1\\Software\\Classes\\$t" /s | while IFS= read -r line; do
-                [ -n "$line" ] && [ "${line#reg:}" = "$line" ] && echo "$view: ${line//"$2\\"/<DIR>\\}"
+                # reg.exe reports a missing key on its standard output.
+                [ -n "$line" ] && [ "${line#reg:}" = "$line" ] &&
+                    echo "$view: ${line//"$2\\"/<DIR>\\}"
             done
         done
     done < <(trees)
@@ -87,8 +108,6 @@ verifies() { osslsigncode verify -CAfile "$ca/root.pem" -in "$1" >/dev/null 2>&1
 rm -rf "$work"
 mkdir -p "$work"
 remove_all
-regsvr 64 /s /u "$(winpath "$build64/bin/TVKChecksum.ocx")" >/dev/null 2>&1
-regsvr 32 /s /u "$(winpath "$build32/bin/TVKChecksum.ocx")" >/dev/null 2>&1
 check "nothing of the control registered at the start" nothing_registered
 
 # A certificate authority and a code-signing certificate of its own, for
@@ -147,14 +166,16 @@ for f in "${signed[@]}"; do
     check "signature of ${f#"$dist"/} verifies against the test authority" verifies "$f"
 done
 check "but not against the system's authorities" \
-    fails osslsigncode verify -CAfile /etc/ssl/certs/ca-certificates.crt -in "${signed[0]}" >/dev/null 2>&1
+    fails osslsigncode verify -CAfile /etc/ssl/certs/ca-certificates.crt -in "${signed[0]}" \
+    >/dev/null 2>&1
 cp "$dist/win64/TVKChecksum.ocx" "$work/tampered.ocx"
 flip_byte "$work/tampered.ocx" 8192
 check "one byte changed: the signature fails" fails verifies "$work/tampered.ocx"
 
 # Per bitness: its package, install folder (Windows and Unix path), the
 # distribution's folder and the deployment client.
-declare -A msi=([64]="$(winpath "$dist/TVKChecksum-x64.msi")" [32]="$(winpath "$dist/TVKChecksum-x86.msi")")
+declare -A msi=([64]="$(winpath "$dist/TVKChecksum-x64.msi")"
+    [32]="$(winpath "$dist/TVKChecksum-x86.msi")")
 declare -A dirw=([64]='C:\Program Files\TVK Checksum' [32]='C:\Program Files (x86)\TVK Checksum')
 declare -A distw=([64]="$(winpath "$dist/win64")" [32]="$(winpath "$dist/win32")")
 declare -A client=([64]="$client64" [32]="$client32")
@@ -177,7 +198,7 @@ for bits in 64 32; do
     regsvr "$bits" /s /u "${distw[$bits]}\\TVKChecksum.ocx"
 done
 check "regsvr32 writes the whole registration" \
-    test "$(grep -c . "$work/regsvr32-64.reg")" -ge 40 -a "$(grep -c . "$work/regsvr32-32.reg")" -ge 40
+    test "$(cat "$work"/regsvr32-*.reg | grep -c .)" -ge 80
 
 # The packages install the signed files; Windows trusts them once the
 # authority is among the machine's trusted roots.
@@ -197,7 +218,8 @@ done
 "$(loader_for 32)" "$trust" verify "${paths[@]}" 2>/dev/null | tr -d '\r' > "$work/trust.out"
 sed 's/^/  /' "$work/trust.out"
 for f in "${paths[@]:0:4}"; do
-    check "WinVerifyTrust accepts the installed ${f#*drive_c\\}" grep -qxF "trusted $f" "$work/trust.out"
+    check "WinVerifyTrust accepts the installed ${f#*drive_c\\}" \
+        grep -qxF "trusted $f" "$work/trust.out"
 done
 check "WinVerifyTrust: a changed byte breaks the digest (TRUST_E_BAD_DIGEST)" \
     grep -qxF "untrusted ${paths[4]}: 0x80096010" "$work/trust.out"
@@ -226,7 +248,8 @@ works() {
     local bits=$1
     "$(loader_for "$bits")" "${client[$bits]}" "$(winpath "$data")" "$sum" \
         "${dirw[$bits]}\\TVKChecksum.ocx" 2>/dev/null | tr -d '\r' > "$work/client.out"
-    check "  ${arch[$bits]}: the client through the remaining package's registration" test $? -eq 0
+    check "  ${arch[$bits]}: the client through the remaining package's registration" \
+        test "${PIPESTATUS[0]}" -eq 0
     grep FAILED "$work/client.out" | sed 's/^/    /'
     cscript_run "$bits" "$(winpath "$src/docs/examples/checksum.vbs")" "$(winpath "$data")" \
         2>/dev/null | tr -d '\r' > "$work/vbs.out"
@@ -253,6 +276,23 @@ for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
     kept=$((96 - removed))
     works "$kept"
     remove "$kept"
+    gone
+done
+
+# For the current user alone.
+for bits in 64 32; do
+    echo "${arch[$bits]} for the current user:"
+    regsvr "$bits" /s /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
+    registry_dump HKCU "${distw[$bits]}" > "$work/user-$bits.reg"
+    regsvr "$bits" /s /u /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
+    msiexec "$bits" /i "${msi[$bits]}" 'ALLUSERS=""' /qn
+    check "the ${arch[$bits]} package installs for the user" test $? -eq 0
+    check "  nothing of the control for the machine" test -z "$(registry_dump HKLM none)"
+    registry_dump HKCU "${dirw[$bits]}" > "$work/left.reg"
+    check "  exactly the keys and values of regsvr32 /n /i:user" \
+        diff "$work/user-$bits.reg" "$work/left.reg"
+    msiexec "$bits" /x "${msi[$bits]}" 'ALLUSERS=""' /qn
+    check "  the package is removed" test $? -eq 0
     gone
 done
 finish
