@@ -316,6 +316,9 @@ def write_wxs(src, args, out):
         queries.append(
             sql_insert("InstallExecuteSequence", {"Action": action, "Sequence": sequence})
         )
+    # wixl makes every custom action deferred; setting the per-user folder
+    # must run at once (type 51: set a property).
+    queries.append("UPDATE `CustomAction` SET `Type` = 51 WHERE `Action` = 'PerUserFolder'")
     open(out + ".keys", "w", encoding="utf-8").write("\n".join(queries) + "\n")
 
 

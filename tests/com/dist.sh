@@ -13,16 +13,16 @@
 #    type library (the deployment client and docs/examples/checksum.vbs of
 #    its bitness) and leaves exactly the keys that regsvr32 of that bitness
 #    writes; removing the second leaves no key, file or product;
-#  - for the current user alone: each package writes exactly the keys of
-#    regsvr32 /n /i:user and nothing of the control for the machine;
-#    removing it leaves nothing. Wine's msi differs from Windows Installer 5
-#    here: it takes the machine context whenever ALLUSERS is 1 or 2 and
-#    ignores MSIINSTALLPERUSER, so the per-user install that Windows makes of
-#    "MSIINSTALLPERUSER=1 ALLUSERS=2" is made with ALLUSERS="" (the same
-#    context, but the files stay under Program Files where Windows puts them
-#    into the user's profile); it places the rows of the root -1 by the
-#    ALLUSERS property rather than by the context of the install, so the
-#    removal needs ALLUSERS="" again; and its COM does not look for classes
+#  - for the current user alone: each package installs into a folder of its
+#    own in the user's profile and writes exactly the keys of regsvr32 /n
+#    /i:user and nothing of the control for the machine; removing it leaves
+#    nothing. Wine's msi differs from Windows Installer 5 here: it takes the
+#    machine context whenever ALLUSERS is 1 or 2 and ignores
+#    MSIINSTALLPERUSER, so the per-user install that Windows makes of
+#    "MSIINSTALLPERUSER=1 ALLUSERS=2" is made with an empty ALLUSERS (the
+#    same context); it places the rows of the root -1 by the ALLUSERS
+#    property rather than by the context of the install, so the removal
+#    needs the empty ALLUSERS again; and its COM does not look for classes
 #    under HKCU, so no client is run.
 # Both deployment clients (com_deploy_client of each build) create the
 # control by its ProgID. Exits 77 (skipped) when the 64-bit build is not
@@ -182,6 +182,9 @@ declare -A client=([64]="$client64" [32]="$client32")
 declare -A arch=([64]=x64 [32]=x86)
 dir64="$WINEPREFIX/drive_c/Program Files/TVK Checksum"
 dir32="$WINEPREFIX/drive_c/Program Files (x86)/TVK Checksum"
+# The folder of the per-user installs.
+local_appdata=$("$WINE64" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+user_dir=$("$WINE64" winepath -u "$local_appdata\\Programs" 2>/dev/null)/TVK\ Checksum
 install() { # install BITS: the package of that bitness, for the machine
     msiexec "$1" /i "${msi[$1]}" /qn
     check "the ${arch[$1]} package installs" test $? -eq 0
@@ -260,7 +263,8 @@ works() {
 }
 gone() {
     check "  nothing registered" nothing_registered
-    check "  no file or folder" test ! -e "$dir64" -a ! -e "$dir32"
+    check "  no file or folder" \
+        test ! -e "$dir64" -a ! -e "$dir32" -a ! -e "$user_dir (x64)" -a ! -e "$user_dir (x86)"
     check "  no product" test -z "$(our_products)"
 }
 
@@ -279,19 +283,21 @@ for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
     gone
 done
 
-# For the current user alone.
+# For the current user alone, into the profile.
 for bits in 64 32; do
     echo "${arch[$bits]} for the current user:"
     regsvr "$bits" /s /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
     registry_dump HKCU "${distw[$bits]}" > "$work/user-$bits.reg"
     regsvr "$bits" /s /u /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
-    msiexec "$bits" /i "${msi[$bits]}" 'ALLUSERS=""' /qn
+    msiexec "$bits" /i "${msi[$bits]}" ALLUSERS= /qn
     check "the ${arch[$bits]} package installs for the user" test $? -eq 0
+    check "  into the profile" test -f "$user_dir (${arch[$bits]})/TVKChecksum.ocx" \
+        -a -f "$user_dir (${arch[$bits]})/tvkchecksum.dll" -a ! -e "$dir64" -a ! -e "$dir32"
     check "  nothing of the control for the machine" test -z "$(registry_dump HKLM none)"
-    registry_dump HKCU "${dirw[$bits]}" > "$work/left.reg"
+    registry_dump HKCU "$local_appdata\\Programs\\TVK Checksum (${arch[$bits]})" > "$work/left.reg"
     check "  exactly the keys and values of regsvr32 /n /i:user" \
         diff "$work/user-$bits.reg" "$work/left.reg"
-    msiexec "$bits" /x "${msi[$bits]}" 'ALLUSERS=""' /qn
+    msiexec "$bits" /x "${msi[$bits]}" ALLUSERS= /qn
     check "  the package is removed" test $? -eq 0
     gone
 done
