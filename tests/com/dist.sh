@@ -105,9 +105,17 @@ registry_dump() { # registry_dump ROOT FOLDER
 nothing_registered() { test -z "$(registry_dump HKLM none)$(registry_dump HKCU none)"; }
 verifies() { osslsigncode verify -CAfile "$ca/root.pem" -in "$1" >/dev/null 2>&1; }
 
+# The install folders: for the machine, and the base of those for the user.
+dir64="$WINEPREFIX/drive_c/Program Files/TVK Checksum"
+dir32="$WINEPREFIX/drive_c/Program Files (x86)/TVK Checksum"
+# The folder of the per-user installs.
+local_appdata=$("$WINE64" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+user_dir=$("$WINE64" winepath -u "$local_appdata\\Programs" 2>/dev/null)/TVK\ Checksum
+
 rm -rf "$work"
 mkdir -p "$work"
 remove_all
+rm -rf "$dir64" "$dir32" "$user_dir (x64)" "$user_dir (x86)"
 check "nothing of the control registered at the start" nothing_registered
 
 # A certificate authority and a code-signing certificate of its own, for
@@ -180,11 +188,6 @@ declare -A dirw=([64]='C:\Program Files\TVK Checksum' [32]='C:\Program Files (x8
 declare -A distw=([64]="$(winpath "$dist/win64")" [32]="$(winpath "$dist/win32")")
 declare -A client=([64]="$client64" [32]="$client32")
 declare -A arch=([64]=x64 [32]=x86)
-dir64="$WINEPREFIX/drive_c/Program Files/TVK Checksum"
-dir32="$WINEPREFIX/drive_c/Program Files (x86)/TVK Checksum"
-# The folder of the per-user installs.
-local_appdata=$("$WINE64" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
-user_dir=$("$WINE64" winepath -u "$local_appdata\\Programs" 2>/dev/null)/TVK\ Checksum
 install() { # install BITS: the package of that bitness, for the machine
     msiexec "$1" /i "${msi[$1]}" /qn
     check "the ${arch[$1]} package installs" test $? -eq 0
@@ -212,6 +215,10 @@ installed=("$dir32/TVKChecksum.ocx" "$dir32/tvkchecksum.dll" "$dir64/TVKChecksum
 for f in "${installed[@]}"; do
     check "installed ${f#"$WINEPREFIX"/drive_c/} verifies" verifies "$f"
 done
+# Wine's WinVerifyTrust accepts these signatures without the authority too:
+# its Authenticode policy lets a chain pass that ends in an untrusted root or
+# stops short, where Windows answers CERT_E_UNTRUSTEDROOT or CERT_E_CHAINING.
+# The changed and the unsigned file show that it checks digest and signature.
 "$(loader_for 32)" "$trust" add-root "$(winpath "$ca/root.der")"
 check "the test authority added to the trusted roots" test $? -eq 0
 paths=()
