@@ -235,7 +235,8 @@ check "WinVerifyTrust: a changed byte breaks the digest (TRUST_E_BAD_DIGEST)" \
     grep -qxF "untrusted ${paths[4]}: 0x80096010" "$work/trust.out"
 check "WinVerifyTrust: the unsigned build is not signed (TRUST_E_NOSIGNATURE)" \
     grep -qxF "untrusted ${paths[5]}: 0x800b0100" "$work/trust.out"
-# The root goes again (Wine's CertDeleteCertificateFromStore leaves it).
+# The root goes again (Wine keeps it when CertDeleteCertificateFromStore
+# deletes it, so its registry key is deleted).
 thumbprint=$(openssl x509 -in "$ca/root.pem" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
 for view in 64 32; do
     "$WINE64" 'C:\windows\system32\reg.exe' delete \

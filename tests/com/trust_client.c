@@ -1,11 +1,10 @@
 /* trust_client.c -- the trust decision Windows takes on a signed file
  * (WinVerifyTrust, WINTRUST_ACTION_GENERIC_VERIFY_V2), and the machine's
  * trusted roots that it rests on:
- *   trust_client add-root CERT.der      adds the certificate to the
- *                                       machine's trusted roots
- *   trust_client remove-root CERT.der   removes it again
- *   trust_client verify FILE...         one line per file: "trusted FILE" or
- *                                       "untrusted FILE: 0x..."
+ *   trust_client add-root CERT.der   adds the certificate to the machine's
+ *                                    trusted roots
+ *   trust_client verify FILE...      one line per file: "trusted FILE" or
+ *                                    "untrusted FILE: 0x..."
  * The exit status is the number of files (or the root) that failed. */
 #include <windows.h>
 
@@ -34,8 +33,8 @@ static BYTE *read_file(const wchar_t *path, DWORD *size) {
     return data;
 }
 
-/* Adds (add != 0) or removes the DER certificate in the machine's "Root". */
-static int change_root(const wchar_t *path, int add) {
+/* Adds the DER certificate to the machine's trusted roots ("Root"). */
+static int add_root(const wchar_t *path) {
     DWORD size = 0;
     BYTE *der = read_file(path, &size);
     HCERTSTORE store = NULL;
@@ -46,21 +45,10 @@ static int change_root(const wchar_t *path, int add) {
     if (cert)
         store =
             CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    if (store && add) {
+    if (store)
         ok = CertAddCertificateContextToStore(store, cert, CERT_STORE_ADD_REPLACE_EXISTING, NULL);
-    } else if (store) {
-        BYTE hash[20];
-        DWORD hash_size = sizeof hash;
-        CRYPT_HASH_BLOB blob = {sizeof hash, hash};
-        PCCERT_CONTEXT found = NULL;
-        if (CertGetCertificateContextProperty(cert, CERT_SHA1_HASH_PROP_ID, hash, &hash_size))
-            found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH,
-                                               &blob, NULL);
-        /* Deleting frees the context it is given. */
-        ok = found && CertDeleteCertificateFromStore(found);
-    }
     if (!ok)
-        printf("cannot %s root: error %lu\n", add ? "add" : "remove", GetLastError());
+        printf("cannot add the root: error %lu\n", GetLastError());
     if (store)
         CertCloseStore(store, 0);
     if (cert)
@@ -95,11 +83,9 @@ int wmain(int argc, wchar_t **argv) {
     int failed = 0;
     int i;
     if (argc == 3 && wcscmp(argv[1], L"add-root") == 0)
-        return change_root(argv[2], 1);
-    if (argc == 3 && wcscmp(argv[1], L"remove-root") == 0)
-        return change_root(argv[2], 0);
+        return add_root(argv[2]);
     if (argc < 3 || wcscmp(argv[1], L"verify") != 0) {
-        printf("usage: trust_client add-root CERT | remove-root CERT | verify FILE...\n");
+        printf("usage: trust_client add-root CERT | verify FILE...\n");
         return 2;
     }
     for (i = 2; i < argc; i++) {
