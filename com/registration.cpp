@@ -63,23 +63,14 @@ void delete_tree(HKEY root, const std::wstring &path) {
     RegDeleteKeyW(root, path.c_str());
 }
 
-// The module's folder, ending in a backslash.
-std::wstring module_folder() {
-    const std::wstring path = module_path();
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
-// A row's text with the control's own path and folder filled in.
+// A row's text with the control's own path filled in.
 std::wstring fill(const wchar_t *text) {
     std::wstring out = text;
-    const std::pair<const wchar_t *, std::wstring> names[] = {{L"@MODULE@", module_path()},
-                                                              {L"@FOLDER@", module_folder()}};
-    for (const auto &name : names) {
-        const std::wstring placeholder = name.first;
-        for (size_t at = out.find(placeholder); at != std::wstring::npos;
-             at = out.find(placeholder, at + name.second.size()))
-            out.replace(at, placeholder.size(), name.second);
-    }
+    const std::wstring placeholder = L"@MODULE@";
+    const std::wstring path = module_path();
+    for (size_t at = out.find(placeholder); at != std::wstring::npos;
+         at = out.find(placeholder, at + path.size()))
+        out.replace(at, placeholder.size(), path);
     return out;
 }
 

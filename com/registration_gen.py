@@ -5,17 +5,17 @@ TVKChecksum.idl:
 
   registration_gen.py cpp OUT        the table DllRegisterServer writes
   registration_gen.py wxs OUT        an installer package source for wixl,
-                                     plus OUT.keys: the rows wixl cannot
-                                     express, as msibuild queries
+                                     plus OUT.keys: the registry rows, as
+                                     msibuild queries
   registration_gen.py fill TEMPLATE OUT   any other template (manifests)
 
 Common options: --rows, --idl, --oleidl (the SDK header that gives the
 OLEMISC_ flag values), --arch x86|x64, --version X.Y.Z, and --fact NAME=TEXT
 for each fact that the build defines (the maker and the product); wxs also
-takes --template, --ocx and --dll (the files to package).
+takes --template; the files to package are named when the package is made
+(make_msi.sh).
 """
 import argparse
-import os
 import re
 import sys
 
@@ -25,7 +25,7 @@ ARCH = {
     "x86": ("win32", "x86", "ProgramFilesFolder", "no"),
     "x64": ("win64", "amd64", "ProgramFiles64Folder", "yes"),
 }
-RUNTIME = ("MODULE", "FOLDER")  # known only where the control is installed
+RUNTIME = ("MODULE",)  # known only where the control is installed
 
 
 def fail(message):
@@ -33,7 +33,8 @@ def fail(message):
 
 
 def read_rows(path):
-    """Facts, owned trees and rows (key, value name or None, data or None)."""
+    """Facts, owned trees (key, shared) and rows (key, value name or None,
+    data or None)."""
     facts, trees, rows = {}, [], []
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
@@ -47,8 +48,8 @@ def read_rows(path):
                 if not eq:
                     fail(f"{path}:{number}: fact without '='")
                 facts[name.strip()] = text.strip()
-            elif kind == "tree":
-                trees.append(rest)
+            elif kind in ("tree", "shared"):
+                trees.append((rest, kind == "shared"))
             elif kind == "key":
                 rows.append((rest, None, None))
             elif kind == "value":
@@ -157,7 +158,17 @@ class Source:
         )
         # Runtime names stay as they are; each output fills them its own way.
         keep = dict(self.names, **{n: f"@{n}@" for n in RUNTIME})
-        self.trees = [expand(t, keep, args.rows) for t in trees]
+        self.trees = [(expand(t, keep, args.rows), shared) for t, shared in trees]
+        # A row below a shared tree is written alike by both bitnesses,
+        # unless its key names the bitness (@WIN@).
+        self.shared = []
+        for key, name, data in rows:
+            shared = "@WIN@" not in key and any(
+                is_shared and (key + "\\").startswith(t + "\\") for t, is_shared in trees
+            )
+            if shared and data is not None and "@MODULE@" in data:
+                fail(f"{args.rows}: {key} is shared but its value differs between the bitnesses")
+            self.shared.append(shared)
         self.rows = [
             tuple(None if x is None else expand(x, keep, args.rows) for x in row) for row in rows
         ]
@@ -179,8 +190,8 @@ def write_cpp(src, out):
         "namespace tvkcom {",
         "",
         "// A key below the classes root; name nullptr is the default value, data",
-        "// nullptr a key with no value. @MODULE@ and @FOLDER@ are filled in",
-        "// when the rows are written.",
+        "// nullptr a key with no value. @MODULE@ is filled in when the rows",
+        "// are written.",
         "struct RegistryRow {",
         "    const wchar_t *key;",
         "    const wchar_t *name;",
@@ -196,7 +207,7 @@ def write_cpp(src, out):
         lines.append("    {" + ", ".join(fields) + "},")
     lines += ["};", "", "// The keys that unregistration removes with everything below them."]
     lines.append("constexpr const wchar_t *registry_trees[] = {")
-    lines += [f"    {cpp_string(t)}," for t in src.trees]
+    lines += [f"    {cpp_string(t)}," for t, _ in src.trees]
     lines += [
         "};",
         "",
@@ -220,60 +231,94 @@ def write_cpp(src, out):
     open(out, "w", encoding="utf-8").write("\n".join(lines))
 
 
-def xml_attr(text):
-    return (
-        text.replace("&", "&amp;").replace('"', "&quot;").replace("<", "&lt;").replace(">", "&gt;")
-    )
-
-
 def msi_value(text):
-    """A registry value as MSI formats it: the runtime names become the
-    installed file's path and the install folder, and a literal [ or ] is
-    escaped as [\\[] and [\\]]."""
+    """A registry value as MSI formats it: the runtime name becomes the
+    installed file's path, and a literal [ or ] is escaped as [\\[] and
+    [\\]]."""
     text = text.replace("[", "\x00").replace("]", "\x01")
     text = text.replace("\x00", "[\\[]").replace("\x01", "[\\]]")
-    return text.replace("@MODULE@", "[#TVKChecksum.ocx]").replace("@FOLDER@", "[INSTALLDIR]")
+    return text.replace("@MODULE@", "[#TVKChecksum.ocx]")
 
 
 def sql_text(text):
     return "'" + text.replace("'", "''") + "'"
 
 
-def write_wxs(src, args, out):
-    registry = []
-    for key, name, data in src.rows:
-        if data is None:
-            continue  # keys with no value: see the .keys queries
-        attrs = f'Root="HKLM" Key="Software\\Classes\\{xml_attr(key)}"'
-        if name is not None:
-            attrs += f' Name="{xml_attr(name)}"'
-        registry.append(
-            f'            <RegistryValue {attrs} Value="{xml_attr(msi_value(data))}" Type="string"/>'
-        )
-    names = dict(src.names)
-    names.update(
-        {
-            "REGISTRY": "\n".join(registry).lstrip(),
-            # wixl finds sources only by paths relative to the .wxs file.
-            "OCX": xml_attr(os.path.relpath(args.ocx, os.path.dirname(os.path.abspath(out)))),
-            "DLL": xml_attr(os.path.relpath(args.dll, os.path.dirname(os.path.abspath(out)))),
-        }
-    )
-    template = open(args.template, encoding="utf-8").read()
-    open(out, "w", encoding="utf-8").write(expand(template, names, args.template))
+# The package's names: its feature, the component of the control's file and
+# the component of the keys that both bitnesses share.
+FEATURE = "Control"
+OWN_COMPONENT = "TVKChecksum.ocx"
+SHARED_COMPONENT = "TVKShared"
 
-    # wixl drops keys that have no value and has no way to remove a key
-    # tree; the Registry table does both with the names "*" (create the key,
-    # remove it on uninstall) and "-" (remove the tree on uninstall).
-    queries = []
-    special = [(k, "*") for k, n, d in src.rows if d is None] + [(t, "-") for t in src.trees]
-    for number, (key, name) in enumerate(special, 1):
-        full_key = sql_text("Software\\Classes\\" + msi_value(key))
-        queries.append(
-            "INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES "
-            f"('TVKKey{number}', 2, {full_key}, "
-            f"'{name}', 'TVKChecksum.ocx')"
+
+def sql_insert(table, values):
+    columns = ", ".join(f"`{c}`" for c in values)
+    texts = ", ".join(str(v) if isinstance(v, int) else sql_text(v) for v in values.values())
+    return f"INSERT INTO `{table}` ({columns}) VALUES ({texts})"
+
+
+def write_wxs(src, args, out):
+    template = open(args.template, encoding="utf-8").read()
+    open(out, "w", encoding="utf-8").write(expand(template, src.names, args.template))
+
+    # The registry rows, as msibuild queries: wixl writes values below a
+    # fixed root only and drops keys that have no value. Root -1 is
+    # HKLM\Software\Classes when the package is installed for the machine and
+    # HKCU\Software\Classes when it is installed for one user. The names "*"
+    # (create the key, remove it on uninstall) and "-" (remove the tree on
+    # uninstall) stand for keys with no value and owned trees. The keys that
+    # both bitnesses write alike (ProgID, type library) form a component of
+    # their own with the same GUID in both packages: Windows Installer counts
+    # the packages that hold it and removes those keys with the last one.
+    rows = [(src.shared[i], k, n, d) for i, (k, n, d) in enumerate(src.rows)]
+    rows += [(shared, t, "-", None) for t, shared in src.trees]
+    queries, numbers, key_path = [], {True: 0, False: 0}, None
+    for shared, key, name, data in rows:
+        numbers[shared] += 1
+        row = {
+            "Registry": ("TVKShared" if shared else "TVKReg") + str(numbers[shared]),
+            "Root": -1,
+            "Key": "Software\\Classes\\" + msi_value(key),
+            "Component_": SHARED_COMPONENT if shared else OWN_COMPONENT,
+        }
+        if data is None:
+            row["Name"] = name or "*"
+        else:
+            if name is not None:
+                row["Name"] = name
+            row["Value"] = msi_value(data)
+            if shared and key_path is None:
+                key_path = row["Registry"]
+        queries.append(sql_insert("Registry", row))
+    if key_path is None:
+        fail(f"{args.rows}: no shared value to be the shared component's key path")
+    queries.append(
+        sql_insert(
+            "Component",
+            {
+                "Component": SHARED_COMPONENT,
+                "ComponentId": src.facts["shared_component"],
+                "Directory_": "TARGETDIR",
+                # Its key path is a registry value; it is of the package's
+                # bitness: Windows keeps these keys once for both views, while
+                # Wine shares them only when each bitness writes its own view.
+                "Attributes": 4 | (256 if src.names["WIN64"] == "yes" else 0),
+                "KeyPath": key_path,
+            },
         )
+    )
+    queries.append(
+        sql_insert("FeatureComponents", {"Feature_": FEATURE, "Component_": SHARED_COMPONENT})
+    )
+    # wixl schedules the registry actions only for rows of its own; these are
+    # their places in the standard sequence.
+    for action, sequence in (("RemoveRegistryValues", 2600), ("WriteRegistryValues", 5000)):
+        queries.append(
+            sql_insert("InstallExecuteSequence", {"Action": action, "Sequence": sequence})
+        )
+    # wixl makes every custom action deferred; setting the per-user folder
+    # must run at once (type 51: set a property).
+    queries.append("UPDATE `CustomAction` SET `Type` = 51 WHERE `Action` = 'PerUserFolder'")
     open(out + ".keys", "w", encoding="utf-8").write("\n".join(queries) + "\n")
 
 
@@ -288,15 +333,13 @@ def main():
     parser.add_argument("--version", required=True)
     parser.add_argument("--fact", action="append", default=[], metavar="NAME=TEXT")
     parser.add_argument("--template")
-    parser.add_argument("--ocx")
-    parser.add_argument("--dll")
     args = parser.parse_args()
     src = Source(args)
     if args.what == "cpp":
         write_cpp(src, args.paths[0])
     elif args.what == "wxs":
-        if not (args.template and args.ocx and args.dll):
-            fail("wxs needs --template, --ocx and --dll")
+        if not args.template:
+            fail("wxs needs --template")
         write_wxs(src, args, args.paths[0])
     else:
         if len(args.paths) != 2:

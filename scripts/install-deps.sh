@@ -17,7 +17,7 @@ native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
 fuzz_pkgs=(clang libclang-rt-dev)
 bench_pkgs=(libdeflate-dev libisal-dev libssl-dev 7zip)
 win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wixl msitools
-          wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
+          osslsigncode wine wine64 wine64-preloader wine32:i386 wine32-preloader:i386
           xvfb xdotool x11-utils imagemagick)
 
 pkgs=("${native_pkgs[@]}")
