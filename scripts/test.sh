@@ -40,8 +40,14 @@ if [ "$need" = all ]; then
         display_started=1
     fi
     . scripts/wine-env.sh
+    # Ends a process and all its descendants (cmake does not end its ninja).
+    end_tree() {
+        local p
+        for p in $(pgrep -P "$1"); do end_tree "$p"; done
+        kill "$1" 2>/dev/null || true
+    }
     end_wine() {
-        [ -z "${child:-}" ] || kill "$child" 2>/dev/null || true
+        [ -z "${child:-}" ] || end_tree "$child"
         tvk_end_prefix
         [ -z "${wine_tmp:-}" ] || rm -rf "$wine_tmp"
         if [ -n "$display_started" ]; then
