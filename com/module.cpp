@@ -46,10 +46,13 @@ bool module_can_unload() {
 
 } // namespace tvkcom
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         tvkcom::g_instance = instance;
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        // Freed by the host (CoFreeUnusedLibraries), not the process ending.
+        platform_module_unloading();
     }
     return TRUE;
 }

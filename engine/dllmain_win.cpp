@@ -1,10 +1,11 @@
 /* dllmain_win.cpp -- the engine library's initialisation routine: one
- * debugger line per loader notification, success every time. */
+ * debugger line per loader notification, success every time; when the
+ * library is freed, the static runtime gives back what it took at the load. */
 #include "platform.h"
 
 #include <windows.h>
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         platform_debug_line("DLL_PROCESS_ATTACH \n");
@@ -17,6 +18,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
         break;
     case DLL_PROCESS_DETACH:
         platform_debug_line("DLL_PROCESS_DETACH \n");
+        if (reserved == nullptr) // freed, not the process ending
+            platform_module_unloading();
         break;
     default:
         break;

@@ -108,6 +108,13 @@ std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name)
 /* Releases a library from platform_load_library; 0 is ignored. */
 void platform_free_library(std::uintptr_t library);
 
+/* For a library's own unload notification, when the library is freed while
+ * the process goes on (not at process exit), as the last of its code that
+ * runs: gives back what the static C++ runtime took at the load. Windows
+ * libraries link tvkmodule for it (platform/CMakeLists.txt); elsewhere
+ * there is nothing to give back. */
+void platform_module_unloading();
+
 /* --- Files -------------------------------------------------------------- */
 
 /* Position of the end of an open file, as a 64-bit number (files of 2 GiB

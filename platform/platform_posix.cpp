@@ -218,6 +218,8 @@ void platform_free_library(std::uintptr_t library) {
     }
 }
 
+void platform_module_unloading() {}
+
 int64_t platform_seek_end(std::FILE *file) {
     if (fseeko(file, 0, SEEK_END) != 0) {
         return -1;
