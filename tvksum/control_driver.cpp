@@ -51,14 +51,14 @@ const Methods &methods(Algo a) {
 constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
 constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
 
-// The first ticks of a job come sooner than the timer's interval, 1 ms,
-// then 2, 4 ... up to it: a small file's job, which has no synchronous
-// method to go to, ends within a few milliseconds and is not kept waiting
-// for a whole interval.
+// The first ticks of a job come sooner than the timer's interval: after
+// 50 us, then 100, 200 ... up to the interval. A small file's job, which has
+// no synchronous method to go to, ends within a fraction of a millisecond
+// and is not kept waiting for a whole interval.
 void sleep_one_tick(int tick) {
-    const long ms =
-        tick < 7 ? std::min<long>(1L << tick, tvk::Timer::Interval) : tvk::Timer::Interval;
-    timespec ts{0, ms * 1000000L};
+    const long interval_us = tvk::Timer::Interval * 1000L;
+    const long us = tick < 12 ? std::min(50L << tick, interval_us) : interval_us;
+    timespec ts{0, us * 1000L};
     nanosleep(&ts, nullptr); // Ctrl-C cuts it short, which is what we want
 }
 
