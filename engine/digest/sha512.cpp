@@ -1,9 +1,7 @@
-/* sha512.cpp -- SHA-512 and SHA-384 secure hashes, FIPS 180-4.
- * Eighty rounds over sixteen big-endian 64-bit input words, written out
- * through the round macros of sha512_rounds.h; the message schedule lives in
- * a 16-word window that each round from the seventeenth on overwrites in
- * place. The final pads in the context's own buffer: 0x80, zeros, and the
- * 128-bit bit count, big-endian.
+/* sha512.cpp -- SHA-512 and SHA-384 secure hashes, FIPS 180-4: the
+ * portable compression (sha512_scalar_blocks of sha512_rounds.h), the
+ * initial values, and the final, which pads in the context's own buffer:
+ * 0x80, zeros, and the 128-bit bit count, big-endian.
  */
 #include "digest/sha512.h"
 
@@ -17,12 +15,6 @@
 #include "digest/sha512_rounds.h"
 
 namespace {
-
-/* Schedule word t (16 to 79) in place of word t - 16 of the window. */
-inline uint64_t sha512_next_word(uint64_t w[16], int t) {
-    w[t & 15] += sha512_sigma1(w[(t - 2) & 15]) + w[(t - 7) & 15] + sha512_sigma0(w[(t - 15) & 15]);
-    return w[t & 15];
-}
 
 void sha512_set_state(Sha512Context *ctx, const uint64_t (&initial)[8]) {
     ctx->total[0] = 0;
@@ -56,26 +48,7 @@ constexpr uint64_t sha384_initial[8] = {0xcbbb9d5dc1059ed8, 0x629a292a367cd507, 
 } // namespace
 
 void sha512_block_portable(uint64_t state[8], const uint8_t *block, size_t n) {
-    for (; n > 0; --n, block += SHA512_BLOCK_SIZE) {
-        uint64_t w[16];
-        for (int i = 0; i < 16; ++i)
-            w[i] = load_be64(block + 8 * i);
-        uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
-        uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
-
-#define SHA512_PORTABLE_WK(t) (((t) < 16 ? w[(t)] : sha512_next_word(w, (t))) + sha512_k[(t)])
-        SHA512_80_ROUNDS(SHA512_PORTABLE_WK, SHA512_NO_STEP);
-#undef SHA512_PORTABLE_WK
-
-        state[0] += a;
-        state[1] += b;
-        state[2] += c;
-        state[3] += d;
-        state[4] += e;
-        state[5] += f;
-        state[6] += g;
-        state[7] += h;
-    }
+    sha512_scalar_blocks(state, block, n);
 }
 
 void sha512_init(Sha512Context *ctx) {

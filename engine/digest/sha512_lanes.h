@@ -81,8 +81,11 @@ sha512_group_rounds(uint64_t state[8], const uint64_t (*wk)[Schedule::LANES], Sc
 template <class Schedule>
 inline void sha512_blocks_in_lanes(uint64_t state[8], const uint8_t *blocks, size_t n) {
     constexpr size_t L = Schedule::LANES;
-    if (n == 0)
+    if (n < L) {
+        // A group of lanes would compute mostly wasted schedules.
+        sha512_scalar_blocks(state, blocks, n);
         return;
+    }
     alignas(64) uint64_t wk[2][80][L];
     const uint8_t *block[L];
     Schedule schedule;

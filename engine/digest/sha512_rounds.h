@@ -5,6 +5,7 @@
 #ifndef TVK_DIGEST_SHA512_ROUNDS_H
 #define TVK_DIGEST_SHA512_ROUNDS_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "digest/byte_order.h"
@@ -48,6 +49,8 @@ inline uint64_t sha512_sigma1(uint64_t x) {
 /* One round with the variables renamed instead of moved, wk being the
  * schedule word plus the round constant:
  * t1 = h + wk + Ch(e, f, g) + S1(e); d += t1; h = t1 + S0(a) + Maj(a, b, c).
+ * Ch(e, f, g) = (e & f) + (~e & g), the two having no bit in common: adds
+ * that need no register of their own, and an and-not where BMI has it.
  * Maj(a, b, c) = ((a ^ b) & (b ^ c)) ^ b, and the b ^ c of a round is the
  * a ^ b of the round before: bc brings it in, ab takes the new one out. */
 #define SHA512_ROUND(a, b, c, d, e, f, g, h, wk, bc, ab)                                           \
@@ -102,5 +105,41 @@ inline uint64_t sha512_sigma1(uint64_t x) {
 
 /* A STEP that does nothing. */
 #define SHA512_NO_STEP(t)
+
+namespace {
+
+/* Schedule word t (16 to 79) in place of word t - 16 of the window. */
+inline uint64_t sha512_next_word(uint64_t w[16], int t) {
+    w[t & 15] += sha512_sigma1(w[(t - 2) & 15]) + w[(t - 7) & 15] + sha512_sigma0(w[(t - 15) & 15]);
+    return w[t & 15];
+}
+
+/* The compression function over n blocks on scalar registers alone: the
+ * eighty rounds written out, the message schedule in a 16-word window that
+ * each round from the seventeenth on overwrites in place. The portable
+ * core, and the vector backends' choice for fewer blocks than they have
+ * lanes (each compiles it with its own instruction set). */
+inline void sha512_scalar_blocks(uint64_t state[8], const uint8_t *block, size_t n) {
+    for (; n > 0; --n, block += 128) {
+        uint64_t w[16];
+        for (int i = 0; i < 16; ++i)
+            w[i] = load_be64(block + 8 * i);
+        uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
+        uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
+#define SHA512_SCALAR_WK(t) (((t) < 16 ? w[(t)] : sha512_next_word(w, (t))) + sha512_k[(t)])
+        SHA512_80_ROUNDS(SHA512_SCALAR_WK, SHA512_NO_STEP);
+#undef SHA512_SCALAR_WK
+        state[0] += a;
+        state[1] += b;
+        state[2] += c;
+        state[3] += d;
+        state[4] += e;
+        state[5] += f;
+        state[6] += g;
+        state[7] += h;
+    }
+}
+
+} // namespace
 
 #endif
