@@ -7,9 +7,11 @@
 #include "utf.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <iterator>
 #include <sys/stat.h>
+#include <thread>
 #include <tuple>
 
 namespace tvksum {
@@ -51,13 +53,21 @@ const Methods &methods(Algo a) {
 constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
 constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
 
-// The first ticks of a job come sooner than the timer's interval: after
-// 50 us, then 100, 200 ... up to the interval. A small file's job, which has
-// no synchronous method to go to, ends within a fraction of a millisecond
-// and is not kept waiting for a whole interval.
-void sleep_one_tick(int tick) {
+// The first ticks of a job come sooner than the timer's interval. A small
+// file's job, which has no synchronous method to go to, ends within a few
+// hundred microseconds: for the first kBusyTicks the loop only yields the
+// processor between ticks, then it sleeps 50 us, 100, 200 ... up to the
+// interval.
+constexpr std::chrono::microseconds kBusyTicks{400};
+
+void wait_for_tick(std::chrono::steady_clock::time_point job_start, int &sleeps) {
+    if (std::chrono::steady_clock::now() - job_start < kBusyTicks) {
+        std::this_thread::yield();
+        return;
+    }
     const long interval_us = tvk::Timer::Interval * 1000L;
-    const long us = tick < 12 ? std::min(50L << tick, interval_us) : interval_us;
+    const long us = sleeps < 12 ? std::min(50L << sleeps, interval_us) : interval_us;
+    ++sleeps;
     timespec ts{0, us * 1000L};
     nanosleep(&ts, nullptr); // Ctrl-C cuts it short, which is what we want
 }
@@ -95,12 +105,14 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
         }
     } else {
         control_.NewCheckSumFile(utf8_to_utf16(algo.job_name).value(), *name);
-        for (int tick = 0; control_.Timer1.Enabled(); ++tick) {
+        const auto job_start = std::chrono::steady_clock::now();
+        int sleeps = 0;
+        while (control_.Timer1.Enabled()) {
             if (interrupted() && !cancel_sent) {
                 control_.CancelExecution();
                 cancel_sent = true;
             }
-            sleep_one_tick(tick);
+            wait_for_tick(job_start, sleeps);
             control_.Timer1_Timer();
         }
         bar_.clear();
