@@ -1,5 +1,5 @@
 /* drivers.h -- the digest drivers: a string driver and a file driver for
- * each of the seven algorithms. Both end by writing checksum text into the
+ * each algorithm of the algorithm table. Both end by writing checksum text into the
  * caller's output buffer.
  *
  * String drivers hash exactly count bytes at input (zero bytes included) in
@@ -11,7 +11,8 @@
  * read_buffer; a larger one is read ahead in pieces by a reader thread that
  * lives for that one call (read_ahead.h). They return JOB_DONE,
  * JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
- * JOB_CANCELLED (output holds the text of the bytes read so far). Only one file driver may run at a time in a process.
+ * JOB_CANCELLED (output holds the text of the bytes read so far). Only one file driver may run at a
+ * time in a process.
  */
 #ifndef TVK_ENGINE_DRIVERS_H
 #define TVK_ENGINE_DRIVERS_H
