@@ -84,7 +84,8 @@ const Algorithm algorithms[] = {
     {"crc32", "crc32file", "crc32string", 2},    {"adler32", "adler32file", "adler32string", 1},
     {"md5", "md5file", "md5string", 5},          {"sha1", "sha1file", "sha1string", 4},
     {"sha256", "sha256file", "sha256string", 3}, {"tvk32", "tvk32file", "tvk32string", 7},
-    {"md5_32", "md532file", "md532string", 6},
+    {"md5_32", "md532file", "md532string", 6},   {"sha512", "sha512file", "sha512string", 8},
+    {"sha384", "sha384file", "sha384string", 9},
 };
 
 /* Reads the whole file in 1 MiB pieces into one buffer with the system's own

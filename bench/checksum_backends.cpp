@@ -1,9 +1,10 @@
 /* checksum_backends.cpp -- in-memory speed of the libraries that compute our
  * algorithms and of the engine's own cores: zlib, and where their headers
  * are installed libdeflate and ISA-L, for CRC-32 and Adler-32; OpenSSL's EVP
- * digests for MD5, SHA-1 and SHA-256; every CRC-32, Adler-32 and TVK32
- * backend of the engine that this CPU runs, and its MD5, SHA-1 and SHA-256
- * cores (the SHA ones also forced to their portable code). All run the same way: over one
+ * digests for MD5, SHA-1, SHA-256, SHA-512 and SHA-384; every CRC-32,
+ * Adler-32, TVK32 and SHA-512 backend of the engine that this CPU runs, and
+ * its MD5, SHA-1, SHA-256 and SHA-384 cores (the SHA ones also forced to
+ * their portable code). All run the same way: over one
  * buffer of random bytes (64 MiB by default), best of a few runs, or with a
  * piece size fed in pieces of that many bytes, as the file driver feeds its
  * reads. One line per candidate:
@@ -27,6 +28,7 @@
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
+#include "digest/sha512.h"
 #include "digest/tvk32.h"
 
 #if __has_include(<libdeflate.h>)
@@ -159,6 +161,8 @@ int main(int argc, char **argv) {
         b = static_cast<uint8_t>(rng());
 
     const auto has = [](Backend b) { return tvk_cpu_has(b); };
+    const Run sha512_core =
+        engine_digest<Sha512Context, SHA512_DIGEST_SIZE, sha512_init, sha512_update, sha512_final>;
     const auto name = [](Backend b) {
         for (const BackendName &n : tvk_backends)
             if (n.backend == b)
@@ -198,10 +202,18 @@ int main(int argc, char **argv) {
                                                sha256_update, sha256_final>)},
       {"sha256", "core", true,
        engine_digest<Sha256Context, SHA256_DIGEST_SIZE, sha256_init, sha256_update, sha256_final>},
+      {"sha512", "core-portable", true, forced(Backend::Portable, sha512_core)},
+      {"sha512", "core-avx2", has(Backend::Avx2), forced(Backend::Avx2, sha512_core)},
+      {"sha512", "core-avx512", has(Backend::Avx512), forced(Backend::Avx512, sha512_core)},
+      {"sha512", "core", true, sha512_core},
+      {"sha384", "core", true,
+       engine_digest<Sha512Context, SHA384_DIGEST_SIZE, sha384_init, sha512_update, sha384_final>},
 #ifdef HAVE_OPENSSL
       {"md5", "openssl", true, evp("MD5")},
       {"sha1", "openssl", true, evp("SHA1")},
       {"sha256", "openssl", true, evp("SHA256")},
+      {"sha512", "openssl", true, evp("SHA512")},
+      {"sha384", "openssl", true, evp("SHA384")},
 #endif
     /* last: it leaves the upper vector halves dirty, which slows the
      * SSE code that runs after it */

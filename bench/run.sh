@@ -44,8 +44,13 @@ echo "building the native engine in $BUILD" >&2
 cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TESTS=OFF >/dev/null
 ninja -C "$BUILD" tvkchecksum tvkdigest >/dev/null
 g++ -O2 -std=c++17 -o "$BUILD/bench" "$root/bench/bench.cpp" -ldl -pthread
+# libdeflate and ISA-L only where their headers are (the program leaves out
+# what it cannot include).
+extra_libs=()
+[ -f /usr/include/libdeflate.h ] && extra_libs+=(-ldeflate)
+[ -f /usr/include/isa-l/crc.h ] && extra_libs+=(-lisal)
 g++ -O2 -std=c++17 -I"$root/engine" -o "$BUILD/checksum_backends" \
-    "$root/bench/checksum_backends.cpp" "$BUILD/lib/libtvkdigest.a" -lz -ldeflate -lisal -lcrypto
+    "$root/bench/checksum_backends.cpp" "$BUILD/lib/libtvkdigest.a" -lz "${extra_libs[@]}" -lcrypto
 
 # The Windows engine and the same bench program built for Windows.
 wine_reason=

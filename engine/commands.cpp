@@ -119,16 +119,22 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
 } // namespace
 
 /* The words of an algorithm and its drivers come from the algorithm table;
- * the command table gives the order in which they are tested. The wide file
- * words (UTF-16 paths) come after the original words, one for every row of
- * the table, so the original words cost what they always did. */
+/* The words of an algorithm and its drivers come from the algorithm table;
+ * the command table gives the order in which they are tested: the words of
+ * the first seven algorithms and the job words at their fixed places, then
+ * those of the later rows of the algorithm table (string words first), then
+ * the wide file words (UTF-16 paths) of every row and "newexecutew", so the
+ * original words cost what they always did. */
 #define FILE_WORD(Id)                                                                              \
     { facts(Algorithm::Id).file_word, file_word<Algorithm::Id, false> }
 #define WIDE_FILE_WORD(Id, ...)                                                                    \
     {facts(Algorithm::Id).wide_file_word, file_word<Algorithm::Id, true>},
 #define STRING_WORD(Id)                                                                            \
     { facts(Algorithm::Id).string_word, string_word<Algorithm::Id> }
+#define LATER_STRING_WORD(Id, ...) STRING_WORD(Id),
+#define LATER_FILE_WORD(Id, ...) FILE_WORD(Id),
 
+// clang-format off
 const Command command_table[] = {
     FILE_WORD(Adler32),
     FILE_WORD(Crc32),
@@ -153,13 +159,18 @@ const Command command_table[] = {
     {"pause", pause_word},
     {"resume", resume_word},
     {"cancel", cancel_word},
+    TVK_LATER_ALGORITHMS(LATER_STRING_WORD)
+    TVK_LATER_ALGORITHMS(LATER_FILE_WORD)
     TVK_ALGORITHMS(WIDE_FILE_WORD) // "adler32filew" ..., in the order of the table
     {"newexecutew", new_execute_wide_word},
 };
+// clang-format on
 
 #undef FILE_WORD
 #undef WIDE_FILE_WORD
 #undef STRING_WORD
+#undef LATER_STRING_WORD
+#undef LATER_FILE_WORD
 
 const size_t command_count = sizeof command_table / sizeof command_table[0];
 

@@ -1,4 +1,4 @@
-/* digest_cores.h -- the seven algorithm cores behind one small shape, so a
+/* digest_cores.h -- the algorithm cores behind one small shape, so a
  * driver is written once: construct (start value or init), update over a
  * piece of input, text (checksum text and its zero into a buffer of
  * TEXT_SIZE bytes). */
@@ -9,6 +9,7 @@
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
+#include "digest/sha512.h"
 #include "digest/tvk32.h"
 
 #include <cstdint>
@@ -76,6 +77,31 @@ struct Sha256Core {
         uint8_t digest[SHA256_DIGEST_SIZE];
         sha256_final(&ctx, digest);
         digest_text(digest, SHA256_DIGEST_SIZE, out);
+    }
+};
+
+struct Sha512Core {
+    static constexpr int TEXT_SIZE = 2 * SHA512_DIGEST_SIZE + 1;
+    Sha512Context ctx;
+    Sha512Core() { sha512_init(&ctx); }
+    void update(const uint8_t *input, uint32_t length) { sha512_update(&ctx, input, length); }
+    void text(char *out) {
+        uint8_t digest[SHA512_DIGEST_SIZE];
+        sha512_final(&ctx, digest);
+        digest_text(digest, SHA512_DIGEST_SIZE, out);
+    }
+};
+
+/* SHA-384: SHA-512 from other initial values, cut to 48 bytes. */
+struct Sha384Core {
+    static constexpr int TEXT_SIZE = 2 * SHA384_DIGEST_SIZE + 1;
+    Sha512Context ctx;
+    Sha384Core() { sha384_init(&ctx); }
+    void update(const uint8_t *input, uint32_t length) { sha512_update(&ctx, input, length); }
+    void text(char *out) {
+        uint8_t digest[SHA384_DIGEST_SIZE];
+        sha384_final(&ctx, digest);
+        digest_text(digest, SHA384_DIGEST_SIZE, out);
     }
 };
 

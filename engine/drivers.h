@@ -1,5 +1,5 @@
 /* drivers.h -- the digest drivers: a string driver and a file driver for
- * each of the seven algorithms. Both end by writing checksum text into the
+ * each algorithm of the algorithm table. Both end by writing checksum text into the
  * caller's output buffer.
  *
  * String drivers hash exactly count bytes at input (zero bytes included) in

@@ -8,7 +8,7 @@ namespace tvkengine {
 
 /* Records a job and starts its worker. Returns 0 when the job runs, 1 when
  * it is refused: a job or file word is busy, the path does not fit
- * job_file_name, the selector is not 1 to 7, or no thread could be made. */
+ * job_file_name, the selector is not 1 to 9, or no thread could be made. */
 int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector);
 
 /* The same for a zero-terminated UTF-16 path ("newexecutew"), kept in

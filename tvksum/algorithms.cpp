@@ -12,15 +12,15 @@ namespace tvksum {
 namespace {
 
 // The tags of "TAG (FILE) = SUM" lines, tvksum's own names, in the order of
-// the algorithm table.
+// the algorithm table; those of the standard digests as coreutils writes them.
 struct Tag {
     Algo algo;
     std::string_view tag;
 };
 constexpr Tag kTags[] = {
-    {Algo::Adler32, "ADLER32"}, {Algo::Crc32, "CRC32"}, {Algo::Sha256, "SHA256"},
-    {Algo::Sha1, "SHA1"},       {Algo::Md5, "MD5"},     {Algo::Md5_32, "MD5_32"},
-    {Algo::Tvk32, "TVK32"},
+    {Algo::Adler32, "ADLER32"}, {Algo::Crc32, "CRC32"},   {Algo::Sha256, "SHA256"},
+    {Algo::Sha1, "SHA1"},       {Algo::Md5, "MD5"},       {Algo::Md5_32, "MD5_32"},
+    {Algo::Tvk32, "TVK32"},     {Algo::Sha512, "SHA512"}, {Algo::Sha384, "SHA384"},
 };
 
 constexpr bool tags_in_table_order() {

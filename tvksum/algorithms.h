@@ -1,4 +1,4 @@
-// algorithms.h -- the seven algorithms as tvksum names them.
+// algorithms.h -- the algorithms as tvksum names them.
 #ifndef TVKSUM_ALGORITHMS_H
 #define TVKSUM_ALGORITHMS_H
 
@@ -33,7 +33,8 @@ const AlgoInfo *find_algorithm(std::string_view name);
 bool is_hex(std::string_view text, std::size_t digits);
 
 // The algorithm a bare checksum of this length stands for, when only one
-// does: 64 sha-256, 40 sha-1, 32 md5. 8-digit sums are ambiguous.
+// does: 128 sha-512, 96 sha-384, 64 sha-256, 40 sha-1, 32 md5. 8-digit sums
+// are ambiguous.
 const AlgoInfo *guess_from_length(std::size_t digits);
 
 } // namespace tvksum

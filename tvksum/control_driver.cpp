@@ -2,12 +2,16 @@
 #include "control_driver.h"
 
 #include "ErrorNumbers.h"
+#include "input_file.h"
 #include "interrupt.h"
 #include "utf.h"
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <iterator>
 #include <sys/stat.h>
+#include <thread>
 #include <tuple>
 
 namespace tvksum {
@@ -17,7 +21,9 @@ ControlDriver::ControlDriver(ProgressBar &bar) : bar_(bar), control_(this) {}
 namespace {
 
 // The control's string and file method of each algorithm, in the order of
-// kAlgorithms.
+// kAlgorithms. SHA-512 and SHA-384 have none (the control's interface is
+// fixed): their files always run as jobs, their strings from a temporary
+// file.
 struct Methods {
     tvk::String (tvk::TVKChecksum::*string)(tvk::String, tvk::Long);
     tvk::String (tvk::TVKChecksum::*file)(tvk::String);
@@ -30,6 +36,8 @@ constexpr Methods kMethods[] = {
     {&tvk::TVKChecksum::MD5String, &tvk::TVKChecksum::MD5File},
     {&tvk::TVKChecksum::MD5_32String, &tvk::TVKChecksum::MD5_32file},
     {&tvk::TVKChecksum::TVK32String, &tvk::TVKChecksum::TVK32file},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
 };
 static_assert(std::size(kMethods) == std::tuple_size<decltype(kAlgorithms)>::value);
 
@@ -45,8 +53,22 @@ const Methods &methods(Algo a) {
 constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
 constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
 
-void sleep_one_tick() {
-    timespec ts{0, tvk::Timer::Interval * 1000000L};
+// The first ticks of a job come sooner than the timer's interval. A small
+// file's job, which has no synchronous method to go to, ends within a few
+// hundred microseconds: for the first kBusyTicks the loop only yields the
+// processor between ticks, then it sleeps 50 us, 100, 200 ... up to the
+// interval.
+constexpr std::chrono::microseconds kBusyTicks{400};
+
+void wait_for_tick(std::chrono::steady_clock::time_point job_start, int &sleeps) {
+    if (std::chrono::steady_clock::now() - job_start < kBusyTicks) {
+        std::this_thread::yield();
+        return;
+    }
+    const long interval_us = tvk::Timer::Interval * 1000L;
+    const long us = sleeps < 12 ? std::min(50L << sleeps, interval_us) : interval_us;
+    ++sleeps;
+    timespec ts{0, us * 1000L};
     nanosleep(&ts, nullptr); // Ctrl-C cuts it short, which is what we want
 }
 
@@ -74,20 +96,23 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
         return out;
     }
     bool cancel_sent = false;
-    if (synchronous(path)) {
-        const tvk::String sum = (control_.*methods(algo.algo).file)(*name);
+    const auto file_method = methods(algo.algo).file;
+    if (file_method != nullptr && synchronous(path)) {
+        const tvk::String sum = (control_.*file_method)(*name);
         if (error_number_ == 0) {
             finished_ = true;
             sum_ = utf16_to_utf8(sum);
         }
     } else {
         control_.NewCheckSumFile(utf8_to_utf16(algo.job_name).value(), *name);
+        const auto job_start = std::chrono::steady_clock::now();
+        int sleeps = 0;
         while (control_.Timer1.Enabled()) {
             if (interrupted() && !cancel_sent) {
                 control_.CancelExecution();
                 cancel_sent = true;
             }
-            sleep_one_tick();
+            wait_for_tick(job_start, sleeps);
             control_.Timer1_Timer();
         }
         bar_.clear();
@@ -118,6 +143,14 @@ std::string ControlDriver::checksum_string(const AlgoInfo &algo, const std::stri
     const auto wide = utf8_to_utf16(text);
     if (!wide || text.size() > 0x7fffffffu)
         return {};
+    if (methods(algo.algo).string == nullptr) {
+        // The same bytes, as a file of their own.
+        const InputFile input{InputFile::Holding{}, text};
+        if (!input.error().empty())
+            return {};
+        const JobOutcome out = checksum_file(algo, input.path(), "-");
+        return out.kind == JobOutcome::Ok ? out.sum : std::string();
+    }
     const std::string sum = utf16_to_utf8(
         (control_.*methods(algo.algo).string)(*wide, static_cast<tvk::Long>(text.size())));
     return is_hex(sum, algo.digits) ? sum : std::string();

@@ -17,16 +17,19 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     explicit ControlDriver(ProgressBar &bar);
 
     // Checksums the file at `path`: a small file through the control's
-    // synchronous file method, a large one with NewCheckSumFile, polling
-    // Timer1 every 100 ms until the job's Finished event. The output is the
+    // synchronous file method, a large one (and any file of an algorithm
+    // without such a method) with NewCheckSumFile, polling Timer1 every
+    // 100 ms (sooner at first) until the job's Finished event. The output is the
     // same either way. `display` names the file on the progress bar. Ctrl-C
     // cancels a job through CancelExecution. Throws tvk::RuntimeError when
     // the engine library cannot be loaded.
     JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
                              const std::string &display);
 
-    // The checksum of the UTF-8 bytes of `text` through the string method;
-    // empty when the control gave no valid checksum text.
+    // The checksum of the UTF-8 bytes of `text` through the string method,
+    // or through a job on a temporary file holding them where the control
+    // has no string method; empty when the control gave no valid checksum
+    // text.
     std::string checksum_string(const AlgoInfo &algo, const std::string &text);
 
     // A job's outcome had engine_broken set: the engine cannot be used.

@@ -14,9 +14,10 @@ Print or check checksums of files, computed by the TVK Checksum control and
 its engine. Lines look like those of sha256sum: the checksum, two blanks, the
 file name.
 
-  -a, --algorithm=ALGO  adler32, crc32, sha-256 (default), sha-1, md5, md5_32
-                        or tvk32; any case; SHA256, SHA1 are accepted too
-      --all             all seven checksums of each file, one line each, in
+  -a, --algorithm=ALGO  adler32, crc32, sha-256 (default), sha-1, md5, md5_32,
+                        tvk32, sha-512 or sha-384; any case; SHA256, SHA1,
+                        SHA512, SHA384 are accepted too
+      --all             all nine checksums of each file, one line each, in
                         the form  ALGO (FILE) = CHECKSUM
       --tag             the  ALGO (FILE) = CHECKSUM  form for one algorithm
   -z, --zero            end each line with NUL, not newline, and do not
@@ -28,11 +29,12 @@ file name.
                         output is in the same order as without -j
   -s, --string=TEXT     checksum TEXT (its UTF-8 bytes) instead of a file;
                         printed as the checksum of standard input ("-")
-  -c, --check           read checksum lists (sha256sum, md5sum, sha1sum or
-                        tagged output) and verify every file they name; the
-                        algorithm comes from the tag, from -a, or from the
-                        length of the checksum (64 sha-256, 40 sha-1, 32 md5;
-                        8-digit sums need -a)
+  -c, --check           read checksum lists (sha256sum, sha512sum,
+                        sha384sum, md5sum, sha1sum or tagged output) and
+                        verify every file they name; the algorithm comes from
+                        the tag, from -a, or from the length of the checksum
+                        (128 sha-512, 96 sha-384, 64 sha-256, 40 sha-1,
+                        32 md5; 8-digit sums need -a)
   -q, --quiet           with -c: do not print OK for verified files
       --status          with -c: print nothing; the exit code tells
       --strict          with -c: improperly formatted lines count as failure

@@ -71,9 +71,17 @@ InputFile::~InputFile() {
         close(fd_);
 }
 
-bool InputFile::spool(int from) {
+InputFile::InputFile(Holding, const std::string &bytes) {
+    std::string dir;
+    if (make_temporary(dir) && write_bytes(bytes, dir))
+        path_ = fd_path(fd_);
+}
+
+// An unnamed file in $TMPDIR (else /tmp), open in fd_; dir names the
+// folder.
+bool InputFile::make_temporary(std::string &dir) {
     const char *tmpdir = std::getenv("TMPDIR");
-    const std::string dir = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    dir = tmpdir && *tmpdir ? tmpdir : "/tmp";
     std::string tmpl = dir + "/tvksum.XXXXXX";
     fd_ = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd_ < 0) {
@@ -81,9 +89,30 @@ bool InputFile::spool(int from) {
         return false;
     }
     unlink(tmpl.c_str()); // nameless from now on: nothing to clean up later
-    if (!copy(from, dir))
+    return true;
+}
+
+bool InputFile::spool(int from) {
+    std::string dir;
+    if (!make_temporary(dir) || !copy(from, dir))
         return false;
     path_ = fd_path(fd_);
+    return true;
+}
+
+bool InputFile::write_bytes(const std::string &bytes, const std::string &dir) {
+    for (std::size_t off = 0; off < bytes.size();) {
+        const ssize_t w = write(fd_, bytes.data() + off, bytes.size() - off);
+        if (w < 0 && errno == EINTR && !interrupted())
+            continue;
+        if (w < 0) {
+            error_ = "cannot write the text to " + dir + ": " + std::strerror(errno);
+            close(fd_);
+            fd_ = -1;
+            return false;
+        }
+        off += static_cast<std::size_t>(w);
+    }
     return true;
 }
 

@@ -17,6 +17,9 @@ class InputFile {
   public:
     // `name` as given on the command line or in a checksum list.
     explicit InputFile(const std::string &name);
+    // An unnamed temporary file that holds `bytes`.
+    struct Holding {};
+    InputFile(Holding, const std::string &bytes);
     ~InputFile();
     InputFile(const InputFile &) = delete;
     InputFile &operator=(const InputFile &) = delete;
@@ -28,7 +31,9 @@ class InputFile {
 
   private:
     bool spool(int from);
+    bool make_temporary(std::string &dir);
     bool copy(int from, const std::string &dir);
+    bool write_bytes(const std::string &bytes, const std::string &dir);
     std::string path_;
     std::string error_;
     int fd_ = -1;

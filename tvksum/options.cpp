@@ -25,7 +25,8 @@ struct Parser {
         const AlgoInfo *a = find_algorithm(name);
         if (!a)
             return fail("unknown algorithm '" + name +
-                        "' (choose adler32, crc32, sha-256, sha-1, md5, md5_32 or tvk32)");
+                        "' (choose adler32, crc32, sha-256, sha-1, md5, md5_32, tvk32, "
+                        "sha-512 or sha-384)");
         opt.algo = a;
         return true;
     }

@@ -4,6 +4,8 @@
  * result for every input. dispatch.cpp chooses among them.
  *   sha1_block_*, sha256_block_*   the compression function over n
  *                                  consecutive 64-byte blocks
+ *   sha512_block_*                 the same over 128-byte blocks (SHA-512
+ *                                  and SHA-384)
  *   tvk32_update_*                 TVK32 over any input (the vector ones
  *                                  finish the tail with the portable loop)
  *   crc32_*, adler32_*             CRC-32 and Adler-32 in zlib's convention
@@ -21,6 +23,7 @@
 
 void sha1_block_portable(uint32_t state[5], const uint8_t *blocks, size_t n);
 void sha256_block_portable(uint32_t state[8], const uint8_t *blocks, size_t n);
+void sha512_block_portable(uint64_t state[8], const uint8_t *blocks, size_t n);
 uint32_t tvk32_update_portable(uint32_t value, const uint8_t *input, uint32_t length);
 uint32_t crc32_zlib(uint32_t crc, const uint8_t *input, size_t length);
 uint32_t adler32_zlib(uint32_t adler, const uint8_t *input, size_t length);
@@ -31,8 +34,10 @@ constexpr uint32_t adler32_base = 65521;
 constexpr size_t adler32_nmax = 5552;
 
 #if TVK_X86
-void sha1_block_shani(uint32_t state[5], const uint8_t *blocks, size_t n);         /* SHA-NI */
-void sha256_block_shani(uint32_t state[8], const uint8_t *blocks, size_t n);       /* SHA-NI */
+void sha1_block_shani(uint32_t state[5], const uint8_t *blocks, size_t n);    /* SHA-NI */
+void sha256_block_shani(uint32_t state[8], const uint8_t *blocks, size_t n);  /* SHA-NI */
+void sha512_block_avx2(uint64_t state[8], const uint8_t *blocks, size_t n);   /* AVX2 */
+void sha512_block_avx512(uint64_t state[8], const uint8_t *blocks, size_t n); /* AVX-512F, BMI */
 uint32_t tvk32_update_sse2(uint32_t value, const uint8_t *input, uint32_t length); /* SSE2 */
 uint32_t tvk32_update_avx2(uint32_t value, const uint8_t *input, uint32_t length); /* AVX2 */
 uint32_t crc32_pclmul(uint32_t crc, const uint8_t *input, size_t length);          /* PCLMULQDQ */

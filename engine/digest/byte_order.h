@@ -1,4 +1,4 @@
-/* byte_order.h -- 32-bit words to and from bytes, independent of the host's
+/* byte_order.h -- 32- and 64-bit words to and from bytes, independent of the host's
  * byte order, and the rotation the digests use. Compilers turn these into
  * single loads, stores and rotates where the host allows it.
  */
@@ -29,6 +29,19 @@ inline void store_be32(uint8_t *p, uint32_t v) {
     p[1] = static_cast<uint8_t>(v >> 16);
     p[2] = static_cast<uint8_t>(v >> 8);
     p[3] = static_cast<uint8_t>(v);
+}
+
+inline uint64_t load_be64(const uint8_t *p) {
+    return static_cast<uint64_t>(load_be32(p)) << 32 | load_be32(p + 4);
+}
+
+inline void store_be64(uint8_t *p, uint64_t v) {
+    store_be32(p, static_cast<uint32_t>(v >> 32));
+    store_be32(p + 4, static_cast<uint32_t>(v));
+}
+
+inline uint64_t rotr64(uint64_t v, int n) {
+    return v >> n | v << (64 - n);
 }
 
 inline uint32_t rotl32(uint32_t v, int n) {

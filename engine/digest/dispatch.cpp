@@ -57,6 +57,10 @@ uint32_t detect() {
             isa |= TVK_ISA_AVX512;
         if (ecx & bit_VPCLMULQDQ)
             isa |= TVK_ISA_VPCLMUL;
+        if ((ebx & bit_AVX512VL) != 0 && (saved & XCR0_ZMM) == XCR0_ZMM)
+            isa |= TVK_ISA_AVX512VL;
+        if ((ebx & bit_BMI) != 0 && (ebx & bit_BMI2) != 0)
+            isa |= TVK_ISA_BMI;
     }
     return isa;
 }
@@ -120,6 +124,16 @@ void sha256_block(uint32_t state[8], const uint8_t *blocks, size_t n) {
         return sha256_block_shani(state, blocks, n);
 #endif
     sha256_block_portable(state, blocks, n);
+}
+
+void sha512_block(uint64_t state[8], const uint8_t *blocks, size_t n) {
+#if TVK_X86
+    if (use(Backend::Avx512))
+        return sha512_block_avx512(state, blocks, n);
+    if (use(Backend::Avx2))
+        return sha512_block_avx2(state, blocks, n);
+#endif
+    sha512_block_portable(state, blocks, n);
 }
 
 uint32_t tvk32_update(uint32_t value, const uint8_t *input, uint32_t length) {

@@ -1,6 +1,6 @@
 /* dispatch.h -- which backend (backends.h) runs the dispatched digest
- * functions sha1_block, sha256_block, tvk32_update, crc32_update and
- * adler32_update. Each walks a ladder
+ * functions sha1_block, sha256_block, sha512_block, tvk32_update,
+ * crc32_update and adler32_update. Each walks a ladder
  * of backends, fastest first, and runs the first one that the CPU supports
  * (cpuid, asked once per process); the portable core is the last rung.
  * tvk_force_backend narrows the choice to one backend, so that tests and
@@ -19,9 +19,11 @@ enum TvkIsa : uint32_t {
     TVK_ISA_SSE41 = 1u << 2,
     TVK_ISA_AVX2 = 1u << 3, /* and the system saves the YMM registers */
     TVK_ISA_SHA = 1u << 4,
-    TVK_ISA_PCLMUL = 1u << 5,  /* carry-less multiplication of 64-bit halves */
-    TVK_ISA_AVX512 = 1u << 6,  /* AVX-512 F, and the system saves the ZMM registers */
-    TVK_ISA_VPCLMUL = 1u << 7, /* carry-less multiplication on whole vectors */
+    TVK_ISA_PCLMUL = 1u << 5,   /* carry-less multiplication of 64-bit halves */
+    TVK_ISA_AVX512 = 1u << 6,   /* AVX-512 F, and the system saves the ZMM registers */
+    TVK_ISA_VPCLMUL = 1u << 7,  /* carry-less multiplication on whole vectors */
+    TVK_ISA_AVX512VL = 1u << 8, /* AVX-512 instructions on 128- and 256-bit vectors */
+    TVK_ISA_BMI = 1u << 9,      /* BMI1 and BMI2: and-not, rotation without flags */
 };
 
 /* The backends, each by the instruction sets it needs. */
@@ -29,11 +31,12 @@ enum class Backend : uint32_t {
     Portable = 0,
     Sse2 = TVK_ISA_SSE2,                                         /* TVK32 */
     Ssse3 = TVK_ISA_SSSE3,                                       /* Adler-32 */
-    Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32 */
+    Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32, SHA-512 */
     ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,         /* SHA-1, SHA-256 */
     Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
     Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL, /* CRC-32 */
-    Automatic = 0xffffffffu,                                     /* the fastest the CPU has */
+    Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512 */
+    Automatic = 0xffffffffu, /* the fastest the CPU has */
 };
 
 /* Every backend but Automatic, with its name, for tests and the benchmark. */
@@ -42,9 +45,9 @@ struct BackendName {
     const char *name;
 };
 inline constexpr BackendName tvk_backends[] = {
-    {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},   {Backend::Ssse3, "ssse3"},
-    {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"}, {Backend::Pclmul, "pclmul"},
-    {Backend::Vpclmul, "vpclmul"},
+    {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},     {Backend::Ssse3, "ssse3"},
+    {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"},   {Backend::Pclmul, "pclmul"},
+    {Backend::Vpclmul, "vpclmul"},   {Backend::Avx512, "avx512"},
 };
 
 /* Whether this CPU (and system) can run the backend. */
@@ -57,10 +60,12 @@ bool tvk_cpu_has(Backend backend);
  * benchmark; calls already under way finish on the backend they began on. */
 bool tvk_force_backend(Backend backend);
 
-/* The dispatched compression functions over n consecutive 64-byte blocks;
- * tvk32_update is declared in tvk32.h. */
+/* The dispatched compression functions over n consecutive 64-byte blocks
+ * (128-byte blocks for SHA-512 and SHA-384); tvk32_update is declared in
+ * tvk32.h. */
 void sha1_block(uint32_t state[5], const uint8_t *blocks, size_t n);
 void sha256_block(uint32_t state[8], const uint8_t *blocks, size_t n);
+void sha512_block(uint64_t state[8], const uint8_t *blocks, size_t n);
 
 /* CRC-32 and Adler-32 of length more bytes, from a running value (0 and 1
  * at the start), exactly as zlib's crc32() and adler32() give them. */

@@ -1,4 +1,4 @@
-/* algorithm_table.h -- the seven algorithms, written once. The engine makes
+/* algorithm_table.h -- the nine algorithms, written once. The engine makes
  * its command words, drivers and selector map from this table; the control
  * and tvksum read the job names and digit counts from it. Plain data only.
  *
@@ -15,7 +15,9 @@
  *   string bytes, file bytes
  *             what the string word and the file word write into the output
  *             buffer: the digits, then zero bytes up to this count
- * Rows in the order of the selectors.
+ * Rows in the order of the selectors. The first seven have their words at
+ * fixed places of the engine's command table; the words of the later rows
+ * follow all of those, string words first, then file words.
  */
 #ifndef TVK_ALGORITHM_TABLE_H
 #define TVK_ALGORITHM_TABLE_H
@@ -24,7 +26,7 @@
 #include <cstdint>
 
 // clang-format off
-#define TVK_ALGORITHMS(X)                                                  \
+#define TVK_FIRST_ALGORITHMS(X)                                            \
     /* Id       word     core     selector job name  digits string file */ \
     X(Adler32,  adler32, Adler32, 1,       "adler32", 8,     9,     9)     \
     X(Crc32,    crc32,   Crc32,   2,       "crc32",   8,     9,     9)     \
@@ -33,6 +35,10 @@
     X(Md5,      md5,     Md5,     5,       "md5",     32,    33,    33)    \
     X(Md5_32,   md532,   Md5,     6,       "md5_32",  8,     10,    16)    \
     X(Tvk32,    tvk32,   Tvk32,   7,       "tvk32",   8,     9,     9)
+#define TVK_LATER_ALGORITHMS(X)                                            \
+    X(Sha512,   sha512,  Sha512,  8,       "sha-512", 128,   129,   129)   \
+    X(Sha384,   sha384,  Sha384,  9,       "sha-384", 96,    97,    97)
+#define TVK_ALGORITHMS(X) TVK_FIRST_ALGORITHMS(X) TVK_LATER_ALGORITHMS(X)
 // clang-format on
 
 namespace tvkalgo {

@@ -169,6 +169,56 @@ TEST(RealEngine, BackgroundJobReportsProgressAndFinishesWithTheSum) {
     EXPECT_EQ(control.SHA1File(file), expected);
 }
 
+// SHA-512 and SHA-384 have no method of their own: a job is their only
+// way. Each name runs to its checksum (hashlib's), and a job paused from its
+// start, resumed, paused again and cancelled ends as any cancelled job.
+TEST(RealEngine, Sha512AndSha384JobsFinishPauseResumeAndCancel) {
+    TempDir dir;
+    std::string content(200000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>('a' + i % 26);
+    const String file = dir.File("job.bin", content);
+    const std::pair<const char16_t *, const char *> cases[] = {
+        {u"SHA-512", "8ba6b8204fa958fd4c1ecce3c0c5181892c9c8d67d7bc1cf46406741e207f9bf"
+                     "94279052f4988a1935892ea43e680596eb1df460a549a031574ef9cd2691aeed"},
+        {u"sha-384", "076958adc52d0b8153e442da02e1a82c7219666fdbfb773ec7f618b6fb3011f1"
+                     "5fe06996a14a2687e64a2e595288081c"},
+    };
+    EventLog events;
+    TVKChecksum control(&events);
+    for (const auto &[selection, expected] : cases) {
+        events.Lines.clear();
+        control.NewCheckSumFile(selection, file);
+        ASSERT_TRUE(control.Timer1.Enabled()) << Ascii(selection);
+        RunJob(control);
+        ASSERT_GE(events.Lines.size(), 3u);
+        EXPECT_EQ(events.Lines.front(), "Progress 0");
+        EXPECT_EQ(events.Lines[events.Lines.size() - 2], "Progress 100");
+        EXPECT_EQ(events.Lines.back(), std::string("Finished ") + expected);
+
+        // A job that got through before the pause finished normally: again.
+        bool cancelled = false;
+        for (int attempt = 0; attempt < 20 && !cancelled; ++attempt) {
+            events.Lines.clear();
+            control.NewCheckSumFile(selection, file);
+            control.PauseExecution();
+            control.ResumeExecution();
+            control.PauseExecution();
+            control.CancelExecution();
+            RunJob(control);
+            ASSERT_GE(events.Lines.size(), 3u);
+            cancelled = events.Lines.back() == "Finished ";
+            if (cancelled)
+                EXPECT_EQ(Lines(events.Lines.end() - 3, events.Lines.end()),
+                          Lines({"ErrorCode 9 User abort", "Progress 100", "Finished "}))
+                    << Ascii(selection);
+            else
+                EXPECT_EQ(events.Lines.back(), std::string("Finished ") + expected);
+        }
+        EXPECT_TRUE(cancelled) << Ascii(selection) << ": every job ended before the pause";
+    }
+}
+
 TEST(RealEngine, InitLoadsOnceUnlessForcedAndShowsNothing) {
     tvk::ZipClass host;
     MessageBoxes boxes;

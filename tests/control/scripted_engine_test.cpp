@@ -63,15 +63,16 @@ TEST_F(ScriptedEngine, ValidStartRaisesProgressZeroSendsNewexecuteAndEnablesTime
 
 TEST_F(ScriptedEngine, AlgorithmNamesAreLowerCasedAndMatchedExactly) {
     const std::pair<const char16_t *, int> accepted[] = {
-        {u"adler32", 1}, {u"CRC32", 2},  {u"SHA-256", 3}, {u"sha-1", 4},
-        {u"Md5", 5},     {u"MD5_32", 6}, {u"TvK32", 7}};
+        {u"adler32", 1}, {u"CRC32", 2}, {u"SHA-256", 3}, {u"sha-1", 4},  {u"Md5", 5},
+        {u"MD5_32", 6},  {u"TvK32", 7}, {u"SHA-512", 8}, {u"sha-384", 9}};
     for (const auto &[name, number] : accepted) {
         engine.Reset();
         control->NewCheckSumFile(name, file);
         EXPECT_EQ(engine.Log().back(), "newexecutew|" + fileText + "|" + std::to_string(number))
             << Ascii(name);
     }
-    for (const char16_t *name : {u"sha256", u"md532", u" crc32", u"crc32 ", u"sha1", u""}) {
+    for (const char16_t *name :
+         {u"sha256", u"md532", u" crc32", u"crc32 ", u"sha1", u"", u"sha512", u"sha-224"}) {
         engine.Reset();
         events.Lines.clear();
         control->Timer1.SetEnabled(false);

@@ -11,8 +11,9 @@
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
+#include "digest/sha512.h"
 
-enum class Digest { md5, sha1, sha256 };
+enum class Digest { md5, sha1, sha256, sha512, sha384 };
 
 /* The digest of data fed as consecutive pieces of the given lengths (the
  * rest, if any, as one last piece). */
@@ -21,9 +22,14 @@ inline std::string digest_pieces(Digest kind, const uint8_t *data, size_t size,
     Md5Context md5;
     Sha1Context sha1;
     Sha256Context sha256;
+    Sha512Context sha512;
     md5_init(&md5);
     sha1_init(&sha1);
     sha256_init(&sha256);
+    if (kind == Digest::sha384)
+        sha384_init(&sha512);
+    else
+        sha512_init(&sha512);
     auto feed = [&](const uint8_t *p, size_t n) {
         const auto len = static_cast<uint32_t>(n);
         switch (kind) {
@@ -36,6 +42,10 @@ inline std::string digest_pieces(Digest kind, const uint8_t *data, size_t size,
         case Digest::sha256:
             sha256_update(&sha256, p, len);
             break;
+        case Digest::sha512:
+        case Digest::sha384:
+            sha512_update(&sha512, p, len);
+            break;
         }
     };
     size_t done = 0;
@@ -45,7 +55,7 @@ inline std::string digest_pieces(Digest kind, const uint8_t *data, size_t size,
     }
     feed(data + done, size - done);
 
-    uint8_t digest[SHA256_DIGEST_SIZE];
+    uint8_t digest[SHA512_DIGEST_SIZE];
     int n = 0;
     switch (kind) {
     case Digest::md5:
@@ -60,8 +70,16 @@ inline std::string digest_pieces(Digest kind, const uint8_t *data, size_t size,
         sha256_final(&sha256, digest);
         n = SHA256_DIGEST_SIZE;
         break;
+    case Digest::sha512:
+        sha512_final(&sha512, digest);
+        n = SHA512_DIGEST_SIZE;
+        break;
+    case Digest::sha384:
+        sha384_final(&sha512, digest);
+        n = SHA384_DIGEST_SIZE;
+        break;
     }
-    char text[2 * SHA256_DIGEST_SIZE + 1];
+    char text[2 * SHA512_DIGEST_SIZE + 1];
     digest_text(digest, n, text);
     return text;
 }

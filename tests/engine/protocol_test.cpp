@@ -46,6 +46,14 @@ std::string hex32(uint32_t value) {
     return text;
 }
 
+// FIPS 180-4's examples: SHA-512 and SHA-384 of abc.
+#define SHA512_ABC                                                                                 \
+    "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"                             \
+    "2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"
+#define SHA384_ABC                                                                                 \
+    "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed"                             \
+    "8086072ba1e7cc2358baeca134c825a7"
+
 struct WordCase {
     const char *word;
     bool file;
@@ -68,6 +76,10 @@ const WordCase abc_cases[] = {
     {"sha1string", false, "a9993e364706816aba3e25717850c26c9cd0d89d", 41},
     {"md532string", false, "90015098", 10},
     {"md5string", false, "900150983cd24fb0d6963f7d28e17f72", 33},
+    {"sha512string", false, SHA512_ABC, 129},
+    {"sha384string", false, SHA384_ABC, 97},
+    {"sha512file", true, SHA512_ABC, 129},
+    {"sha384file", true, SHA384_ABC, 97},
 };
 
 TEST(EngineProtocol, LibraryLoadsAndExportsInterface1) {
@@ -222,9 +234,9 @@ TEST(EngineProtocol, GetNameAGivesTheTvksumModuleWhenLoaded) {
 }
 #endif
 
-TEST(EngineProtocol, NewExecuteRefusesSelectorsOutsideOneToSeven) {
+TEST(EngineProtocol, NewExecuteRefusesSelectorsOutsideOneToNine) {
     const std::string file = write_test_file("abc.bin", std::string("abc"));
-    for (uintptr_t selector : {uintptr_t{0}, uintptr_t{8}}) {
+    for (uintptr_t selector : {uintptr_t{0}, uintptr_t{10}, ~uintptr_t{0}}) {
         const std::string initial = "initial " + std::to_string(selector);
         EXPECT_EQ(engine().call("newexecute", file.c_str(), initial.c_str(), selector), 1);
         EXPECT_EQ(engine().status(), 0);

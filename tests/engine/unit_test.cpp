@@ -106,21 +106,23 @@ TEST(EngineUnit, FileDriverOnMissingFileChangesNothing) {
     job_slot.clear_counters();
 }
 
-TEST(EngineUnit, CommandTableHasTheTwentyThreeWordsInOrderThenTheWideOnes) {
+TEST(EngineUnit, CommandTableHasTheOriginalWordsThenTheLaterOnesThenTheWideOnes) {
     const char *words[] = {"adler32file",    "crc32file",   "sha256file",   "sha1file",
                            "md5file",        "tvk32file",   "md532file",    "crc32string",
                            "adler32string",  "tvk32string", "sha256string", "sha1string",
                            "md532string",    "md5string",   "getnamea",     "newexecute",
                            "getreturnvalue", "getstatus",   "getsum",       "getprogress",
-                           "pause",          "resume",      "cancel"};
+                           "pause",          "resume",      "cancel",       "sha512string",
+                           "sha384string",   "sha512file",  "sha384file"};
     const char *wide_words[] = {"adler32filew", "crc32filew", "sha256filew", "sha1filew",
-                                "md5filew",     "md532filew", "tvk32filew",  "newexecutew"};
-    ASSERT_EQ(command_count, 31u);
-    for (size_t i = 0; i < 23; ++i) {
+                                "md5filew",     "md532filew", "tvk32filew",  "sha512filew",
+                                "sha384filew",  "newexecutew"};
+    ASSERT_EQ(command_count, 37u);
+    for (size_t i = 0; i < 27; ++i) {
         EXPECT_STREQ(command_table[i].word, words[i]);
     }
-    for (size_t i = 23; i < command_count; ++i) {
-        EXPECT_STREQ(command_table[i].word, wide_words[i - 23]);
+    for (size_t i = 27; i < command_count; ++i) {
+        EXPECT_STREQ(command_table[i].word, wide_words[i - 27]);
     }
 }
 

@@ -47,6 +47,18 @@ case_sum() {
     expect_eq "-a sha-1" "$(sha1sum "${FILES[@]}")" "$("$TVKSUM" --algorithm=sha-1 "${FILES[@]}")"
     expect_eq "--tag" "$(sha256sum --tag "${FILES[@]}")" "$("$TVKSUM" --tag "${FILES[@]}")"
     expect_eq "--tag md5" "$(md5sum --tag fox empty)" "$("$TVKSUM" --tag -a md5 fox empty)"
+    # SHA-512 and SHA-384 (jobs of the control) byte for byte as coreutils,
+    # in both forms, and sha512sum -c takes tvksum's lists.
+    cmp <(sha512sum "${FILES[@]}") <("$TVKSUM" -a sha-512 "${FILES[@]}") || fail "-a sha-512"
+    cmp <(sha384sum "${FILES[@]}") <("$TVKSUM" -a SHA384 "${FILES[@]}") || fail "-a SHA384"
+    cmp <(sha512sum --tag "${FILES[@]}") <("$TVKSUM" --tag -a SHA512 "${FILES[@]}") ||
+        fail "--tag -a SHA512"
+    cmp <(sha384sum --tag "${FILES[@]}") <("$TVKSUM" --tag -a sha-384 "${FILES[@]}") ||
+        fail "--tag -a sha-384"
+    "$TVKSUM" -a sha-512 "${FILES[@]}" > SHA512SUMS
+    sha512sum --quiet -c SHA512SUMS || fail "sha512sum -c of tvksum's list"
+    "$TVKSUM" --tag -a sha-384 "${FILES[@]}" > SHA384TAGS
+    sha384sum --quiet -c SHA384TAGS || fail "sha384sum -c of tvksum's tagged list"
     # Byte for byte, trailing newline included.
     cmp <(sha256sum "${FILES[@]}") <("$TVKSUM" "${FILES[@]}") || fail "sum output not byte-identical"
     # CRC-32 against rhash, which prints upper case: compare the digits.
@@ -78,6 +90,8 @@ case_strings() {
     local text=$'\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80'
     expect_eq "-s UTF-8 bytes" "$(printf '%s' "$text" | sha256sum)" "$("$TVKSUM" -s "$text")"
     expect_eq "-s twice" "$(printf a | md5sum; printf b | md5sum)" "$("$TVKSUM" -a md5 -s a -s b)"
+    expect_eq "-s sha-512" "$(printf '%s' "$text" | sha512sum)" "$("$TVKSUM" -a sha-512 -s "$text")"
+    expect_eq "-s sha-384 empty" "$(printf '' | sha384sum)" "$("$TVKSUM" -a sha-384 -s '')"
     expect_eq "--all -s" "$(python3 "$HERE/reference_sums.py" -s "$text" abc)" \
         "$("$TVKSUM" --all -s "$text" -s abc)"
     "$TVKSUM" -s $'bad\xff' >/dev/null 2>err; expect_rc "-s invalid UTF-8" 2 $?
@@ -101,10 +115,21 @@ case_check() {
 
     sha256sum --tag abc.txt > TAGGED; md5sum --tag fox >> TAGGED; sha1sum --tag empty >> TAGGED
     expect_eq "-c tagged list" "$(printf 'abc.txt: OK\nfox: OK\nempty: OK')" "$("$TVKSUM" -c TAGGED)"
+    # sha512sum and sha384sum lists: the 128 or 96 digits tell the algorithm;
+    # tagged lines of both.
+    sha512sum "${FILES[@]}" > SHA512SUMS; sha384sum -b fox random.bin > SHA384SUMS
+    out=$(cat SHA512SUMS SHA384SUMS | "$TVKSUM" -c); rc=$?
+    expect_rc "-c sha512sum and sha384sum list" 0 $rc
+    expect_eq "-c sha512sum and sha384sum output" \
+        "$(sha512sum -c SHA512SUMS; sha384sum -c SHA384SUMS)" "$out"
+    sha512sum --tag fox > TAGGED512; sha384sum --tag abc.txt >> TAGGED512
+    expect_eq "-c tagged SHA512 and SHA384" "$(printf 'fox: OK\nabc.txt: OK')" "$("$TVKSUM" -c TAGGED512)"
+    printf 'changed' > changed.txt; sha512sum changed.txt > CHANGED; printf 'x' >> changed.txt
+    "$TVKSUM" -c CHANGED >/dev/null 2>&1; expect_rc "-c sha512 mismatch" 1 $?
     "$TVKSUM" --all abc.txt random.bin > ALL
     out=$("$TVKSUM" -c ALL); rc=$?
     expect_rc "-c of --all output" 0 $rc
-    expect_eq "-c of --all output lines" 14 "$(grep -c ': OK$' <<<"$out")"
+    expect_eq "-c of --all output lines" 18 "$(grep -c ': OK$' <<<"$out")"
     expect_eq "-c from standard input" "abc.txt: OK" "$(sha256sum abc.txt | "$TVKSUM" -c)"
     expect_eq "-c CRLF list" "fox: OK" "$(md5sum fox | sed 's/$/\r/' | "$TVKSUM" -c -)"
 
@@ -314,7 +339,7 @@ case_walk() {
     "$TVKSUM" tree >/dev/null 2>&1; expect_rc "directory without -r" 1 $?
     # --all and -c on a walk's output.
     "$TVKSUM" -r --all tree > ALL; expect_rc "-r --all" 0 $?
-    expect_eq "-c of -r --all" 28 "$("$TVKSUM" -c ALL | grep -c ': OK$')"
+    expect_eq "-c of -r --all" 36 "$("$TVKSUM" -c ALL | grep -c ': OK$')"
     if [ "$(id -u)" != 0 ]; then
         mkdir tree/closed; chmod 000 tree/closed
         "$TVKSUM" -r tree >/dev/null 2>err; expect_rc "unreadable directory" 1 $?
@@ -367,12 +392,12 @@ case_lines() {
     # -z: NUL-ended, names not escaped, byte for byte as sha256sum -z.
     cmp <(sha256sum -z "${FILES[@]}") <("$TVKSUM" -z "${FILES[@]}") || fail "-z"
     cmp <(md5sum -z --tag "${FILES[@]}") <("$TVKSUM" -z --tag -a md5 "${FILES[@]}") || fail "-z --tag"
-    # -c reads the tagged lines of all seven algorithms.
+    # -c reads the tagged lines of all nine algorithms.
     "$TVKSUM" --all abc.txt fox 'back\slash' "$(printf 'new\nline')" > ALL
     local names
     names=$(sed -n 's/^\\\{0,1\}\([A-Z0-9_]*\) (.*/\1/p' ALL | sort -u | tr '\n' ' ')
-    expect_eq "all seven tags" "ADLER32 CRC32 MD5 MD5_32 SHA1 SHA256 TVK32 " "$names"
-    expect_eq "-c of seven tags" 28 "$("$TVKSUM" -c ALL | grep -c ': OK$')"
+    expect_eq "all nine tags" "ADLER32 CRC32 MD5 MD5_32 SHA1 SHA256 SHA384 SHA512 TVK32 " "$names"
+    expect_eq "-c of nine tags" 36 "$("$TVKSUM" -c ALL | grep -c ': OK$')"
     # -w: each improperly formatted line named with its number.
     { sha256sum fox; echo 'garbage'; sha256sum abc.txt; echo 'more garbage'; } > MIXED
     local rc

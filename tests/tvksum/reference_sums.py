@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Independent reference for tvksum --all: the seven checksums of each file,
+"""Independent reference for tvksum --all: the nine checksums of each file,
 from zlib, hashlib and a plain TVK32 (four cascaded 8-bit sums), printed as
 'ALGO (FILE) = SUM' lines."""
 import hashlib
@@ -27,6 +27,8 @@ def sums(data):
         ("MD5", md5),
         ("MD5_32", md5[:8]),
         ("TVK32", "%08x" % tvk32(data)),
+        ("SHA512", hashlib.sha512(data).hexdigest()),
+        ("SHA384", hashlib.sha384(data).hexdigest()),
     ]
 
 
