@@ -119,7 +119,6 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
 } // namespace
 
 /* The words of an algorithm and its drivers come from the algorithm table;
-/* The words of an algorithm and its drivers come from the algorithm table;
  * the command table gives the order in which they are tested: the words of
  * the first seven algorithms and the job words at their fixed places, then
  * those of the later rows of the algorithm table (string words first), then
