@@ -15,7 +15,7 @@ struct ChecksumWord {
     size_t written; // bytes written: the digits and the zero(s) after them
 };
 
-constexpr int CHECKSUM_WORD_COUNT = 7;
+constexpr int CHECKSUM_WORD_COUNT = 9;
 extern const ChecksumWord string_words[CHECKSUM_WORD_COUNT];
 extern const ChecksumWord file_words[CHECKSUM_WORD_COUNT];
 
@@ -23,7 +23,7 @@ extern const ChecksumWord file_words[CHECKSUM_WORD_COUNT];
  * digits, then zeros up to `written`. */
 std::string written_bytes(const ChecksumWord &word, const std::string &digits);
 
-/* Algorithm of a "newexecute" selector; false outside 1 to 7. */
+/* Algorithm of a "newexecute" selector; false outside 1 to 9. */
 bool selector_algo(int32_t selector, FuzzAlgo &algo);
 
 #endif

@@ -6,6 +6,7 @@
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
+#include "digest/sha512.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -92,6 +93,12 @@ std::string reference_text(FuzzAlgo algo, const uint8_t *bytes, size_t count, si
     case FuzzAlgo::Sha256:
         return digest<Sha256Context, SHA256_DIGEST_SIZE>(bytes, count, piece, sha256_init,
                                                          sha256_update, sha256_final);
+    case FuzzAlgo::Sha512:
+        return digest<Sha512Context, SHA512_DIGEST_SIZE>(bytes, count, piece, sha512_init,
+                                                         sha512_update, sha512_final);
+    case FuzzAlgo::Sha384:
+        return digest<Sha512Context, SHA384_DIGEST_SIZE>(bytes, count, piece, sha384_init,
+                                                         sha512_update, sha384_final);
     }
     fuzz_fail("unknown algorithm %d", static_cast<int>(algo));
 }

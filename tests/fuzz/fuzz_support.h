@@ -17,8 +17,8 @@
             fuzz_fail(__VA_ARGS__);                                                                \
     } while (0)
 
-enum class FuzzAlgo { Crc32, Adler32, Tvk32, Md5, Md532, Sha1, Sha256 };
-constexpr int FUZZ_ALGO_COUNT = 7;
+enum class FuzzAlgo { Crc32, Adler32, Tvk32, Md5, Md532, Sha1, Sha256, Sha512, Sha384 };
+constexpr int FUZZ_ALGO_COUNT = 9;
 
 /* The checksum text (digits only) of count bytes, computed with zlib and
  * the digest library's portable functions, fed in pieces of piece bytes
