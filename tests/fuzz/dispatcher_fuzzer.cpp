@@ -1,5 +1,6 @@
 /* dispatcher_fuzzer.cpp -- interface1 of the loaded engine library fed
- * sequences of commands: the 23 words, words one edit away from them, and
+ * sequences of commands: the checksum and job words, their UTF-16 path
+ * forms ("<algo>filew", "newexecutew"), words one edit away from them, and
  * arbitrary bytes, with arguments that always point at valid buffers. File
  * words and jobs get one of three small files or a path under a folder that
  * does not exist, so no job reads anything large or blocks. A model of the
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,8 @@ namespace {
 constexpr int MAX_STEPS = 16;
 constexpr size_t GUARD_ROOM = 32;
 constexpr size_t READ_BLOCK = 4096;
-/* Paths of this length or more are refused by "newexecute". */
+/* Paths of this length or more are refused by "newexecute"; "newexecutew"
+ * takes every path made here. */
 constexpr size_t PATH_ROOM = 4096;
 /* "newexecute" keeps at most this many characters of the initial sum text;
  * "getsum" writes at most that and a zero. */
@@ -38,9 +41,9 @@ constexpr size_t NAME_ROOM = 254;
 constexpr auto JOB_TIME_LIMIT = std::chrono::seconds(20);
 constexpr auto JOB_GRACE = std::chrono::milliseconds(20);
 
-const char *const job_words[] = {"getnamea",  "newexecute", "getreturnvalue",
-                                 "getstatus", "getsum",     "getprogress",
-                                 "pause",     "resume",     "cancel"};
+const char *const job_words[] = {"getnamea",  "newexecute", "newexecutew", "getreturnvalue",
+                                 "getstatus", "getsum",     "getprogress", "pause",
+                                 "resume",    "cancel"};
 
 struct TestFile {
     std::string path;
@@ -140,6 +143,7 @@ struct Path {
     std::string text; // up to its first zero, as the engine reads it
     int file;         // index into fixture.files, -1: cannot be opened
     std::unique_ptr<uint8_t[]> buffer;
+    std::unique_ptr<uint8_t[]> wide; // text in UTF-16, each byte a unit, and a zero
 };
 
 Path choose_path(FuzzedDataProvider &fdp) {
@@ -163,6 +167,12 @@ Path choose_path(FuzzedDataProvider &fdp) {
     }
     p.buffer = exact_copy(bytes.c_str(), bytes.size() + 1);
     p.text = bytes.c_str();
+    // Each byte as the unit of the same number: fixture paths stay what
+    // they are, other bytes only name other missing files.
+    std::u16string units(p.text.begin(), p.text.end());
+    for (size_t i = 0; i < p.text.size(); ++i)
+        units[i] = static_cast<uint8_t>(p.text[i]);
+    p.wide = exact_copy(units.c_str(), (units.size() + 1) * sizeof(char16_t));
     return p;
 }
 
@@ -170,11 +180,12 @@ std::string choose_word(FuzzedDataProvider &fdp) {
     const int kind = fdp.ConsumeIntegralInRange(0, 3);
     if (kind == 3)
         return fdp.ConsumeRandomLengthString(24);
-    const size_t pick = fdp.ConsumeIntegralInRange<size_t>(0, 2 * CHECKSUM_WORD_COUNT + 8);
-    std::string word = pick < CHECKSUM_WORD_COUNT ? string_words[pick].word
-                       : pick < 2 * CHECKSUM_WORD_COUNT
-                           ? file_words[pick - CHECKSUM_WORD_COUNT].word
-                           : job_words[pick - 2 * CHECKSUM_WORD_COUNT];
+    constexpr size_t C = CHECKSUM_WORD_COUNT;
+    const size_t pick = fdp.ConsumeIntegralInRange<size_t>(0, 3 * C + std::size(job_words) - 1);
+    std::string word = pick < C       ? string_words[pick].word
+                       : pick < 2 * C ? file_words[pick - C].word
+                       : pick < 3 * C ? std::string(file_words[pick - 2 * C].word) + "w"
+                                      : job_words[pick - 3 * C];
     if (kind < 2)
         return word;
     // One edit: a letter in upper case, a byte inserted or appended, the
@@ -204,6 +215,13 @@ const ChecksumWord *find_word(const ChecksumWord *table, const std::string &word
     return nullptr;
 }
 
+/* The file word whose UTF-16 form ("crc32filew") this is. */
+const ChecksumWord *find_wide_file_word(const std::string &word) {
+    if (word.empty() || word.back() != 'w')
+        return nullptr;
+    return find_word(file_words, word.substr(0, word.size() - 1));
+}
+
 int32_t call(const std::string &word, const void *a2, const void *a3, uintptr_t a4) {
     const std::unique_ptr<uint8_t[]> w = exact_copy(word.c_str(), word.size() + 1);
     return engine().call(reinterpret_cast<const char *>(w.get()), a2, a3, a4);
@@ -222,10 +240,10 @@ void string_word(FuzzedDataProvider &fdp, const ChecksumWord &w) {
                out.shown().c_str());
 }
 
-void file_word(FuzzedDataProvider &fdp, const ChecksumWord &w) {
+void file_word(FuzzedDataProvider &fdp, const ChecksumWord &w, const std::string &word, bool wide) {
     const Path path = choose_path(fdp);
     GuardedBuffer out(w.written + GUARD_ROOM);
-    const int32_t r = call(w.word, path.buffer.get(), out.data(), 0);
+    const int32_t r = call(word, wide ? path.wide.get() : path.buffer.get(), out.data(), 0);
     FUZZ_CHECK(r == 1, "%s returned %d", w.word, r);
     if (path.file < 0) {
         FUZZ_CHECK(out.untouched(), "%s on a missing file wrote \"%s\"", w.word,
@@ -239,7 +257,7 @@ void file_word(FuzzedDataProvider &fdp, const ChecksumWord &w) {
                "%s on %s wrote \"%s\"", w.word, path.text.c_str(), out.shown().c_str());
 }
 
-void new_execute(FuzzedDataProvider &fdp) {
+void new_execute(FuzzedDataProvider &fdp, bool wide) {
     const Path path = choose_path(fdp);
     const std::string initial_bytes = fdp.ConsumeRandomLengthString(400);
     const std::unique_ptr<uint8_t[]> initial =
@@ -248,12 +266,13 @@ void new_execute(FuzzedDataProvider &fdp) {
                                                : fdp.ConsumeIntegral<int32_t>();
     const std::string kept = std::string(initial_bytes.c_str()).substr(0, SUM_TEXT_ROOM);
     FuzzAlgo algo = FuzzAlgo::Crc32;
-    const bool fits = path.text.size() < PATH_ROOM;
+    const bool fits = wide || path.text.size() < PATH_ROOM;
     const bool valid = selector_algo(selector, algo);
 
     const bool was_running = model.job_may_run;
-    const int32_t r = call("newexecute", path.buffer.get(), initial.get(),
-                           static_cast<uintptr_t>(static_cast<intptr_t>(selector)));
+    const int32_t r =
+        call(wide ? "newexecutew" : "newexecute", wide ? path.wide.get() : path.buffer.get(),
+             initial.get(), static_cast<uintptr_t>(static_cast<intptr_t>(selector)));
     FUZZ_CHECK(r == 0 || r == 1, "newexecute returned %d", r);
     if (r == 0) {
         FUZZ_CHECK(fits && valid, "newexecute started a job with selector %d on a path of %zu",
@@ -303,8 +322,8 @@ void get_sum() {
 }
 
 void job_word(FuzzedDataProvider &fdp, const std::string &word) {
-    if (word == "newexecute") {
-        new_execute(fdp);
+    if (word == "newexecute" || word == "newexecutew") {
+        new_execute(fdp, word == "newexecutew");
     } else if (word == "getnamea") {
         GuardedBuffer out(NAME_ROOM + 1 + GUARD_ROOM);
         const int32_t r = call(word, out.data(), nullptr, 0);
@@ -392,7 +411,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (const ChecksumWord *w = find_word(string_words, matched))
             string_word(fdp, *w);
         else if (const ChecksumWord *f = find_word(file_words, matched))
-            file_word(fdp, *f);
+            file_word(fdp, *f, matched, false);
+        else if (const ChecksumWord *g = find_wide_file_word(matched))
+            file_word(fdp, *g, matched, true);
         else if (is_job_word(matched))
             job_word(fdp, matched);
         else
