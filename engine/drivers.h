@@ -11,8 +11,8 @@
  * single 4096-byte blocks while one is. A file below
  * READ_AHEAD_MIN_FILE_SIZE is read DIRECT_READ_SIZE bytes at a time straight
  * into the buffer it is hashed from; a larger one is read ahead in pieces by
- * a reader thread that lives for that one call (read_ahead.h). They return JOB_DONE,
- * JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
+ * a reader thread that lives for that one call (read_ahead.h). They return
+ * JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
  * JOB_CANCELLED (output holds the text of the bytes read so far). Only one
  * file driver may run at a time in a process.
  */
