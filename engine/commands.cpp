@@ -30,7 +30,7 @@ char *buffer_at(uintptr_t address) {
 /* A direct file word: runs the driver on the caller's thread and returns 1.
  * Wide: the path at A2 is zero-terminated UTF-16.
  * While a job (or another file word) holds the slot it is refused with 1
- * and writes nothing: the two would share read_buffer and the counters. */
+ * and writes nothing: the two would share the file buffer and the counters. */
 template <Algorithm A, bool Wide> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
     int32_t idle = JOB_IDLE;
     if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,

@@ -5,12 +5,14 @@
  * String drivers hash exactly count bytes at input (zero bytes included) in
  * one core call and always complete.
  *
- * File drivers hash the file in 4096-byte blocks, keep bytes_done and
- * total_size, and look at the pause and cancel flags before each block. A
- * file below READ_AHEAD_MIN_FILE_SIZE is read block by block into
- * read_buffer; a larger one is read ahead in pieces by a reader thread that
- * lives for that one call (read_ahead.h). They return JOB_DONE,
- * JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
+ * File drivers keep bytes_done and total_size and look at the pause flag
+ * (and, while it is set, the cancel flag) before each run of bytes they
+ * feed the core: runs of up to HASH_RUN_SIZE while no pause is requested,
+ * single 4096-byte blocks while one is. A file below
+ * READ_AHEAD_MIN_FILE_SIZE is read DIRECT_READ_SIZE bytes at a time straight
+ * into the buffer it is hashed from; a larger one is read ahead in pieces by
+ * a reader thread that lives for that one call (read_ahead.h). They return
+ * JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
  * JOB_CANCELLED (output holds the text of the bytes read so far). Only one
  * file driver may run at a time in a process.
  */
@@ -19,6 +21,7 @@
 
 #include "algorithm_table.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -54,6 +57,16 @@ inline constexpr Drivers algorithm_drivers[] = {TVK_ALGORITHMS(TVK_DRIVERS_OF)};
 constexpr const Drivers &drivers_of(tvkalgo::Algorithm a) {
     return algorithm_drivers[static_cast<size_t>(a)];
 }
+
+/* The longest run of bytes a file driver feeds the core in one call between
+ * two looks at the flags and two raises of bytes_done: long enough that a
+ * core's per-call cost vanishes, short enough that a pause or cancel is
+ * seen within microseconds. */
+constexpr size_t HASH_RUN_SIZE = 64 * 1024;
+
+/* The size of one read of a file below READ_AHEAD_MIN_FILE_SIZE: few system
+ * calls, and the bytes are still in the cache when the core reads them. */
+constexpr size_t DIRECT_READ_SIZE = 256 * 1024;
 
 /* How the file drivers read a block and the reader thread a piece:
  * platform_read_block, which tests may replace to make reads fail. */

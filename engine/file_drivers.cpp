@@ -1,7 +1,9 @@
-/* file_drivers.cpp -- checksum of a file in 4096-byte blocks, with progress
- * counters and pause and cancel checks per block. A small file is read
- * block by block into the shared read_buffer; a large one is read ahead by
- * a reader thread while this thread hashes.
+/* file_drivers.cpp -- checksum of a file, with progress counters and pause
+ * and cancel checks. A small file is read in large reads straight into the
+ * static file_buffer on this thread; a large one is read ahead by a reader
+ * thread while this thread hashes. Either way the bytes reach the core in
+ * runs of up to HASH_RUN_SIZE while no pause is requested, and one 4096-byte
+ * block per pause sleep while one is.
  * The text buffers are per call: nothing outside a driver reads them. */
 #include "digest_cores.h"
 #include "drivers.h"
@@ -25,47 +27,76 @@ namespace {
 
 constexpr unsigned PAUSE_SLEEP_MS = 50;
 
+static_assert(DIRECT_READ_SIZE <= READ_AHEAD_RING_SIZE, "a direct read fits the buffer");
+static_assert(DIRECT_READ_SIZE % HASH_RUN_SIZE == 0 && HASH_RUN_SIZE % READ_BLOCK_SIZE == 0 &&
+                  READ_AHEAD_PIECE_SIZE % HASH_RUN_SIZE == 0,
+              "runs and reads are whole blocks, so a cancel leaves a whole-block prefix");
+
 /* One static buffer serves every file driver (one runs at a time): the
- * stream's buffer for a file read block by block, so a 4096-byte block costs
- * a copy instead of a system call; the reader thread's ring for a large
+ * target of a small file's reads, the reader thread's ring for a large
  * file. Page-aligned: the system copies into an aligned buffer fastest. */
 alignas(4096) uint8_t file_buffer[READ_AHEAD_RING_SIZE];
 
-/* What happens before each block: a paused job is slowed to one block per
- * sleep, and the cancel flag is looked at only while the pause flag is set.
- * False when the job is cancelled. */
-bool may_go_on() {
-    if (job_slot.pause_flag.load(std::memory_order_acquire) != 0) {
-        platform_sleep_ms(PAUSE_SLEEP_MS);
-        if (job_slot.cancel_flag.load(std::memory_order_acquire) != 0) {
-            return false;
+/* Feeds size bytes at data, just read from the file, to core. done counts
+ * the bytes fed so far; bytes_done takes its value before each run is fed.
+ * While the pause flag is clear the run is up to HASH_RUN_SIZE bytes, so the
+ * core works on long stretches and the flags and progress still change
+ * every few microseconds. While it is set the job is slowed to one block
+ * per sleep, and the cancel flag is looked at only then. False when the job
+ * is cancelled (done is then a whole number of blocks). */
+template <class Core>
+bool hash_piece(const uint8_t *data, int64_t size, Core &core, uint64_t &done) {
+    for (int64_t at = 0; at < size;) {
+        int64_t run = static_cast<int64_t>(HASH_RUN_SIZE);
+        if (job_slot.pause_flag.load(std::memory_order_acquire) != 0) {
+            platform_sleep_ms(PAUSE_SLEEP_MS);
+            if (job_slot.cancel_flag.load(std::memory_order_acquire) != 0) {
+                return false;
+            }
+            run = static_cast<int64_t>(READ_BLOCK_SIZE);
         }
+        run = std::min(run, size - at);
+        done += static_cast<uint64_t>(run);
+        job_slot.bytes_done.store(done, std::memory_order_relaxed);
+        core.update(data + at, static_cast<uint32_t>(run));
+        at += run;
     }
     return true;
 }
 
-/* Reads the file block by block into read_buffer on this thread, feeding
- * each block to core. */
-template <class Core> int32_t read_blocks(std::FILE *file, Core &core) {
+/* Whether a cancel has been seen: the cancel flag counts only while the
+ * pause flag is set. */
+bool cancelling() {
+    return job_slot.pause_flag.load(std::memory_order_acquire) != 0 &&
+           job_slot.cancel_flag.load(std::memory_order_acquire) != 0;
+}
+
+/* Reads the file on this thread, DIRECT_READ_SIZE bytes at a time straight
+ * into file_buffer, and hashes each read there. A short read is the end of
+ * the file. */
+template <class Core> int32_t read_direct(std::FILE *file, Core &core) {
+    uint64_t done = 0;
     for (;;) {
-        if (!may_go_on()) {
+        // A cancelled job does not wait for a read (of a pipe, say) that
+        // may never come.
+        if (cancelling()) {
             return JOB_CANCELLED;
         }
-        const int64_t got = file_block_reader(file, job_slot.read_buffer, READ_BLOCK_SIZE);
+        const int64_t got = file_block_reader(file, file_buffer, DIRECT_READ_SIZE);
         if (got < 0) {
             // Not the end of the file: the bytes read so far are no checksum.
             return JOB_READ_FAILED;
         }
-        if (got == 0) {
+        if (!hash_piece(file_buffer, got, core, done)) {
+            return JOB_CANCELLED;
+        }
+        if (got < static_cast<int64_t>(DIRECT_READ_SIZE)) {
             return JOB_DONE;
         }
-        job_slot.bytes_done.fetch_add(static_cast<uint64_t>(got), std::memory_order_relaxed);
-        core.update(job_slot.read_buffer, static_cast<uint32_t>(got));
     }
 }
 
-/* Hashes the pieces of the reader thread as they come, in 4096-byte blocks,
- * so progress, pause and cancel act per block as in read_blocks. */
+/* Hashes the pieces of the reader thread as they come. */
 template <class Core> int32_t hash_pieces(ReadAhead &reader, Core &core) {
     uint64_t done = 0;
     for (;;) {
@@ -73,15 +104,8 @@ template <class Core> int32_t hash_pieces(ReadAhead &reader, Core &core) {
         if (piece.size < 0) {
             return JOB_READ_FAILED;
         }
-        for (int64_t at = 0; at < piece.size; at += static_cast<int64_t>(READ_BLOCK_SIZE)) {
-            if (!may_go_on()) {
-                return JOB_CANCELLED;
-            }
-            const auto block =
-                static_cast<uint32_t>(std::min<int64_t>(READ_BLOCK_SIZE, piece.size - at));
-            done += block;
-            job_slot.bytes_done.store(done, std::memory_order_relaxed);
-            core.update(piece.data + at, block);
+        if (!hash_piece(piece.data, piece.size, core, done)) {
+            return JOB_CANCELLED;
         }
         reader.release();
         if (piece.size < static_cast<int64_t>(READ_AHEAD_PIECE_SIZE)) {
@@ -113,16 +137,16 @@ template <class Core, class Char> int32_t read_file(const Char *path, char *text
     job_slot.total_size.store(size, std::memory_order_relaxed);
     job_slot.bytes_done.store(0, std::memory_order_relaxed);
 
+    // Every read goes straight from the system into file_buffer: the
+    // stream's own buffer would cost a second copy.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     int32_t result = JOB_DONE;
     if (size >= READ_AHEAD_MIN_FILE_SIZE) {
-        // The reader's pieces go straight from the system into the ring.
-        std::setvbuf(file, nullptr, _IONBF, 0);
         ReadAhead reader(file_buffer);
-        // Without a thread the file is still read, block by block.
-        result = reader.start(file) ? hash_pieces(reader, core) : read_blocks(file, core);
+        // Without a thread the file is still read, on this thread.
+        result = reader.start(file) ? hash_pieces(reader, core) : read_direct(file, core);
     } else {
-        std::setvbuf(file, reinterpret_cast<char *>(file_buffer), _IOFBF, sizeof file_buffer);
-        result = read_blocks(file, core);
+        result = read_direct(file, core);
     }
     std::fclose(file);
     if (result == JOB_READ_FAILED) {

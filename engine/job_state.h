@@ -1,5 +1,4 @@
-/* job_state.h -- the engine's one process-wide job slot, with the block
- * buffer that the file drivers read small files into.
+/* job_state.h -- the engine's one process-wide job slot.
  *
  * Ordering between the host thread and the worker: the worker publishes
  * job_sum_text and stores job_result, then stores job_status 0 with
@@ -44,6 +43,9 @@ constexpr size_t JOB_FILE_NAME_SIZE = 4096;
 /* Room for a UTF-16 path ("newexecutew"): any path Windows takes, 32 767
  * units, and the zero. */
 constexpr size_t JOB_WIDE_FILE_NAME_SIZE = 32768;
+/* A block: what a paused job moves per sleep, and the unit of every run of
+ * bytes a file driver feeds its core, so a cancelled job's checksum covers a
+ * whole number of blocks. */
 constexpr size_t READ_BLOCK_SIZE = 4096;
 
 struct JobState {
@@ -64,8 +66,6 @@ struct JobState {
 
     std::atomic<int32_t> pause_flag{0};
     std::atomic<int32_t> cancel_flag{0};
-
-    uint8_t read_buffer[READ_BLOCK_SIZE] = {};
 
     /* Clears the counters and the pause and cancel flags before a file
      * driver runs on behalf of a job or a direct file word. */

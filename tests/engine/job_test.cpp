@@ -151,7 +151,7 @@ TEST(EngineJob, CancelWhilePausedEndsCancelledWithTheTextOfTheBytesRead) {
 }
 
 TEST(EngineJob, CancelWhilePausedOnALargeFileEndsWithTheTextOfWholeBlocks) {
-    // Read ahead by the reader thread, hashed block by block.
+    // Read ahead by the reader thread; paused, hashed block by block.
     const size_t blocks = tvkengine::READ_AHEAD_MIN_FILE_SIZE / BLOCK + 500;
     const JobFile file("cancel-large.bin", blocks * BLOCK);
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {

@@ -58,7 +58,7 @@ struct FailingReads {
 };
 
 TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
-    // A small file is read block by block on the caller's thread; a large
+    // A small file is read in direct reads on the caller's thread; a large
     // one in pieces by the reader thread. Both read through the seam.
     struct Case {
         const char *name;
@@ -66,7 +66,7 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
         size_t read_size; // bytes per successful read
     };
     const Case cases[] = {
-        {"small.bin", 5 * BLOCK, BLOCK},
+        {"small.bin", 5 * DIRECT_READ_SIZE, DIRECT_READ_SIZE},
         {"large.bin", READ_AHEAD_MIN_FILE_SIZE + 100, READ_AHEAD_PIECE_SIZE},
     };
     using Driver = int32_t (*)(const char *, char *);
@@ -136,7 +136,8 @@ TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheB
 }
 
 TEST(EngineReadBlock, JobWhoseReadFailsEndsWithResultThreeAndItsInitialText) {
-    const std::string path = write_test_file("job-fails-late.bin", pattern_bytes(5 * BLOCK));
+    const std::string path =
+        write_test_file("job-fails-late.bin", pattern_bytes(5 * DIRECT_READ_SIZE));
     auto call = [](const char *word, const void *a2 = nullptr, const void *a3 = nullptr,
                    uintptr_t a4 = 0) {
         return run_command(word, reinterpret_cast<uintptr_t>(a2), reinterpret_cast<uintptr_t>(a3),
@@ -153,7 +154,7 @@ TEST(EngineReadBlock, JobWhoseReadFailsEndsWithResultThreeAndItsInitialText) {
     char out[400];
     EXPECT_EQ(call("getsum", out), 0);
     EXPECT_STREQ(out, "initial");
-    EXPECT_EQ(call("getprogress"), 40); // two of five blocks were read
+    EXPECT_EQ(call("getprogress"), 40); // two of five reads succeeded
 }
 
 #if defined(__GLIBC__)

@@ -1,11 +1,13 @@
 /* unit_test.cpp -- parts of the command layer, linked in directly: the
- * percentage, the file size, the file drivers' pause and cancel checks,
- * and a worker thread that cannot be created. */
+ * percentage, the file size, the file drivers' pause and cancel checks and
+ * the edges of their runs and reads, and a worker thread that cannot be
+ * created. */
 #include "commands.h"
 #include "drivers.h"
 #include "job_runner.h"
 #include "job_state.h"
 #include "progress.h"
+#include "read_ahead.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +93,34 @@ TEST(EngineUnit, PausedFileDriverStillReadsToTheEnd) {
                   static_cast<uint32_t>(adler32(1, bytes.data(), static_cast<uInt>(bytes.size()))));
     EXPECT_STREQ(out, expected);
     EXPECT_EQ(job_slot.bytes_done.load(), bytes.size());
+    job_slot.clear_counters();
+}
+
+TEST(EngineUnit, FilesAtTheEdgesOfRunsAndReadsHashLikeTheirBytes) {
+    // Runs of HASH_RUN_SIZE, direct reads of DIRECT_READ_SIZE, read-ahead
+    // pieces with a last one that is no whole number of runs.
+    const size_t sizes[] = {HASH_RUN_SIZE - 1, HASH_RUN_SIZE + 1, DIRECT_READ_SIZE,
+                            DIRECT_READ_SIZE + READ_BLOCK_SIZE + 1,
+                            READ_AHEAD_MIN_FILE_SIZE + HASH_RUN_SIZE + 7};
+    for (const size_t size : sizes) {
+        const std::vector<uint8_t> bytes = pattern_bytes(size);
+        const std::string path = write_test_file("run-edges.bin", bytes);
+        for (const Drivers &d : algorithm_drivers) {
+            char from_file[160] = {};
+            char from_string[160] = {};
+            job_slot.clear_counters();
+            ASSERT_EQ(d.file(path.c_str(), from_file), JOB_DONE) << size;
+            d.string(bytes.data(), from_string, static_cast<uint32_t>(size));
+            EXPECT_STREQ(from_file, from_string) << size;
+            EXPECT_EQ(job_slot.bytes_done.load(), size);
+        }
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08x",
+                      static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(size))));
+        char from_file[16] = {};
+        ASSERT_EQ(digest_file_crc32(path.c_str(), from_file), JOB_DONE);
+        EXPECT_STREQ(from_file, crc) << size;
+    }
     job_slot.clear_counters();
 }
 
