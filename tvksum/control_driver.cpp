@@ -53,20 +53,23 @@ const Methods &methods(Algo a) {
 constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
 constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
 
-// The first ticks of a job come sooner than the timer's interval. A small
-// file's job, which has no synchronous method to go to, ends within a few
-// hundred microseconds: for the first kBusyTicks the loop only yields the
-// processor between ticks, then it sleeps 50 us, 100, 200 ... up to the
-// interval.
+// The ticks come more often than the timer's interval: this host delivers
+// them itself, and a tick costs no more than a few engine calls, so the end
+// of a job is seen within kLongestSleep rather than at the next 100 ms. A
+// small file's job, which has no synchronous method to go to, ends within a
+// few hundred microseconds: for the first kBusyTicks the loop only yields
+// the processor between ticks, then it sleeps 50 us, 100, 200 ... up to
+// kLongestSleep.
 constexpr std::chrono::microseconds kBusyTicks{400};
+constexpr long kLongestSleepUs = 2000;
+static_assert(kLongestSleepUs <= tvk::Timer::Interval * 1000L);
 
 void wait_for_tick(std::chrono::steady_clock::time_point job_start, int &sleeps) {
     if (std::chrono::steady_clock::now() - job_start < kBusyTicks) {
         std::this_thread::yield();
         return;
     }
-    const long interval_us = tvk::Timer::Interval * 1000L;
-    const long us = sleeps < 12 ? std::min(50L << sleeps, interval_us) : interval_us;
+    const long us = sleeps < 6 ? std::min(50L << sleeps, kLongestSleepUs) : kLongestSleepUs;
     ++sleeps;
     timespec ts{0, us * 1000L};
     nanosleep(&ts, nullptr); // Ctrl-C cuts it short, which is what we want

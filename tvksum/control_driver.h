@@ -18,9 +18,9 @@ class ControlDriver : private tvk::TVKChecksumEvents {
 
     // Checksums the file at `path`: a small file through the control's
     // synchronous file method, a large one (and any file of an algorithm
-    // without such a method) with NewCheckSumFile, polling Timer1 every
-    // 100 ms (sooner at first) until the job's Finished event. The output is the
-    // same either way. `display` names the file on the progress bar. Ctrl-C
+    // without such a method) with NewCheckSumFile, delivering Timer1's ticks
+    // every 2 ms at most (sooner at first) until the job's Finished event.
+    // The output is the same either way. `display` names the file on the progress bar. Ctrl-C
     // cancels a job through CancelExecution. Throws tvk::RuntimeError when
     // the engine library cannot be loaded.
     JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,

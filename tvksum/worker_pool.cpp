@@ -5,12 +5,15 @@
 #include "control_driver.h"
 #include "progress_bar.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sys/wait.h>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -18,68 +21,123 @@ namespace tvksum {
 
 namespace {
 
-// A report on the pipe: out length, err length, rc, stop; then the texts.
+// A report on the pipe: out length, err length, rc, stop, tally; then the
+// texts.
 struct Header {
     std::uint32_t out_size;
     std::uint32_t err_size;
     std::int32_t rc;
     std::uint32_t stop;
+    std::int32_t tally;
 };
 
-// Moves exactly size bytes with io(offset, count), a read or a write; false
-// at the end of the file or on an error. A signal does not end the move.
-// When `children` is given, a signal sent to this process alone (kill PID)
-// is passed on to them; a Ctrl-C from the terminal reaches them anyway.
-template <class Io>
-bool move_all(Io io, std::size_t size, const std::vector<pid_t> *children = nullptr) {
-    bool forwarded = false;
-    for (std::size_t done = 0; done < size;) {
-        const ssize_t n = io(done, size - done);
-        if (n < 0 && errno == EINTR) {
-            if (children && interrupted() && !forwarded) {
-                for (pid_t c : *children)
-                    kill(c, SIGTERM);
-                forwarded = true;
-            }
+// A signal sent to this process alone (kill PID) is passed on to the
+// workers, once; a Ctrl-C from the terminal reaches them anyway.
+void pass_on_interrupt(const std::vector<pid_t> &children, bool &passed) {
+    if (!interrupted() || passed)
+        return;
+    for (pid_t c : children)
+        kill(c, SIGTERM);
+    passed = true;
+}
+
+// Writes exactly size bytes; a signal does not end the write.
+bool write_all(int fd, const char *data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
             continue;
-        }
         if (n <= 0)
             return false;
-        done += static_cast<std::size_t>(n);
+        data += n;
+        size -= static_cast<std::size_t>(n);
     }
     return true;
 }
 
-bool write_all(int fd, const void *data, std::size_t size) {
-    const char *p = static_cast<const char *>(data);
-    return move_all([&](std::size_t at, std::size_t n) { return write(fd, p + at, n); }, size);
-}
+// A worker's reports, collected and sent in batches: one write per batch,
+// and one read for the parent, instead of three each per report. A batch
+// goes when it holds kBatchBytes, when its first report is kBatchWait old
+// as the next one comes (so a report waits no longer than that, or the
+// making of one more), and at the end.
+class ReportWriter {
+  public:
+    explicit ReportWriter(int fd) : fd_(fd) {}
 
-// Reads exactly size bytes; the workers wind down by themselves on a signal.
-bool read_all(int fd, void *data, std::size_t size, const std::vector<pid_t> &children) {
-    char *p = static_cast<char *>(data);
-    return move_all([&](std::size_t at, std::size_t n) { return read(fd, p + at, n); }, size,
-                    &children);
-}
+    bool add(const FileReport &r) {
+        if (batch_.empty())
+            first_ = std::chrono::steady_clock::now();
+        const Header h{static_cast<std::uint32_t>(r.out.size()),
+                       static_cast<std::uint32_t>(r.err.size()), r.rc, r.stop ? 1u : 0u, r.tally};
+        batch_.append(reinterpret_cast<const char *>(&h), sizeof h);
+        batch_ += r.out;
+        batch_ += r.err;
+        if (batch_.size() >= kBatchBytes || std::chrono::steady_clock::now() - first_ >= kBatchWait)
+            return flush();
+        return true;
+    }
 
-bool send_report(int fd, const FileReport &r) {
-    const Header h{static_cast<std::uint32_t>(r.out.size()),
-                   static_cast<std::uint32_t>(r.err.size()), r.rc, r.stop ? 1u : 0u};
-    return write_all(fd, &h, sizeof h) && write_all(fd, r.out.data(), r.out.size()) &&
-           write_all(fd, r.err.data(), r.err.size());
-}
+    bool flush() {
+        const bool ok = write_all(fd_, batch_.data(), batch_.size());
+        batch_.clear();
+        return ok;
+    }
 
-bool receive_report(int fd, FileReport &r, const std::vector<pid_t> &children) {
-    Header h{};
-    if (!read_all(fd, &h, sizeof h, children))
-        return false;
-    r.out.resize(h.out_size);
-    r.err.resize(h.err_size);
-    r.rc = h.rc;
-    r.stop = h.stop != 0;
-    return read_all(fd, r.out.data(), r.out.size(), children) &&
-           read_all(fd, r.err.data(), r.err.size(), children);
-}
+  private:
+    static constexpr std::size_t kBatchBytes = 16384;
+    static constexpr std::chrono::milliseconds kBatchWait{2};
+    int fd_;
+    std::string batch_;
+    std::chrono::steady_clock::time_point first_;
+};
+
+// The reports of one worker, read through a buffer.
+class ReportReader {
+  public:
+    ReportReader(int fd, const std::vector<pid_t> &children, bool &passed)
+        : fd_(fd), children_(children), passed_(passed) {}
+
+    bool next(FileReport &r) {
+        Header h{};
+        if (!take(reinterpret_cast<char *>(&h), sizeof h))
+            return false;
+        r.out.resize(h.out_size);
+        r.err.resize(h.err_size);
+        r.rc = h.rc;
+        r.stop = h.stop != 0;
+        r.tally = h.tally;
+        return take(r.out.data(), r.out.size()) && take(r.err.data(), r.err.size());
+    }
+
+  private:
+    // Exactly size bytes; false at the end of the pipe. The workers wind
+    // down by themselves on a signal.
+    bool take(char *to, std::size_t size) {
+        while (size > 0) {
+            if (at_ == end_) {
+                ssize_t n;
+                while ((n = read(fd_, buf_.data(), buf_.size())) < 0 && errno == EINTR)
+                    pass_on_interrupt(children_, passed_);
+                if (n <= 0)
+                    return false;
+                at_ = 0;
+                end_ = static_cast<std::size_t>(n);
+            }
+            const std::size_t n = std::min(size, end_ - at_);
+            std::memcpy(to, buf_.data() + at_, n);
+            at_ += n;
+            to += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    int fd_;
+    const std::vector<pid_t> &children_;
+    bool &passed_;
+    std::vector<char> buf_ = std::vector<char>(65536);
+    std::size_t at_ = 0, end_ = 0;
+};
 
 [[noreturn]] void worker(int k, int workers, std::size_t count, int fd,
                          const std::function<FileReport(std::size_t, ControlDriver &)> &make) {
@@ -87,18 +145,21 @@ bool receive_report(int fd, FileReport &r, const std::vector<pid_t> &children) {
     int status = 0;
     {
         ControlDriver runner(no_bar);
+        ReportWriter out(fd);
         for (std::size_t i = static_cast<std::size_t>(k); i < count;
              i += static_cast<std::size_t>(workers)) {
             if (interrupted())
                 break;
             const FileReport r = make(i, runner);
-            if (!send_report(fd, r)) {
+            if (!out.add(r)) {
                 status = 1;
                 break;
             }
             if (r.stop)
                 break;
         }
+        if (!out.flush())
+            status = 1;
     }
     close(fd);
     std::fflush(nullptr);
@@ -145,11 +206,16 @@ PoolResult run_in_workers(int workers, std::size_t count,
         children.push_back(pid);
         pipes.push_back(fds[0]);
     }
+    bool passed = false;
+    std::vector<ReportReader> readers;
+    readers.reserve(pipes.size());
+    for (int fd : pipes)
+        readers.emplace_back(fd, children, passed);
     PoolResult result = PoolResult::Done;
     std::size_t i = 0;
     for (; i < count; ++i) {
         FileReport r;
-        if (!receive_report(pipes[i % pipes.size()], r, children)) {
+        if (!readers[i % readers.size()].next(r)) {
             // Workers stop early only after Ctrl-C; otherwise one died.
             if (!interrupted())
                 result = PoolResult::WorkerLost;
