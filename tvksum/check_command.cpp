@@ -89,7 +89,7 @@ FileReport verify(const Options &opt, ControlDriver &runner, const CheckEntry &e
         unreadable(opt, e.name, shown_name(e.name) + ": " + input.error(), r);
         return r;
     }
-    const JobOutcome out = runner.checksum_file(algo, input.path(), e.name);
+    const JobOutcome out = runner.checksum_file(algo, input.path(), e.name, input.size());
     if (out.kind == JobOutcome::Interrupted || out.engine_broken) {
         r.err = warning_line(file_error(e.name, out));
         r.rc = out.engine_broken ? kExitFailed : kExitInterrupted;

@@ -77,15 +77,18 @@ void wait_for_tick(std::chrono::steady_clock::time_point job_start, int &sleeps)
 
 } // namespace
 
-bool ControlDriver::synchronous(const std::string &path) const {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return true; // the control refuses it at once either way
-    return st.st_size < (bar_.enabled() ? kSyncLimitWithBar : kSyncLimitWithoutBar);
+bool ControlDriver::synchronous(const std::string &path, std::int64_t size) const {
+    if (size < 0) {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return true; // the control refuses it at once either way
+        size = static_cast<std::int64_t>(st.st_size);
+    }
+    return size < (bar_.enabled() ? kSyncLimitWithBar : kSyncLimitWithoutBar);
 }
 
 JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string &path,
-                                        const std::string &display) {
+                                        const std::string &display, std::int64_t size) {
     display_ = display;
     finished_ = false;
     sum_.clear();
@@ -100,7 +103,7 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
     }
     bool cancel_sent = false;
     const auto file_method = methods(algo.algo).file;
-    if (file_method != nullptr && synchronous(path)) {
+    if (file_method != nullptr && synchronous(path, size)) {
         const tvk::String sum = (control_.*file_method)(*name);
         if (error_number_ == 0) {
             finished_ = true;
