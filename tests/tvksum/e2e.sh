@@ -203,6 +203,7 @@ case_checkmessages() {
     : > LIST
     for i in $(seq 1 40); do
         printf '%s' "$i" > "many/f$i"; md5sum "many/f$i" >> LIST
+        [ "$i" = 30 ] && echo 'an improperly formatted line' >> LIST
         n=${odd[$((i - 1))]:-}
         [ -z "$n" ] && continue
         case $n in # escaped as md5sum writes such names
@@ -212,7 +213,7 @@ case_checkmessages() {
     done
     printf 'changed' > many/f7
     local opts j
-    for opts in "" --status --quiet --ignore-missing "--status --ignore-missing" --warn; do
+    for opts in "" --status --quiet --ignore-missing "--status --ignore-missing" --warn --strict; do
         for j in 1 2 3; do
             # shellcheck disable=SC2086
             # -a md5: with -w, tvksum names the algorithm only when told it
