@@ -1,27 +1,43 @@
-// check_command.cpp -- verifies checksum lists the way sha256sum -c does:
-// "NAME: OK" / "NAME: FAILED" per line, warnings with the counts at the end.
+// check_command.cpp -- verifies checksum lists the way md5sum -c does:
+// "NAME: OK" / "NAME: FAILED" per line, warnings with the counts at the end;
+// with -j, the files of a list are verified by several workers at once and
+// reported in list order.
 #include "modes.h"
 
 #include "check_line.h"
+#include "file_report.h"
 #include "input_file.h"
 #include "interrupt.h"
 #include "control_driver.h"
 #include "messages.h"
 #include "platform.h"
+#include "shell_quote.h"
 #include "sum_line.h"
+#include "worker_pool.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <vector>
 
 namespace tvksum {
 
 namespace {
 
+// What a line of the list counted as.
+enum Tally : int { kSkipped, kMalformed, kUnreadable, kMismatched, kMatched };
+
 struct Counts {
     long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, verified = 0;
+};
+
+// A line of the list that is no comment or blank.
+struct ListLine {
+    long number = 0;
+    CheckLine line;
 };
 
 // A name in "NAME: OK" lines; one holding a line feed is escaped.
@@ -40,97 +56,114 @@ std::string result_name(const std::string &name) {
     return out;
 }
 
-void result(const Options &opt, const std::string &name, const char *what) {
-    if (opt.status)
-        return;
-    std::printf("%s: %s\n", result_name(name).c_str(), what);
+std::string result(const Options &opt, const std::string &name, const char *what) {
+    return opt.status ? std::string() : result_name(name) + ": " + what + "\n";
 }
 
 std::string plural(long n, const char *one, const char *many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// Verifies one entry. Returns false when the list cannot go on: Ctrl-C ended
-// the job (`rc` 130) or the engine is broken (`rc` 1).
-bool verify(const Options &opt, ControlDriver &runner, const CheckEntry &e, const AlgoInfo &algo,
-            Counts &c, int &rc) {
+// A file that could not be opened or read: its message (also with
+// --status, as md5sum prints them), then "FAILED open or read".
+void unreadable(const Options &opt, const std::string &name, const std::string &message,
+                FileReport &r) {
+    r.err = warning_line(message);
+    r.out = result(opt, name, "FAILED open or read");
+    r.tally = kUnreadable;
+}
+
+// Verifies one entry. A report with `stop` ends the list: Ctrl-C ended the
+// job (rc 130) or the engine is broken (rc 1).
+FileReport verify(const Options &opt, ControlDriver &runner, const CheckEntry &e,
+                  const AlgoInfo &algo) {
+    FileReport r;
     InputFile input(e.name);
     if (!input.error().empty()) {
         if (interrupted()) {
-            warn(shown_name(e.name) + ": " + input.error());
-            rc = kExitInterrupted;
-            return false;
+            r.err = warning_line(shown_name(e.name) + ": " + input.error());
+            r.rc = kExitInterrupted;
+            r.stop = true;
+            return r;
         }
-        if (!opt.status)
-            warn(shown_name(e.name) + ": " + input.error());
-        result(opt, e.name, "FAILED open or read");
-        ++c.unreadable;
-        return true;
+        unreadable(opt, e.name, shown_name(e.name) + ": " + input.error(), r);
+        return r;
     }
-    const JobOutcome out = runner.checksum_file(algo, input.path(), e.name);
+    const JobOutcome out = runner.checksum_file(algo, input.path(), e.name, input.size());
     if (out.kind == JobOutcome::Interrupted || out.engine_broken) {
-        warn(file_error(e.name, out));
-        rc = out.engine_broken ? kExitFailed : kExitInterrupted;
-        return false;
+        r.err = warning_line(file_error(e.name, out));
+        r.rc = out.engine_broken ? kExitFailed : kExitInterrupted;
+        r.stop = true;
+        return r;
     }
     if (out.kind == JobOutcome::Failed) {
         if (opt.ignore_missing && unreadable_reason(e.name) == std::strerror(ENOENT))
-            return true;
-        if (!opt.status)
-            warn(file_error(e.name, out));
-        result(opt, e.name, "FAILED open or read");
-        ++c.unreadable;
-        return true;
+            return r; // kSkipped
+        unreadable(opt, e.name, listed_file_error(e.name, out), r);
+        return r;
     }
-    ++c.verified;
     if (platform_equal_nocase(out.sum, e.sum)) {
+        r.tally = kMatched;
         if (!opt.quiet)
-            result(opt, e.name, "OK");
+            r.out = result(opt, e.name, "OK");
     } else {
-        result(opt, e.name, "FAILED");
-        ++c.mismatched;
+        r.tally = kMismatched;
+        r.out = result(opt, e.name, "FAILED");
     }
+    return r;
+}
+
+FileReport check_line(const Options &opt, ControlDriver &runner, const std::string &shown_list,
+                      const ListLine &l) {
+    if (l.line.kind == LineKind::Entry)
+        return verify(opt, runner, l.line.entry, *l.line.algo);
+    FileReport r;
+    r.tally = kMalformed;
+    if (opt.warn && !opt.status)
+        r.err = warning_line(
+            shown_list + ": " + std::to_string(l.number) + ": improperly formatted " +
+            (opt.algo ? std::string(opt.algo->tag) + " " : std::string()) + "checksum line");
+    return r;
+}
+
+// Shows a line's report, the message before the result as md5sum writes
+// them, and counts it. False when the list cannot go on.
+bool show_check(const FileReport &r, Counts &c, int &rc) {
+    if (!r.err.empty()) {
+        std::fflush(stdout); // keep the order of lines when both go to one place
+        std::fwrite(r.err.data(), 1, r.err.size(), stderr);
+    }
+    std::fwrite(r.out.data(), 1, r.out.size(), stdout);
+    switch (r.tally) {
+    case kMalformed:
+        ++c.malformed;
+        return true;
+    case kUnreadable:
+        ++c.unreadable;
+        break;
+    case kMismatched:
+        ++c.mismatched;
+        ++c.verified;
+        break;
+    case kMatched:
+        ++c.verified;
+        break;
+    default:
+        break;
+    }
+    if (r.stop) {
+        rc = r.rc;
+        return false;
+    }
+    ++c.entries;
     return true;
 }
 
-// Checks one list. Returns the exit code for it.
-int check_list(const Options &opt, ControlDriver &runner, const std::string &list) {
-    std::ifstream file;
-    std::istream *in = &std::cin;
-    if (list != "-") {
-        file.open(list, std::ios::binary);
-        const std::string reason = unreadable_reason(list);
-        if (!file || !reason.empty()) {
-            warn(shown_name(list) + ": " + (reason.empty() ? "cannot be read" : reason));
-            return kExitFailed;
-        }
-        in = &file;
-    }
-    Counts c;
-    std::string line;
-    long line_number = 0;
-    while (std::getline(*in, line)) {
-        ++line_number;
-        const CheckLine entry = read_check_line(line, opt.algo);
-        if (entry.kind == LineKind::Skip)
-            continue;
-        if (entry.kind == LineKind::Malformed) {
-            ++c.malformed;
-            if (opt.warn && !opt.status)
-                warn(shown_name(list) + ": " + std::to_string(line_number) +
-                     ": improperly formatted " +
-                     (opt.algo ? std::string(opt.algo->tag) + " " : std::string()) +
-                     "checksum line");
-            continue;
-        }
-        ++c.entries;
-        int rc = kExitOk;
-        if (!verify(opt, runner, entry.entry, *entry.algo, c, rc))
-            return rc;
-    }
+// The counts at the end of a list, and its exit code.
+int finish_list(const Options &opt, const std::string &shown_list, const Counts &c) {
     std::fflush(stdout);
     if (c.entries == 0) {
-        warn(shown_name(list) + ": no properly formatted checksum lines found");
+        warn(shown_list + ": no properly formatted checksum lines found");
         return kExitFailed;
     }
     if (!opt.status) {
@@ -146,11 +179,86 @@ int check_list(const Options &opt, ControlDriver &runner, const std::string &lis
     }
     if (opt.ignore_missing && c.verified == 0 && c.unreadable == 0) {
         if (!opt.status)
-            warn(shown_name(list) + ": no file was verified");
+            warn(shown_list + ": no file was verified");
         return kExitFailed;
     }
     const bool bad = c.unreadable || c.mismatched || (opt.strict && c.malformed);
     return bad ? kExitFailed : kExitOk;
+}
+
+// Reads the next line that is no comment or blank; false at the end.
+bool next_line(std::istream &in, const Options &opt, long &number, ListLine &out) {
+    std::string text;
+    while (std::getline(in, text)) {
+        ++number;
+        out.number = number;
+        out.line = read_check_line(text, opt.algo);
+        if (out.line.kind != LineKind::Skip)
+            return true;
+    }
+    return false;
+}
+
+// Checks one list. Returns the exit code for it; `stopped` tells that no
+// further list can be checked (Ctrl-C, or the engine is broken).
+int check_list(const Options &opt, ControlDriver &runner, const std::string &list, bool &stopped) {
+    // The list's name as md5sum shows it.
+    const std::string shown_list = shell_quoted(list == "-" ? "standard input" : list);
+    std::ifstream file;
+    std::istream *in = &std::cin;
+    if (list != "-") {
+        file.open(list, std::ios::binary);
+        std::string reason = unreadable_reason(list);
+        if (reason == std::strerror(EISDIR))
+            reason = "read error"; // it opens, but cannot be read
+        if (!file || !reason.empty()) {
+            warn(shown_list + ": " + (reason.empty() ? "cannot be read" : reason));
+            return kExitFailed;
+        }
+        in = &file;
+    }
+    Counts c;
+    int rc = kExitOk;
+    long number = 0;
+    ListLine l;
+    if (opt.jobs <= 1) {
+        // One file after another, as the list is read.
+        while (next_line(*in, opt, number, l))
+            if (!show_check(check_line(opt, runner, shown_list, l), c, rc)) {
+                stopped = true;
+                return rc;
+            }
+        return finish_list(opt, shown_list, c);
+    }
+    std::vector<ListLine> lines;
+    while (next_line(*in, opt, number, l))
+        lines.push_back(l);
+    const auto make = [&](std::size_t i, ControlDriver &worker_runner) {
+        return check_line(opt, worker_runner, shown_list, lines[i]);
+    };
+    const auto show = [&](const FileReport &r) {
+        if (show_check(r, c, rc))
+            return true;
+        stopped = true;
+        return false;
+    };
+    const std::size_t workers = std::min<std::size_t>(opt.jobs, lines.size());
+    PoolResult pooled = PoolResult::NotStarted;
+    if (workers > 1)
+        pooled = run_in_workers(static_cast<int>(workers), lines.size(), make, show);
+    if (pooled == PoolResult::WorkerLost) {
+        warn("a worker process ended unexpectedly");
+        stopped = true;
+        return kExitFailed;
+    }
+    if (pooled == PoolResult::NotStarted) {
+        for (std::size_t i = 0; i < lines.size() && !interrupted(); ++i)
+            if (!show(make(i, runner)))
+                break;
+    }
+    if (stopped || interrupted())
+        return interrupted() ? kExitInterrupted : rc;
+    return finish_list(opt, shown_list, c);
 }
 
 } // namespace
@@ -158,11 +266,12 @@ int check_list(const Options &opt, ControlDriver &runner, const std::string &lis
 int run_check(const Options &opt, ControlDriver &runner) {
     int rc = kExitOk;
     for (const std::string &list : opt.files) {
-        const int r = check_list(opt, runner, list);
+        bool stopped = false;
+        const int r = check_list(opt, runner, list, stopped);
         if (r == kExitInterrupted || interrupted())
             return kExitInterrupted;
-        if (runner.engine_broken())
-            return kExitFailed;
+        if (stopped)
+            return r;
         if (r != kExitOk)
             rc = r;
     }

@@ -53,20 +53,23 @@ const Methods &methods(Algo a) {
 constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
 constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
 
-// The first ticks of a job come sooner than the timer's interval. A small
-// file's job, which has no synchronous method to go to, ends within a few
-// hundred microseconds: for the first kBusyTicks the loop only yields the
-// processor between ticks, then it sleeps 50 us, 100, 200 ... up to the
-// interval.
+// The ticks come more often than the timer's interval: this host delivers
+// them itself, and a tick costs no more than a few engine calls, so the end
+// of a job is seen within kLongestSleep rather than at the next 100 ms. A
+// small file's job, which has no synchronous method to go to, ends within a
+// few hundred microseconds: for the first kBusyTicks the loop only yields
+// the processor between ticks, then it sleeps 50 us, 100, 200 ... up to
+// kLongestSleep.
 constexpr std::chrono::microseconds kBusyTicks{400};
+constexpr long kLongestSleepUs = 2000;
+static_assert(kLongestSleepUs <= tvk::Timer::Interval * 1000L);
 
 void wait_for_tick(std::chrono::steady_clock::time_point job_start, int &sleeps) {
     if (std::chrono::steady_clock::now() - job_start < kBusyTicks) {
         std::this_thread::yield();
         return;
     }
-    const long interval_us = tvk::Timer::Interval * 1000L;
-    const long us = sleeps < 12 ? std::min(50L << sleeps, interval_us) : interval_us;
+    const long us = sleeps < 6 ? std::min(50L << sleeps, kLongestSleepUs) : kLongestSleepUs;
     ++sleeps;
     timespec ts{0, us * 1000L};
     nanosleep(&ts, nullptr); // Ctrl-C cuts it short, which is what we want
@@ -74,15 +77,18 @@ void wait_for_tick(std::chrono::steady_clock::time_point job_start, int &sleeps)
 
 } // namespace
 
-bool ControlDriver::synchronous(const std::string &path) const {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return true; // the control refuses it at once either way
-    return st.st_size < (bar_.enabled() ? kSyncLimitWithBar : kSyncLimitWithoutBar);
+bool ControlDriver::synchronous(const std::string &path, std::int64_t size) const {
+    if (size < 0) {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return true; // the control refuses it at once either way
+        size = static_cast<std::int64_t>(st.st_size);
+    }
+    return size < (bar_.enabled() ? kSyncLimitWithBar : kSyncLimitWithoutBar);
 }
 
 JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string &path,
-                                        const std::string &display) {
+                                        const std::string &display, std::int64_t size) {
     display_ = display;
     finished_ = false;
     sum_.clear();
@@ -97,7 +103,7 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
     }
     bool cancel_sent = false;
     const auto file_method = methods(algo.algo).file;
-    if (file_method != nullptr && synchronous(path)) {
+    if (file_method != nullptr && synchronous(path, size)) {
         const tvk::String sum = (control_.*file_method)(*name);
         if (error_number_ == 0) {
             finished_ = true;

@@ -8,6 +8,7 @@
 #include "job_outcome.h"
 #include "progress_bar.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tvksum {
@@ -18,13 +19,15 @@ class ControlDriver : private tvk::TVKChecksumEvents {
 
     // Checksums the file at `path`: a small file through the control's
     // synchronous file method, a large one (and any file of an algorithm
-    // without such a method) with NewCheckSumFile, polling Timer1 every
-    // 100 ms (sooner at first) until the job's Finished event. The output is the
-    // same either way. `display` names the file on the progress bar. Ctrl-C
+    // without such a method) with NewCheckSumFile, delivering Timer1's ticks
+    // every 2 ms at most (sooner at first) until the job's Finished event.
+    // The output is the same either way. `display` names the file on the progress bar. Ctrl-C
     // cancels a job through CancelExecution. Throws tvk::RuntimeError when
     // the engine library cannot be loaded.
+    // `size` is the file's size when the caller has just looked it up, else
+    // -1.
     JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
-                             const std::string &display);
+                             const std::string &display, std::int64_t size = -1);
 
     // The checksum of the UTF-8 bytes of `text` through the string method,
     // or through a job on a temporary file holding them where the control
@@ -36,8 +39,9 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     bool engine_broken() const { return engine_broken_; }
 
   private:
-    // Whether `path` is answered by the synchronous file method.
-    bool synchronous(const std::string &path) const;
+    // Whether `path` (of `size` bytes, -1: not known) is answered by the
+    // synchronous file method.
+    bool synchronous(const std::string &path, std::int64_t size) const;
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;
     void ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) override;

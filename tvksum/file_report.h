@@ -12,6 +12,7 @@ struct FileReport {
     std::string err;   // warning lines, for standard error
     int rc = 0;        // kExitOk, kExitFailed or kExitInterrupted
     bool stop = false; // no further operand: Ctrl-C, or the engine is broken
+    int tally = 0;     // what the item counts as, for the caller's totals
 };
 
 // Shows a report: its lines on standard output, then its warnings.

@@ -25,8 +25,9 @@ file name.
   -r, --recursive       checksum every regular file below a directory, in
                         sorted order, printed as DIR/PATH
   -L, --dereference     with -r: follow symbolic links met in the walk
-  -j, --jobs=N          checksum N files at once, in N worker processes; the
-                        output is in the same order as without -j
+  -j, --jobs=N          checksum N files at once, in N worker processes (also
+                        with -c); the output is in the same order as
+                        without -j
   -s, --string=TEXT     checksum TEXT (its UTF-8 bytes) instead of a file;
                         printed as the checksum of standard input ("-")
   -c, --check           read checksum lists (sha256sum, sha512sum,
@@ -36,7 +37,8 @@ file name.
                         (128 sha-512, 96 sha-384, 64 sha-256, 40 sha-1,
                         32 md5; 8-digit sums need -a)
   -q, --quiet           with -c: do not print OK for verified files
-      --status          with -c: print nothing; the exit code tells
+      --status          with -c: print only files that cannot be read; the
+                        exit code tells
       --strict          with -c: improperly formatted lines count as failure
   -w, --warn            with -c: warn about each improperly formatted line
       --ignore-missing  with -c: files that do not exist are no failure

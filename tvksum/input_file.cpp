@@ -37,8 +37,8 @@ InputFile::InputFile(const std::string &name) {
         return;
     }
     struct stat st {};
-    if (stat(name.c_str(), &st) == 0 &&
-        (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode))) {
+    const bool found = stat(name.c_str(), &st) == 0;
+    if (found && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode))) {
         // Opening a FIFO waits for a writer; Ctrl-C ends the wait.
         const int from = interrupted() ? -1 : open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (from < 0) {
@@ -64,6 +64,8 @@ InputFile::InputFile(const std::string &name) {
         }
     }
     path_ = name; // unreadable names are refused by the control itself
+    if (direct && found && S_ISREG(st.st_mode))
+        size_ = static_cast<std::int64_t>(st.st_size);
 }
 
 InputFile::~InputFile() {

@@ -2,6 +2,7 @@
 #ifndef TVKSUM_INPUT_FILE_H
 #define TVKSUM_INPUT_FILE_H
 
+#include <cstdint>
 #include <string>
 
 namespace tvksum {
@@ -25,6 +26,9 @@ class InputFile {
     InputFile &operator=(const InputFile &) = delete;
 
     const std::string &path() const { return path_; } // for the control
+    // The size of a regular file handed over by its own name, as looked up
+    // here; -1 when not known.
+    std::int64_t size() const { return size_; }
     // Non-empty when the input could not be prepared (the spool failed or
     // was interrupted); the path is then unusable.
     const std::string &error() const { return error_; }
@@ -37,6 +41,7 @@ class InputFile {
     std::string path_;
     std::string error_;
     int fd_ = -1;
+    std::int64_t size_ = -1;
 };
 
 // Why a character device is refused.

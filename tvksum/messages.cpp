@@ -4,6 +4,7 @@
 #include "ErrorNumbers.h"
 #include "input_file.h"
 #include "job_outcome.h"
+#include "shell_quote.h"
 
 #include <cstdio>
 
@@ -20,7 +21,7 @@ void warn(const std::string &text) {
 }
 
 std::string shown_name(const std::string &name) {
-    return name.empty() ? "''" : name;
+    return shell_quoted(name);
 }
 
 std::string file_error(const std::string &name, const JobOutcome &outcome) {
@@ -44,6 +45,21 @@ std::string file_error(const std::string &name, const JobOutcome &outcome) {
             text += " (the engine could not read the file)";
     }
     return text;
+}
+
+std::string listed_file_error(const std::string &name, const JobOutcome &outcome) {
+    const bool refused = outcome.error_number == tvk::Error::InputFileInvalid;
+    const bool failed_job =
+        outcome.error_number == tvk::Error::UserAbort && outcome.kind == JobOutcome::Failed;
+    const bool not_handed_over = outcome.error_number == 0; // e.g. a name not in UTF-8
+    if (refused || failed_job || not_handed_over) {
+        std::string reason = unreadable_reason(name);
+        if (reason.empty() && name != "-")
+            reason = read_error_reason(name);
+        if (!reason.empty())
+            return shown_name(name) + ": " + reason;
+    }
+    return file_error(name, outcome);
 }
 
 } // namespace tvksum

@@ -59,7 +59,7 @@ static FileReport sum_file(const Options &opt, const std::vector<const AlgoInfo 
     }
     for (const AlgoInfo *algo : algos) {
         const std::string shown = opt.all ? name + " (" + std::string(algo->job_name) + ")" : name;
-        const JobOutcome out = runner.checksum_file(*algo, input.path(), shown);
+        const JobOutcome out = runner.checksum_file(*algo, input.path(), shown, input.size());
         if (out.kind == JobOutcome::Ok) {
             r.out += sum_line(opt, *algo, out.sum, name);
             continue;

@@ -1,15 +1,23 @@
-// worker_pool.cpp -- forked workers and the framing of their reports.
+// worker_pool.cpp -- forked workers, the items they share out and the
+// framing of their reports.
 #include "worker_pool.h"
 
 #include "interrupt.h"
 #include "control_driver.h"
 #include "progress_bar.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <new>
+#include <poll.h>
+#include <string>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -18,104 +26,187 @@ namespace tvksum {
 
 namespace {
 
-// A report on the pipe: out length, err length, rc, stop; then the texts.
+// A report on the pipe: its item, out length, err length, rc, stop, tally;
+// then the texts.
 struct Header {
+    std::uint64_t item;
     std::uint32_t out_size;
     std::uint32_t err_size;
     std::int32_t rc;
     std::uint32_t stop;
+    std::int32_t tally;
+    std::uint32_t unused;
 };
 
-// Moves exactly size bytes with io(offset, count), a read or a write; false
-// at the end of the file or on an error. A signal does not end the move.
-// When `children` is given, a signal sent to this process alone (kill PID)
-// is passed on to them; a Ctrl-C from the terminal reaches them anyway.
-template <class Io>
-bool move_all(Io io, std::size_t size, const std::vector<pid_t> *children = nullptr) {
-    bool forwarded = false;
-    for (std::size_t done = 0; done < size;) {
-        const ssize_t n = io(done, size - done);
-        if (n < 0 && errno == EINTR) {
-            if (children && interrupted() && !forwarded) {
-                for (pid_t c : *children)
-                    kill(c, SIGTERM);
-                forwarded = true;
-            }
+// The number of the next item no worker has taken yet, in memory the
+// workers share: a worker that is done with an item takes the next one, so
+// a slow file holds up only its own worker.
+using NextItem = std::atomic<std::uint64_t>;
+static_assert(NextItem::is_always_lock_free);
+
+// Writes exactly size bytes; a signal does not end the write.
+bool write_all(int fd, const char *data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
             continue;
-        }
         if (n <= 0)
             return false;
-        done += static_cast<std::size_t>(n);
+        data += n;
+        size -= static_cast<std::size_t>(n);
     }
     return true;
 }
 
-bool write_all(int fd, const void *data, std::size_t size) {
-    const char *p = static_cast<const char *>(data);
-    return move_all([&](std::size_t at, std::size_t n) { return write(fd, p + at, n); }, size);
-}
+// A worker's reports, collected and sent in batches: one write per batch,
+// and about one read for the parent, instead of three each per report. A
+// batch goes when it holds kBatchBytes, when its first report is kBatchWait
+// old as the next one comes (so a report waits no longer than that, or the
+// making of one more), and at the end.
+class ReportWriter {
+  public:
+    explicit ReportWriter(int fd) : fd_(fd) {}
 
-// Reads exactly size bytes; the workers wind down by themselves on a signal.
-bool read_all(int fd, void *data, std::size_t size, const std::vector<pid_t> &children) {
-    char *p = static_cast<char *>(data);
-    return move_all([&](std::size_t at, std::size_t n) { return read(fd, p + at, n); }, size,
-                    &children);
-}
+    bool add(std::uint64_t item, const FileReport &r) {
+        if (batch_.empty())
+            first_ = std::chrono::steady_clock::now();
+        const Header h{item,
+                       static_cast<std::uint32_t>(r.out.size()),
+                       static_cast<std::uint32_t>(r.err.size()),
+                       r.rc,
+                       r.stop ? 1u : 0u,
+                       r.tally,
+                       0};
+        batch_.append(reinterpret_cast<const char *>(&h), sizeof h);
+        batch_ += r.out;
+        batch_ += r.err;
+        if (batch_.size() >= kBatchBytes || std::chrono::steady_clock::now() - first_ >= kBatchWait)
+            return flush();
+        return true;
+    }
 
-bool send_report(int fd, const FileReport &r) {
-    const Header h{static_cast<std::uint32_t>(r.out.size()),
-                   static_cast<std::uint32_t>(r.err.size()), r.rc, r.stop ? 1u : 0u};
-    return write_all(fd, &h, sizeof h) && write_all(fd, r.out.data(), r.out.size()) &&
-           write_all(fd, r.err.data(), r.err.size());
-}
+    bool flush() {
+        const bool ok = write_all(fd_, batch_.data(), batch_.size());
+        batch_.clear();
+        return ok;
+    }
 
-bool receive_report(int fd, FileReport &r, const std::vector<pid_t> &children) {
-    Header h{};
-    if (!read_all(fd, &h, sizeof h, children))
-        return false;
-    r.out.resize(h.out_size);
-    r.err.resize(h.err_size);
-    r.rc = h.rc;
-    r.stop = h.stop != 0;
-    return read_all(fd, r.out.data(), r.out.size(), children) &&
-           read_all(fd, r.err.data(), r.err.size(), children);
-}
+  private:
+    static constexpr std::size_t kBatchBytes = 16384;
+    static constexpr std::chrono::milliseconds kBatchWait{2};
+    int fd_;
+    std::string batch_;
+    std::chrono::steady_clock::time_point first_;
+};
 
-[[noreturn]] void worker(int k, int workers, std::size_t count, int fd,
+// The bytes from one worker, cut into reports as they come.
+class ReportReader {
+  public:
+    // Reads what the pipe holds (it is readable); false at its end or on an
+    // error.
+    bool fill(int fd) {
+        char buf[65536];
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            return true;
+        if (n <= 0)
+            return false;
+        data_.append(buf, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    // Moves every whole report read so far into `reports`, by item.
+    void take(std::map<std::uint64_t, FileReport> &reports) {
+        std::size_t at = 0;
+        for (;;) {
+            Header h{};
+            if (data_.size() - at < sizeof h)
+                break;
+            std::memcpy(&h, data_.data() + at, sizeof h);
+            const std::size_t size = sizeof h + h.out_size + h.err_size;
+            if (data_.size() - at < size)
+                break;
+            FileReport &r = reports[h.item];
+            const char *texts = data_.data() + at + sizeof h;
+            r.out.assign(texts, h.out_size);
+            r.err.assign(texts + h.out_size, h.err_size);
+            r.rc = h.rc;
+            r.stop = h.stop != 0;
+            r.tally = h.tally;
+            at += size;
+        }
+        data_.erase(0, at);
+    }
+
+  private:
+    std::string data_;
+};
+
+[[noreturn]] void worker(NextItem &next, std::size_t count, int fd,
                          const std::function<FileReport(std::size_t, ControlDriver &)> &make) {
     ProgressBar no_bar(stderr, false, 0); // one bar per terminal line: none here
     int status = 0;
     {
         ControlDriver runner(no_bar);
-        for (std::size_t i = static_cast<std::size_t>(k); i < count;
-             i += static_cast<std::size_t>(workers)) {
-            if (interrupted())
+        ReportWriter out(fd);
+        while (!interrupted()) {
+            const std::uint64_t i = next.fetch_add(1);
+            if (i >= count)
                 break;
-            const FileReport r = make(i, runner);
-            if (!send_report(fd, r)) {
+            const FileReport r = make(static_cast<std::size_t>(i), runner);
+            if (!out.add(i, r)) {
                 status = 1;
                 break;
             }
-            if (r.stop)
+            if (r.stop) {
+                next.store(count); // the others take no further item either
                 break;
+            }
         }
+        if (!out.flush())
+            status = 1;
     }
     close(fd);
     std::fflush(nullptr);
     _exit(status); // the parent's objects are the parent's to destroy
 }
 
+// The shared item counter, unmapped when the run ends.
+class SharedCounter {
+  public:
+    SharedCounter() {
+        void *p = mmap(nullptr, sizeof(NextItem), PROT_READ | PROT_WRITE,
+                       MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (p != MAP_FAILED)
+            next_ = new (p) NextItem(0);
+    }
+    ~SharedCounter() {
+        if (next_)
+            munmap(next_, sizeof(NextItem));
+    }
+    SharedCounter(const SharedCounter &) = delete;
+    SharedCounter &operator=(const SharedCounter &) = delete;
+    NextItem *get() const { return next_; }
+
+  private:
+    NextItem *next_ = nullptr;
+};
+
 } // namespace
 
 PoolResult run_in_workers(int workers, std::size_t count,
                           const std::function<FileReport(std::size_t, ControlDriver &)> &make,
                           const std::function<bool(const FileReport &)> &show) {
+    SharedCounter counter;
+    if (!counter.get())
+        return PoolResult::NotStarted;
     std::fflush(nullptr); // nothing buffered is written twice
     std::vector<pid_t> children;
     std::vector<int> pipes;
     auto end_children = [&](bool stop_them) {
         for (int fd : pipes)
-            close(fd); // a worker still writing gets SIGPIPE and ends
+            if (fd >= 0)
+                close(fd); // a worker still writing gets SIGPIPE and ends
         for (pid_t c : children) {
             if (stop_them)
                 kill(c, SIGTERM);
@@ -134,7 +225,7 @@ PoolResult run_in_workers(int workers, std::size_t count,
             for (int fd : pipes)
                 close(fd);
             close(fds[0]);
-            worker(k, workers, count, fds[1], make);
+            worker(*counter.get(), count, fds[1], make);
         }
         close(fds[1]);
         if (pid < 0) {
@@ -145,21 +236,50 @@ PoolResult run_in_workers(int workers, std::size_t count,
         children.push_back(pid);
         pipes.push_back(fds[0]);
     }
-    PoolResult result = PoolResult::Done;
-    std::size_t i = 0;
-    for (; i < count; ++i) {
-        FileReport r;
-        if (!receive_report(pipes[i % pipes.size()], r, children)) {
-            // Workers stop early only after Ctrl-C; otherwise one died.
-            if (!interrupted())
-                result = PoolResult::WorkerLost;
-            break;
+
+    // Reports arrive in any order; they are shown in order of their items.
+    std::vector<ReportReader> readers(pipes.size());
+    std::map<std::uint64_t, FileReport> waiting;
+    std::size_t shown = 0, open_pipes = pipes.size();
+    bool stopped = false, passed_on = false;
+    while (shown < count && !stopped && open_pipes > 0) {
+        std::vector<pollfd> fds;
+        for (int fd : pipes)
+            fds.push_back({fd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno != EINTR)
+                break;
+            // A signal sent to this process alone (kill PID) is passed on to
+            // the workers; a Ctrl-C from the terminal reaches them anyway.
+            if (interrupted() && !passed_on) {
+                for (pid_t c : children)
+                    kill(c, SIGTERM);
+                passed_on = true;
+            }
+            continue;
         }
-        if (!show(r))
-            break;
+        for (std::size_t k = 0; k < fds.size(); ++k) {
+            if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            if (!readers[k].fill(pipes[k])) {
+                close(pipes[k]);
+                pipes[k] = -1; // poll skips it from now on
+                --open_pipes;
+            }
+            readers[k].take(waiting);
+        }
+        for (auto it = waiting.find(shown); it != waiting.end() && !stopped;
+             it = waiting.find(shown)) {
+            stopped = !show(it->second) || it->second.stop;
+            waiting.erase(it);
+            ++shown;
+        }
     }
-    end_children(i < count); // stopped early: the rest is not wanted
-    return result;
+    // Workers stop early only after Ctrl-C or a report that stops the run;
+    // otherwise one died and left an item unreported.
+    const bool lost = shown < count && !stopped && !interrupted();
+    end_children(shown < count); // stopped early: the rest is not wanted
+    return lost ? PoolResult::WorkerLost : PoolResult::Done;
 }
 
 } // namespace tvksum

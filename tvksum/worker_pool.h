@@ -12,10 +12,12 @@ namespace tvksum {
 class ControlDriver;
 
 // The engine has one job slot per process, so parallel work means processes:
-// `workers` children, each with a control of its own, make the reports of
-// items i = k, k + workers, ... (make(i, runner)) and send them back through
-// a pipe. The reports reach `show` in order of i, whichever child is faster;
-// `show` returns false to stop, and the workers are then ended.
+// `workers` children, each with a control of its own, take the items 0 ..
+// count - 1 one at a time, each the next that no other has taken, make their
+// reports (make(i, runner)) and send them back through a pipe. The reports
+// reach `show` in order of i, whichever child is faster; `show` returns false
+// to stop, as does a report with `stop` after it is shown, and the workers
+// are then ended.
 enum class PoolResult {
     Done,       // every report shown, or `show` stopped, or Ctrl-C ended the run
     NotStarted, // no process or pipe could be made; nothing was shown

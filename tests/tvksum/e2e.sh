@@ -2,7 +2,7 @@
 # End-to-end tests of the tvksum program on real files.
 # Usage: e2e.sh TVKSUM CASE   (CASE: sum all strings check usage errors about
 #                              stdin names cancel tty readerror devices
-#                              nospace fifo)
+#                              nospace fifo walk jobs lines checkmessages)
 set -u
 TVKSUM=$1
 CASE=$2
@@ -151,7 +151,7 @@ case_check() {
     out=$("$TVKSUM" -c GONE 2>err); rc=$?
     expect_rc "-c missing file" 1 $rc
     expect_eq "-c missing file output" "gone: FAILED open or read" "$out"
-    expect_has "-c missing file message" "tvksum: gone: The input file or path is invalid" "$(cat err)"
+    expect_has "-c missing file message" "tvksum: gone: No such file or directory" "$(cat err)"
     expect_has "-c missing file warning" "WARNING: 1 listed file could not be read" "$(cat err)"
     "$TVKSUM" -c --ignore-missing GONE >/dev/null 2>&1; expect_rc "--ignore-missing, nothing verified" 1 $?
     md5sum fox >> GONE
@@ -173,6 +173,61 @@ case_check() {
     expect_eq "-c -a crc32" "fox: OK" "$("$TVKSUM" -c -a crc32 CRC)"
     "$TVKSUM" -c nolist >/dev/null 2>err; expect_rc "-c missing list" 1 $?
     expect_has "-c missing list message" "tvksum: nolist: No such file or directory" "$(cat err)"
+}
+
+# Runs md5sum and tvksum with the same arguments; their standard output,
+# standard error (md5sum's name replaced) and exit codes must be the same.
+# Both read standard input from $INPUT (default /dev/null).
+same_as_md5sum() { # what tvksum-only-options -- arguments
+    local what=$1 extra=()
+    shift
+    while [ "$1" != -- ]; do extra+=("$1"); shift; done
+    shift
+    md5sum "$@" <"${INPUT:-/dev/null}" >want.out 2>want.err; local want_rc=$?
+    "$TVKSUM" "${extra[@]}" "$@" <"${INPUT:-/dev/null}" >got.out 2>got.err; local got_rc=$?
+    expect_rc "$what" $want_rc $got_rc
+    cmp -s want.out got.out || { fail "$what: standard output"; diff want.out got.out >&2; }
+    sed -i 's/^md5sum:/tvksum:/' want.err
+    cmp -s want.err got.err || { fail "$what: standard error"; diff want.err got.err >&2; }
+}
+
+case_checkmessages() {
+    # md5sum -c's messages, byte for byte: files that are gone, folders,
+    # changed files, names the shell would quote, with and without -j, in
+    # list order; --status still names the files it cannot read.
+    mkdir -p many adir
+    local i n x
+    x=$(printf x | md5sum | cut -c1-32)
+    local odd=(gone adir 'a:b' 'sp ace' "q'uote" $'tab\tx' 'back\slash' $'latin\xe9' "it's a\$b"
+        '#x' 'x#y' '{' 'a@b' $'nl\nx' $'a\001b' "$(printf 'q\x27\tb')")
+    : > LIST
+    for i in $(seq 1 40); do
+        printf '%s' "$i" > "many/f$i"; md5sum "many/f$i" >> LIST
+        [ "$i" = 30 ] && echo 'an improperly formatted line' >> LIST
+        n=${odd[$((i - 1))]:-}
+        [ -z "$n" ] && continue
+        case $n in # escaped as md5sum writes such names
+            *[$'\n\\']*) n=${n//\\/\\\\}; printf '\\%s  %s\n' "$x" "${n//$'\n'/\\n}" >> LIST ;;
+            *) printf '%s  %s\n' "$x" "$n" >> LIST ;;
+        esac
+    done
+    printf 'changed' > many/f7
+    local opts j
+    for opts in "" --status --quiet --ignore-missing "--status --ignore-missing" --warn --strict; do
+        for j in 1 2 3; do
+            # shellcheck disable=SC2086
+            # -a md5: with -w, tvksum names the algorithm only when told it
+            same_as_md5sum "-c $opts -j $j" -j $j -a md5 -- -c $opts LIST
+        done
+    done
+    # The list's own name, quoted the same way; standard input is named so.
+    printf 'garbage\n' > 'my:list'
+    same_as_md5sum "-c -w of my:list" -a md5 -- -c -w 'my:list'
+    same_as_md5sum "-c of a missing no:list" -- -c 'no:list'
+    same_as_md5sum "-c of a folder" -- -c adir
+    INPUT='my:list' same_as_md5sum "-c - of garbage" -a md5 -- -c -w -
+    printf '%s  gone\n' "$(printf x | md5sum | cut -c1-32)" > 'ig list'
+    same_as_md5sum "--ignore-missing, nothing verified" -- -c --ignore-missing 'ig list'
 }
 
 case_usage() {
