@@ -19,10 +19,13 @@
 
 namespace tvkengine {
 
-/* Pieces of 1 MiB: the system copies large reads fastest, and a hand-over
- * costs little beside one; four keep the reader a piece or more ahead. */
-constexpr size_t READ_AHEAD_PIECE_SIZE = 1024 * 1024;
-constexpr size_t READ_AHEAD_PIECES = 4;
+/* Pieces of 256 KiB in a ring of 2 MiB: the bytes are still in the cache
+ * the reader's copy left them in when the hashing thread reads them (SHA-1
+ * and SHA-256 ran a third faster than with 1 MiB pieces in 4 MiB), reads are
+ * large enough that the system copies them at its full speed, and eight
+ * pieces keep the reader well ahead. */
+constexpr size_t READ_AHEAD_PIECE_SIZE = 256 * 1024;
+constexpr size_t READ_AHEAD_PIECES = 8;
 constexpr size_t READ_AHEAD_RING_SIZE = READ_AHEAD_PIECE_SIZE * READ_AHEAD_PIECES;
 
 /* From this size on a file is read ahead: below it, making and joining the
