@@ -133,7 +133,7 @@ template <class Core, class Char> int32_t read_file(const Char *path, char *text
         platform_error_line("error opening input file \n");
         return JOB_OPEN_FAILED;
     }
-    const int64_t size = measure_file_size(path);
+    const int64_t size = measure_open_file_size(file, path);
     job_slot.total_size.store(size, std::memory_order_relaxed);
     job_slot.bytes_done.store(0, std::memory_order_relaxed);
 

@@ -30,6 +30,23 @@ int64_t measure_file_size(const char16_t *path) {
     return size_of(platform_open_read(path));
 }
 
+namespace {
+
+template <class Char> int64_t open_file_size(std::FILE *file, const Char *path) {
+    const int64_t size = platform_regular_file_size(file);
+    return size >= 0 ? size : measure_file_size(path);
+}
+
+} // namespace
+
+int64_t measure_open_file_size(std::FILE *file, const char *path) {
+    return open_file_size(file, path);
+}
+
+int64_t measure_open_file_size(std::FILE *file, const char16_t *path) {
+    return open_file_size(file, path);
+}
+
 int32_t percent_of(int64_t total, uint64_t done) {
     if (total == 0 || done == 0) {
         return 0;

@@ -121,6 +121,11 @@ void platform_module_unloading();
  * and more); negative on failure. Moves the file position to the end. */
 int64_t platform_seek_end(std::FILE *file);
 
+/* Size of an open regular file, from the system's record of it, without
+ * moving the file position; negative for anything else (a pipe, a device),
+ * whose size only a seek could tell. */
+int64_t platform_regular_file_size(std::FILE *file);
+
 /* Reads up to size bytes of an open file into buffer, as one C runtime read;
  * a read that a signal interrupted is taken up again. Returns the number of
  * bytes read (fewer than size only at the end of the file), or -1 on a read

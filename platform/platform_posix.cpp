@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -225,6 +226,14 @@ int64_t platform_seek_end(std::FILE *file) {
         return -1;
     }
     return static_cast<int64_t>(ftello(file));
+}
+
+int64_t platform_regular_file_size(std::FILE *file) {
+    struct stat st {};
+    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return -1;
+    }
+    return static_cast<int64_t>(st.st_size);
 }
 
 /* A lone surrogate has no UTF-8 form and becomes '?', as Windows does with

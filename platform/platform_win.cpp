@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -180,6 +182,16 @@ int64_t platform_seek_end(std::FILE *file) {
         return -1;
     }
     return _ftelli64(file);
+}
+
+int64_t platform_regular_file_size(std::FILE *file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    LARGE_INTEGER size{};
+    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
+        !GetFileSizeEx(handle, &size)) {
+        return -1;
+    }
+    return static_cast<int64_t>(size.QuadPart);
 }
 
 std::u16string platform_own_module_path() {

@@ -64,6 +64,12 @@ TEST(EngineUnit, MeasureFileSizeIs64BitAndZeroForMissingFiles) {
     const std::string sparse = make_sparse_file("size-sparse.bin", static_cast<uint64_t>(big));
     if (!sparse.empty()) {
         EXPECT_EQ(measure_file_size(sparse.c_str()), big);
+        // An open file's size comes from the system, the position stays.
+        std::FILE *open = std::fopen(sparse.c_str(), "rb");
+        ASSERT_NE(open, nullptr);
+        EXPECT_EQ(measure_open_file_size(open, sparse.c_str()), big);
+        EXPECT_EQ(std::ftell(open), 0);
+        std::fclose(open);
         std::remove(sparse.c_str());
     }
 }
