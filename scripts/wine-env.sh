@@ -78,7 +78,34 @@ tvk_ensure_system_processes() {
     fi
 }
 
+# Keeps the prefix's system processes up between programs (see
+# scripts/wine_keeper.c): built once per prefix where MinGW-w64 is, started
+# when not running, detached from the caller's output.
+tvk_ensure_keeper() {
+    local keeper="$WINEPREFIX/tvk-keeper.exe"
+    local source
+    source="$(dirname "${BASH_SOURCE[0]}")/wine_keeper.c"
+    if [ ! -f "$keeper" ]; then
+        command -v x86_64-w64-mingw32-gcc >/dev/null || return 0
+        (
+            flock 9
+            [ -f "$keeper" ] ||
+                x86_64-w64-mingw32-gcc -O2 -o "$keeper.tmp" "$source" -luser32 9>&- &&
+                mv "$keeper.tmp" "$keeper"
+        ) 9>"$WINEPREFIX.lock" || return 0
+    fi
+    if ! tvk_prefix_processes | grep -q 'tvk-keeper\.exe'; then
+        setsid wine "$keeper" </dev/null >/dev/null 2>&1 9>&- &
+        # The desktop is up once the keeper has touched it.
+        for _ in $(seq 50); do
+            tvk_prefix_processes | grep -q 'explorer\.exe' && break
+            sleep 0.1
+        done
+    fi
+}
+
 tvk_ensure_display
 tvk_ensure_server
 tvk_ensure_prefix
 tvk_ensure_system_processes
+tvk_ensure_keeper
