@@ -19,12 +19,12 @@
 
 namespace tvkengine {
 
-/* Pieces of 256 KiB in a ring of 2 MiB: the bytes are still in the cache
+/* Pieces of 128 KiB in a ring of 1 MiB: the bytes are still in the cache
  * the reader's copy left them in when the hashing thread reads them (SHA-1
  * and SHA-256 ran a third faster than with 1 MiB pieces in 4 MiB), reads are
  * large enough that the system copies them at its full speed, and eight
  * pieces keep the reader well ahead. */
-constexpr size_t READ_AHEAD_PIECE_SIZE = 256 * 1024;
+constexpr size_t READ_AHEAD_PIECE_SIZE = 128 * 1024;
 constexpr size_t READ_AHEAD_PIECES = 8;
 constexpr size_t READ_AHEAD_RING_SIZE = READ_AHEAD_PIECE_SIZE * READ_AHEAD_PIECES;
 
