@@ -44,66 +44,31 @@ struct Tvk32Core {
     void text(char *out) const { hex32_text(value, out); }
 };
 
-struct Md5Core {
-    static constexpr int TEXT_SIZE = 2 * MD5_DIGEST_SIZE + 1;
-    Md5Context ctx;
-    Md5Core() { md5_init(&ctx); }
-    void update(const uint8_t *input, uint32_t length) { md5_update(&ctx, input, length); }
+/* A message digest: its context, its start, update and final functions and
+ * the size of the digest, which the text shows byte by byte. */
+template <class Context, int Size, void (*Init)(Context *),
+          void (*Update)(Context *, const uint8_t *, uint32_t), void (*Final)(Context *, uint8_t *)>
+struct DigestCore {
+    static constexpr int TEXT_SIZE = 2 * Size + 1;
+    Context ctx;
+    DigestCore() { Init(&ctx); }
+    void update(const uint8_t *input, uint32_t length) { Update(&ctx, input, length); }
     void text(char *out) {
-        uint8_t digest[MD5_DIGEST_SIZE];
-        md5_final(&ctx, digest);
-        digest_text(digest, MD5_DIGEST_SIZE, out);
+        uint8_t digest[Size];
+        Final(&ctx, digest);
+        digest_text(digest, Size, out);
     }
 };
 
-struct Sha1Core {
-    static constexpr int TEXT_SIZE = 2 * SHA1_DIGEST_SIZE + 1;
-    Sha1Context ctx;
-    Sha1Core() { sha1_init(&ctx); }
-    void update(const uint8_t *input, uint32_t length) { sha1_update(&ctx, input, length); }
-    void text(char *out) {
-        uint8_t digest[SHA1_DIGEST_SIZE];
-        sha1_final(&ctx, digest);
-        digest_text(digest, SHA1_DIGEST_SIZE, out);
-    }
-};
-
-struct Sha256Core {
-    static constexpr int TEXT_SIZE = 2 * SHA256_DIGEST_SIZE + 1;
-    Sha256Context ctx;
-    Sha256Core() { sha256_init(&ctx); }
-    void update(const uint8_t *input, uint32_t length) { sha256_update(&ctx, input, length); }
-    void text(char *out) {
-        uint8_t digest[SHA256_DIGEST_SIZE];
-        sha256_final(&ctx, digest);
-        digest_text(digest, SHA256_DIGEST_SIZE, out);
-    }
-};
-
-struct Sha512Core {
-    static constexpr int TEXT_SIZE = 2 * SHA512_DIGEST_SIZE + 1;
-    Sha512Context ctx;
-    Sha512Core() { sha512_init(&ctx); }
-    void update(const uint8_t *input, uint32_t length) { sha512_update(&ctx, input, length); }
-    void text(char *out) {
-        uint8_t digest[SHA512_DIGEST_SIZE];
-        sha512_final(&ctx, digest);
-        digest_text(digest, SHA512_DIGEST_SIZE, out);
-    }
-};
-
+using Md5Core = DigestCore<Md5Context, MD5_DIGEST_SIZE, md5_init, md5_update, md5_final>;
+using Sha1Core = DigestCore<Sha1Context, SHA1_DIGEST_SIZE, sha1_init, sha1_update, sha1_final>;
+using Sha256Core =
+    DigestCore<Sha256Context, SHA256_DIGEST_SIZE, sha256_init, sha256_update, sha256_final>;
+using Sha512Core =
+    DigestCore<Sha512Context, SHA512_DIGEST_SIZE, sha512_init, sha512_update, sha512_final>;
 /* SHA-384: SHA-512 from other initial values, cut to 48 bytes. */
-struct Sha384Core {
-    static constexpr int TEXT_SIZE = 2 * SHA384_DIGEST_SIZE + 1;
-    Sha512Context ctx;
-    Sha384Core() { sha384_init(&ctx); }
-    void update(const uint8_t *input, uint32_t length) { sha512_update(&ctx, input, length); }
-    void text(char *out) {
-        uint8_t digest[SHA384_DIGEST_SIZE];
-        sha384_final(&ctx, digest);
-        digest_text(digest, SHA384_DIGEST_SIZE, out);
-    }
-};
+using Sha384Core =
+    DigestCore<Sha512Context, SHA384_DIGEST_SIZE, sha384_init, sha512_update, sha384_final>;
 
 } // namespace tvkengine
 
