@@ -21,8 +21,10 @@ namespace {
 constexpr std::chrono::milliseconds CancelWait{3000};
 constexpr std::chrono::milliseconds CancelRetryPause{10};
 
-// The control whose job the engine's slot holds, or none. Compared, never
-// dereferenced; cleared by that control at the latest when it is destroyed.
+// The control whose job the engine's slot holds, running or finished and not
+// yet collected, or none. Taken before the job starts, given up only by its
+// owner: when its poll has collected the result, or when it is destroyed.
+// Compared, never dereferenced.
 std::atomic<const TVKChecksum *> job_owner{nullptr};
 
 } // namespace
@@ -37,31 +39,42 @@ TVKChecksum::TVKChecksum(TVKChecksumEvents *events) : Events(events) {}
 // control's reference to it. No event is raised.
 TVKChecksum::~TVKChecksum() {
     const bool owned = OwnsJob();
-    SetOwnsJob(false);
-    if (!Host().IsLoaded())
-        return;
-    const Long none = 0;
-    const auto deadline = std::chrono::steady_clock::now() + CancelWait;
-    while (owned && Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return;
-        Host().CallWindow(u"cancel", u" ", u" ", u" ");
-        std::this_thread::sleep_for(CancelRetryPause);
+    if (Host().IsLoaded()) {
+        // The slot stays this control's while it waits, so the job it
+        // cancels is its own: no other control can start one meanwhile.
+        const Long none = 0;
+        const auto deadline = std::chrono::steady_clock::now() + CancelWait;
+        while (owned && Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ReleaseJob();
+                return;
+            }
+            Host().CallWindow(u"cancel", u" ", u" ", u" ");
+            std::this_thread::sleep_for(CancelRetryPause);
+        }
     }
-    Host().Deinit();
+    ReleaseJob();
+    if (Host().IsLoaded())
+        Host().Deinit();
 }
 
 bool TVKChecksum::OwnsJob() const {
     return job_owner.load() == this;
 }
 
-void TVKChecksum::SetOwnsJob(bool owns) {
-    if (owns) {
-        job_owner.store(this);
-    } else {
-        const TVKChecksum *self = this;
-        job_owner.compare_exchange_strong(self, nullptr);
-    }
+bool TVKChecksum::JobHeldByOther() const {
+    const TVKChecksum *owner = job_owner.load();
+    return owner != nullptr && owner != this;
+}
+
+bool TVKChecksum::ClaimJob() {
+    const TVKChecksum *expected = nullptr;
+    return job_owner.compare_exchange_strong(expected, this) || expected == this;
+}
+
+void TVKChecksum::ReleaseJob() {
+    const TVKChecksum *self = this;
+    job_owner.compare_exchange_strong(self, nullptr);
 }
 
 ZipClass &TVKChecksum::Host() {

@@ -67,8 +67,8 @@ class TVKChecksum {
   public:
     explicit TVKChecksum(TVKChecksumEvents *events);
     // Cancels the control's own running job, waits a few seconds at most for
-    // it to end, then frees the engine; a job that has not ended keeps the
-    // engine loaded. Another control's job runs on.
+    // it to end, then gives up the job slot and frees the engine; a job that
+    // has not ended keeps the engine loaded. Another control's job runs on.
     ~TVKChecksum();
     TVKChecksum(const TVKChecksum &) = delete;
     TVKChecksum &operator=(const TVKChecksum &) = delete;
@@ -121,11 +121,15 @@ class TVKChecksum {
     String FileChecksum(const char16_t *word, String &InputFile);
     // "pause", "resume", "cancel": sent only for the control's own job.
     Variant SteerJob(const char16_t *word);
-    // The engine has one job slot per process. The control that started the
-    // job in it owns it until its poll sees the job end or it is destroyed;
-    // only the owner steers or cancels it.
+    // The engine has one job slot per process. The control that starts a job
+    // takes the slot first (ClaimJob: false while another control holds it)
+    // and holds it until its poll has collected the job's result or it is
+    // destroyed; only the owner polls, steers or cancels the job, and no
+    // other control starts one meanwhile (error 8).
     bool OwnsJob() const;
-    void SetOwnsJob(bool owns);
+    bool JobHeldByOther() const;
+    bool ClaimJob();
+    void ReleaseJob();
 
     std::unique_ptr<ZipClass> EngineHost;
     TVKChecksumEvents *Events;

@@ -51,7 +51,7 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
         error = Error::AlreadyExecuting;
     else if (Host().CheckForEmpty(file))
         error = Error::InputFileEmpty;
-    else if (!Host().CheckInputFile(file) || Host().WideNamesRefused())
+    else if (!Host().CheckInputFile(file) || !Host().TakesWideNames())
         error = Error::InputFileInvalid;
     if (error != 0) {
         ReportError(error);
@@ -61,10 +61,9 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
     String result = BlanksAndNul();
     String command = word;
     command += u'w';
-    Host().NoteWideAnswer(Host().CallWindowWide(command, file, result, 0));
+    Host().CallWindowWide(command, file, result, 0);
     // The engine writes nothing when it cannot open the file after all (it
-    // vanished or became unreadable since the check), nor when it does not
-    // know the wide word: that is no checksum.
+    // vanished or became unreadable since the check): that is no checksum.
     if (result == Blanks()) {
         error = Error::InputFileInvalid;
         ReportError(error);
@@ -100,13 +99,17 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     String file = InputFile;
     Host().Init(false);
     Long error = Error::AlreadyExecuting;
-    if (AskEngine(u"getstatus") == 1) {
+    // Another control's job, running or not yet collected by it, holds the
+    // slot as a running one does.
+    if (AskEngine(u"getstatus") == 1 || JobHeldByOther()) {
         ReportError(error);
         return {};
     }
     Long start = 0;
     RaiseProgress(start);
 
+    const bool ownedBefore = OwnsJob();
+    bool claimed = false;
     Long number = 0;
     if (Host().CheckForEmpty(file))
         error = Error::InputFileEmpty;
@@ -114,30 +117,36 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
         error = Error::InputFileInvalid;
     else if ((number = JobAlgorithmNumber(selection)) == 0)
         error = Error::InvalidSelection;
-    // The Progress handler may have started a job of its own meanwhile: the
-    // engine would take a second start on top of it.
-    else if (AskEngine(u"getstatus") == 1)
+    // The slot is taken before the job starts: a control on another thread,
+    // or a Progress handler that started a job of its own meanwhile, keeps
+    // it, and the engine would take a second start on top of a running job.
+    else if (!(claimed = ClaimJob()) || AskEngine(u"getstatus") == 1)
         error = Error::AlreadyExecuting;
-    // An older engine would answer 0 to "newexecutew" as if the job ran.
-    else if (!Host().TakesWideNames(file))
+    else if (!Host().TakesWideNames())
         error = Error::InputFileInvalid;
     else {
         String buffer = BlanksAndNul();
         if (Host().CallWindowWide(u"newexecutew", file, buffer, number) == 0) {
-            SetOwnsJob(true);
             Timer1.SetEnabled(true);
             return {};
         }
         error = Error::InputFileInvalid; // the engine refused the path
     }
+    if (claimed && !ownedBefore)
+        ReleaseJob();
     ReportError(error);
     RaiseFinished(String());
     return {};
 }
 
-// One tick of Timer1.
+// One tick of Timer1. Only the job this control started is polled: its slot
+// is this control's until this tick has collected the result.
 void TVKChecksum::Timer1_Timer() {
     Host().Init(false);
+    if (!OwnsJob()) {
+        Timer1.SetEnabled(false);
+        return;
+    }
     if (AskEngine(u"getstatus") != 0) {
         Long progress = AskEngine(u"getprogress");
         if (progress != LastProgress) {
@@ -155,8 +164,8 @@ void TVKChecksum::Timer1_Timer() {
         Host().CallWindow2(command, sum, blank, 0);
     }
     // The job is over before its final events: a handler that starts the
-    // next job gets the timer switched on again for it.
-    SetOwnsJob(false);
+    // next job gets the slot and the timer switched on again for it.
+    ReleaseJob();
     LastProgress = -1;
     Timer1.SetEnabled(false);
     if (outcome != 0) {

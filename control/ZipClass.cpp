@@ -65,6 +65,8 @@ Variant ZipClass::Init(const bool &fOrceinit) {
         return {};
     }
     fLoaded = true;
+    wideNames =
+        CallWindowLONG(u"getwidenames", 0, 0, 0) != 0 ? WideNames::Taken : WideNames::Refused;
     return {};
 }
 
@@ -112,28 +114,17 @@ Long ZipClass::CallWindowWide(const String &string11, const String &string22, St
     return result;
 }
 
-void ZipClass::NoteWideAnswer(Long answer) {
-    // A call the bridge refused says nothing about the engine.
-    if (hEngine == 0 || EngineEntry == 0 || wideNames != WideNames::Unknown)
-        return;
-    if (answer != 0) {
-        wideNames = WideNames::Taken;
-        return;
+bool ZipClass::TakesWideNames() {
+    if (wideNames == WideNames::Refused) {
+        wideNames = WideNames::RefusalShown;
+        Globals::MessageBoxOk(u"The checksum engine " + EnginePath +
+                                  u" is older than this control: it cannot open files by their "
+                                  u"UTF-16 names, so no file is checksummed until it is replaced "
+                                  u"by the engine that came with the control",
+                              ApplicationTitle());
     }
-    wideNames = WideNames::Refused;
-    Globals::MessageBoxOk(u"The checksum engine " + EnginePath +
-                              u" is older than this control: it cannot open files by their "
-                              u"UTF-16 names, so no file is checksummed until it is replaced by "
-                              u"the engine that came with the control",
-                          ApplicationTitle());
-}
-
-bool ZipClass::TakesWideNames(const String &InputFile) {
-    if (wideNames == WideNames::Unknown && hEngine != 0 && EngineEntry != 0) {
-        String buffer = u" ";
-        NoteWideAnswer(CallWindowWide(u"newexecutew", InputFile, buffer, 0));
-    }
-    return wideNames != WideNames::Refused;
+    // Unknown: the engine could not be reached; the bridge says so itself.
+    return wideNames == WideNames::Taken || wideNames == WideNames::Unknown;
 }
 
 Long ZipClass::CallWindow(const String &string11, const String &string22, const String &string33,

@@ -40,17 +40,12 @@ class ZipClass {
     Long CallWindowWide(const String &string11, const String &string22, String &string33,
                         Long string44);
 
-    // Whether the engine takes the wide words. An engine older than them
-    // answers 0 to them, as to every word it does not know; the control
-    // then says so once, with a message box, and sends it no file name.
-    // NoteWideAnswer learns it from the answer to a wide file word (1 from
-    // an engine that knows them). TakesWideNames asks first, while it is not
-    // known, with "newexecutew" on the file and selector 0, which starts
-    // nothing and which an engine that knows it refuses with 1. Both leave
-    // it unknown while the engine cannot be reached.
-    void NoteWideAnswer(Long answer);
-    bool TakesWideNames(const String &InputFile);
-    bool WideNamesRefused() const { return wideNames == WideNames::Refused; }
+    // Whether the engine takes the wide words, learned once at the load
+    // with "getwidenames" (an engine older than them answers 0, as to every
+    // word it does not know, and the question changes nothing). While it
+    // does not, the control says so once, with a message box, and sends it
+    // no file name.
+    bool TakesWideNames();
 
     // File name checks: the name is empty; the file can be opened and read
     // under its UTF-16 name as the engine's wide words open it (a regular
@@ -66,7 +61,7 @@ class ZipClass {
 
   private:
     bool EngineReachable() const;
-    enum class WideNames { Unknown, Taken, Refused };
+    enum class WideNames { Unknown, Taken, Refused, RefusalShown };
     WideNames wideNames = WideNames::Unknown;
 };
 

@@ -30,20 +30,24 @@ char *buffer_at(uintptr_t address) {
 /* A direct file word: runs the driver on the caller's thread and returns 1.
  * Wide: the path at A2 is zero-terminated UTF-16.
  * While a job (or another file word) holds the slot it is refused with 1
- * and writes nothing: the two would share the file buffer and the counters. */
+ * and writes nothing: the two would share the file buffer. It clears the
+ * job's counters and flags, as a job's start does, but runs with its own:
+ * "pause" and "cancel" sent on another thread act on a job only, never on
+ * a file word. */
 template <Algorithm A, bool Wide> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
     int32_t idle = JOB_IDLE;
     if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,
                                                      std::memory_order_acquire)) {
         return 1;
     }
-    job_slot.clear_counters();
+    job_slot.run.clear();
+    FileRun own;
     if constexpr (Wide) {
-        drivers_of(A).wide_file(wide_text_at(a2), buffer_at(a3));
+        drivers_of(A).wide_file(own, wide_text_at(a2), buffer_at(a3));
     } else {
-        drivers_of(A).file(text_at(a2), buffer_at(a3));
+        drivers_of(A).file(own, text_at(a2), buffer_at(a3));
     }
-    // The driver's own result is not passed on; job_result stays as it is.
+    // The driver's own result is not passed on.
     job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
     return 1;
 }
@@ -99,20 +103,27 @@ int32_t get_progress(uintptr_t, uintptr_t, uintptr_t) {
     return job_progress();
 }
 
+/* 1: this engine takes the wide words (UTF-16 paths). An engine without
+ * them answers 0, as to every word it does not know; asking changes
+ * nothing. */
+int32_t get_wide_names(uintptr_t, uintptr_t, uintptr_t) {
+    return 1;
+}
+
 int32_t pause_word(uintptr_t, uintptr_t, uintptr_t) {
-    job_slot.pause_flag.store(1, std::memory_order_release);
+    job_slot.run.pause_flag.store(1, std::memory_order_release);
     return 0;
 }
 
 int32_t resume_word(uintptr_t, uintptr_t, uintptr_t) {
-    job_slot.pause_flag.store(0, std::memory_order_release);
+    job_slot.run.pause_flag.store(0, std::memory_order_release);
     return 0;
 }
 
 /* Both flags: the worker looks at the cancel flag only while paused. */
 int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
-    job_slot.cancel_flag.store(1, std::memory_order_release);
-    job_slot.pause_flag.store(1, std::memory_order_release);
+    job_slot.run.cancel_flag.store(1, std::memory_order_release);
+    job_slot.run.pause_flag.store(1, std::memory_order_release);
     return 0;
 }
 
@@ -122,8 +133,8 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
  * the command table gives the order in which they are tested: the words of
  * the first seven algorithms and the job words at their fixed places, then
  * those of the later rows of the algorithm table (string words first), then
- * the wide file words (UTF-16 paths) of every row and "newexecutew", so the
- * original words cost what they always did. */
+ * the wide file words (UTF-16 paths) of every row, "newexecutew" and
+ * "getwidenames", so the original words cost what they always did. */
 #define FILE_WORD(Id)                                                                              \
     { facts(Algorithm::Id).file_word, file_word<Algorithm::Id, false> }
 #define WIDE_FILE_WORD(Id, ...)                                                                    \
@@ -162,6 +173,7 @@ const Command command_table[] = {
     TVK_LATER_ALGORITHMS(LATER_FILE_WORD)
     TVK_ALGORITHMS(WIDE_FILE_WORD) // "adler32filew" ..., in the order of the table
     {"newexecutew", new_execute_wide_word},
+    {"getwidenames", get_wide_names},
 };
 // clang-format on
 

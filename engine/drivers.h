@@ -5,16 +5,14 @@
  * String drivers hash exactly count bytes at input (zero bytes included) in
  * one core call and always complete.
  *
- * File drivers keep bytes_done and total_size and look at the pause flag
- * (and, while it is set, the cancel flag) before each run of bytes they
- * feed the core: runs of up to HASH_RUN_SIZE while no pause is requested,
- * single 4096-byte blocks while one is. A file below
- * READ_AHEAD_MIN_FILE_SIZE is read DIRECT_READ_SIZE bytes at a time straight
- * into the buffer it is hashed from; a larger one is read ahead in pieces by
- * a reader thread that lives for that one call (read_ahead.h). They return
- * JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or
- * JOB_CANCELLED (output holds the text of the bytes read so far). Only one
- * file driver may run at a time in a process.
+ * File drivers keep the bytes_done and total_size of the FileRun they are
+ * given and look at its pause flag (and, while it is set, its cancel flag) before each run of bytes
+ * they feed the core: runs of up to HASH_RUN_SIZE while no pause is requested, single 4096-byte
+ * blocks while one is. A file below READ_AHEAD_MIN_FILE_SIZE is read DIRECT_READ_SIZE bytes at a
+ * time straight into the buffer it is hashed from; a larger one is read ahead in pieces by a reader
+ * thread that lives for that one call (read_ahead.h). They return JOB_DONE, JOB_OPEN_FAILED or
+ * JOB_READ_FAILED (output untouched in both) or JOB_CANCELLED (output holds the text of the bytes
+ * read so far). Only one file driver may run at a time in a process.
  */
 #ifndef TVK_ENGINE_DRIVERS_H
 #define TVK_ENGINE_DRIVERS_H
@@ -27,18 +25,20 @@
 
 namespace tvkengine {
 
+struct FileRun;
+
 using StringDriver = void (*)(const uint8_t *input, char *output, uint32_t count);
-using FileDriver = int32_t (*)(const char *path, char *output);
+using FileDriver = int32_t (*)(FileRun &run, const char *path, char *output);
 /* The same for a zero-terminated UTF-16 path (platform_open_read). */
-using WideFileDriver = int32_t (*)(const char16_t *path, char *output);
+using WideFileDriver = int32_t (*)(FileRun &run, const char16_t *path, char *output);
 
 /* digest_string_<word>, digest_file_<word> and digest_file_<word>w for
  * every row of the algorithm table: digest_string_crc32, digest_file_md532,
  * digest_file_md532w ... */
 #define TVK_DECLARE_DRIVERS(Id, word, ...)                                                         \
     void digest_string_##word(const uint8_t *input, char *output, uint32_t count);                 \
-    int32_t digest_file_##word(const char *path, char *output);                                    \
-    int32_t digest_file_##word##w(const char16_t *path, char *output);
+    int32_t digest_file_##word(FileRun &run, const char *path, char *output);                      \
+    int32_t digest_file_##word##w(FileRun &run, const char16_t *path, char *output);
 TVK_ALGORITHMS(TVK_DECLARE_DRIVERS)
 #undef TVK_DECLARE_DRIVERS
 

@@ -45,19 +45,19 @@ alignas(4096) uint8_t file_buffer[READ_AHEAD_RING_SIZE];
  * per sleep, and the cancel flag is looked at only then. False when the job
  * is cancelled (done is then a whole number of blocks). */
 template <class Core>
-bool hash_piece(const uint8_t *data, int64_t size, Core &core, uint64_t &done) {
+bool hash_piece(FileRun &run_state, const uint8_t *data, int64_t size, Core &core, uint64_t &done) {
     for (int64_t at = 0; at < size;) {
         int64_t run = static_cast<int64_t>(HASH_RUN_SIZE);
-        if (job_slot.pause_flag.load(std::memory_order_acquire) != 0) {
+        if (run_state.pause_flag.load(std::memory_order_acquire) != 0) {
             platform_sleep_ms(PAUSE_SLEEP_MS);
-            if (job_slot.cancel_flag.load(std::memory_order_acquire) != 0) {
+            if (run_state.cancel_flag.load(std::memory_order_acquire) != 0) {
                 return false;
             }
             run = static_cast<int64_t>(READ_BLOCK_SIZE);
         }
         run = std::min(run, size - at);
         done += static_cast<uint64_t>(run);
-        job_slot.bytes_done.store(done, std::memory_order_relaxed);
+        run_state.bytes_done.store(done, std::memory_order_relaxed);
         core.update(data + at, static_cast<uint32_t>(run));
         at += run;
     }
@@ -66,20 +66,20 @@ bool hash_piece(const uint8_t *data, int64_t size, Core &core, uint64_t &done) {
 
 /* Whether a cancel has been seen: the cancel flag counts only while the
  * pause flag is set. */
-bool cancelling() {
-    return job_slot.pause_flag.load(std::memory_order_acquire) != 0 &&
-           job_slot.cancel_flag.load(std::memory_order_acquire) != 0;
+bool cancelling(const FileRun &run_state) {
+    return run_state.pause_flag.load(std::memory_order_acquire) != 0 &&
+           run_state.cancel_flag.load(std::memory_order_acquire) != 0;
 }
 
 /* Reads the file on this thread, DIRECT_READ_SIZE bytes at a time straight
  * into file_buffer, and hashes each read there. A short read is the end of
  * the file. */
-template <class Core> int32_t read_direct(std::FILE *file, Core &core) {
+template <class Core> int32_t read_direct(FileRun &run_state, std::FILE *file, Core &core) {
     uint64_t done = 0;
     for (;;) {
         // A cancelled job does not wait for a read (of a pipe, say) that
         // may never come.
-        if (cancelling()) {
+        if (cancelling(run_state)) {
             return JOB_CANCELLED;
         }
         const int64_t got = file_block_reader(file, file_buffer, DIRECT_READ_SIZE);
@@ -87,7 +87,7 @@ template <class Core> int32_t read_direct(std::FILE *file, Core &core) {
             // Not the end of the file: the bytes read so far are no checksum.
             return JOB_READ_FAILED;
         }
-        if (!hash_piece(file_buffer, got, core, done)) {
+        if (!hash_piece(run_state, file_buffer, got, core, done)) {
             return JOB_CANCELLED;
         }
         if (got < static_cast<int64_t>(DIRECT_READ_SIZE)) {
@@ -97,14 +97,14 @@ template <class Core> int32_t read_direct(std::FILE *file, Core &core) {
 }
 
 /* Hashes the pieces of the reader thread as they come. */
-template <class Core> int32_t hash_pieces(ReadAhead &reader, Core &core) {
+template <class Core> int32_t hash_pieces(FileRun &run_state, ReadAhead &reader, Core &core) {
     uint64_t done = 0;
     for (;;) {
         const ReadAhead::Piece piece = reader.next();
         if (piece.size < 0) {
             return JOB_READ_FAILED;
         }
-        if (!hash_piece(piece.data, piece.size, core, done)) {
+        if (!hash_piece(run_state, piece.data, piece.size, core, done)) {
             return JOB_CANCELLED;
         }
         reader.release();
@@ -126,7 +126,8 @@ std::FILE *open_input(const char16_t *path) {
 /* Reads the file through core; returns the result code and leaves the
  * checksum text in text, or returns JOB_OPEN_FAILED or JOB_READ_FAILED
  * with text untouched. */
-template <class Core, class Char> int32_t read_file(const Char *path, char *text) {
+template <class Core, class Char>
+int32_t read_file(FileRun &run_state, const Char *path, char *text) {
     Core core;
     std::FILE *file = open_input(path);
     if (file == nullptr) {
@@ -134,8 +135,8 @@ template <class Core, class Char> int32_t read_file(const Char *path, char *text
         return JOB_OPEN_FAILED;
     }
     const int64_t size = measure_open_file_size(file, path);
-    job_slot.total_size.store(size, std::memory_order_relaxed);
-    job_slot.bytes_done.store(0, std::memory_order_relaxed);
+    run_state.total_size.store(size, std::memory_order_relaxed);
+    run_state.bytes_done.store(0, std::memory_order_relaxed);
 
     // Every read goes straight from the system into file_buffer: the
     // stream's own buffer would cost a second copy.
@@ -144,9 +145,10 @@ template <class Core, class Char> int32_t read_file(const Char *path, char *text
     if (size >= READ_AHEAD_MIN_FILE_SIZE) {
         ReadAhead reader(file_buffer);
         // Without a thread the file is still read, on this thread.
-        result = reader.start(file) ? hash_pieces(reader, core) : read_direct(file, core);
+        result = reader.start(file) ? hash_pieces(run_state, reader, core)
+                                    : read_direct(run_state, file, core);
     } else {
-        result = read_direct(file, core);
+        result = read_direct(run_state, file, core);
     }
     std::fclose(file);
     if (result == JOB_READ_FAILED) {
@@ -156,10 +158,11 @@ template <class Core, class Char> int32_t read_file(const Char *path, char *text
     return result;
 }
 
-template <class Core, Algorithm A, class Char> int32_t digest_file(const Char *path, char *output) {
+template <class Core, Algorithm A, class Char>
+int32_t digest_file(FileRun &run, const Char *path, char *output) {
     static_assert(Core::TEXT_SIZE > facts(A).digits, "the core's text holds the digits");
     char text[Core::TEXT_SIZE] = {};
-    const int32_t result = read_file<Core>(path, text);
+    const int32_t result = read_file<Core>(run, path, text);
     if (job_has_text(result)) {
         put_text(output, text, facts(A).digits, facts(A).file_output_size);
     }
@@ -169,11 +172,11 @@ template <class Core, Algorithm A, class Char> int32_t digest_file(const Char *p
 } // namespace
 
 #define TVK_DEFINE_FILE_DRIVER(Id, word, core, ...)                                                \
-    int32_t digest_file_##word(const char *path, char *output) {                                   \
-        return digest_file<core##Core, Algorithm::Id>(path, output);                               \
+    int32_t digest_file_##word(FileRun &run, const char *path, char *output) {                     \
+        return digest_file<core##Core, Algorithm::Id>(run, path, output);                          \
     }                                                                                              \
-    int32_t digest_file_##word##w(const char16_t *path, char *output) {                            \
-        return digest_file<core##Core, Algorithm::Id>(path, output);                               \
+    int32_t digest_file_##word##w(FileRun &run, const char16_t *path, char *output) {              \
+        return digest_file<core##Core, Algorithm::Id>(run, path, output);                          \
     }
 TVK_ALGORITHMS(TVK_DEFINE_FILE_DRIVER)
 #undef TVK_DEFINE_FILE_DRIVER

@@ -36,8 +36,9 @@ int32_t run_job_driver(char *output) {
     const tvkalgo::AlgorithmFacts *row =
         tvkalgo::algorithm_of_selector(job_slot.job_selector.load(std::memory_order_relaxed));
     const Drivers &drivers = drivers_of(row->id);
-    return job_slot.job_name_wide ? drivers.wide_file(job_slot.job_wide_file_name, output)
-                                  : drivers.file(job_slot.job_file_name, output);
+    return job_slot.job_name_wide
+               ? drivers.wide_file(job_slot.run, job_slot.job_wide_file_name, output)
+               : drivers.file(job_slot.run, job_slot.job_file_name, output);
 }
 
 /* Stores a path that fits its buffer whole, cleared first; false, nothing
@@ -87,7 +88,7 @@ int32_t start_job(const Char *path, const char *initial_sum_text, int32_t select
         job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
-    job_slot.clear_counters();
+    job_slot.run.clear();
     // Running before the worker exists, so a "getstatus" after this call
     // sees 1 until the job has ended.
     job_slot.job_status.store(JOB_RUNNING, std::memory_order_release);

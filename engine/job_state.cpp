@@ -9,7 +9,7 @@ static_assert(std::atomic<int32_t>::is_always_lock_free, "32-bit job state must 
 
 JobState job_slot;
 
-void JobState::clear_counters() {
+void FileRun::clear() {
     bytes_done.store(0, std::memory_order_relaxed);
     total_size.store(0, std::memory_order_relaxed);
     pause_flag.store(0, std::memory_order_relaxed);

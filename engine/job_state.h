@@ -48,6 +48,23 @@ constexpr size_t JOB_WIDE_FILE_NAME_SIZE = 32768;
  * whole number of blocks. */
 constexpr size_t READ_BLOCK_SIZE = 4096;
 
+/* What one run of a file driver counts and obeys: its progress counters
+ * and its pause and cancel flags. A job's run is the one in job_slot, which
+ * "getprogress", "pause", "resume" and "cancel" reach; a direct file word
+ * runs with one of its own, so nothing sent for a job slows, stops or
+ * measures it. */
+struct FileRun {
+    /* 64-bit, so files of 2 GiB and more are counted right. */
+    std::atomic<uint64_t> bytes_done{0};
+    std::atomic<int64_t> total_size{0};
+
+    std::atomic<int32_t> pause_flag{0};
+    std::atomic<int32_t> cancel_flag{0};
+
+    /* Clears the counters and the flags before a driver runs. */
+    void clear();
+};
+
 struct JobState {
     std::atomic<int32_t> job_status{JOB_IDLE};
     std::atomic<int32_t> job_result{JOB_DONE};
@@ -59,17 +76,8 @@ struct JobState {
     bool job_name_wide = false;
     SumText job_sum_text;
 
-    /* Progress counters: 64-bit, so files of 2 GiB and more are counted
-     * right. */
-    std::atomic<uint64_t> bytes_done{0};
-    std::atomic<int64_t> total_size{0};
-
-    std::atomic<int32_t> pause_flag{0};
-    std::atomic<int32_t> cancel_flag{0};
-
-    /* Clears the counters and the pause and cancel flags before a file
-     * driver runs on behalf of a job or a direct file word. */
-    void clear_counters();
+    /* The job's counters and flags. */
+    FileRun run;
 };
 
 /* The slot: all zeros when the library is loaded, never freed. */

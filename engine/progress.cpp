@@ -64,8 +64,8 @@ int32_t percent_of(int64_t total, uint64_t done) {
 }
 
 int32_t job_progress() {
-    const uint64_t done = job_slot.bytes_done.load(std::memory_order_relaxed);
-    const int64_t total = job_slot.total_size.load(std::memory_order_relaxed);
+    const uint64_t done = job_slot.run.bytes_done.load(std::memory_order_relaxed);
+    const int64_t total = job_slot.run.total_size.load(std::memory_order_relaxed);
     if (done == 0 || total == 0) {
         return 0;
     }

@@ -53,10 +53,7 @@ class ScriptedEngine : public ::testing::Test {
 TEST_F(ScriptedEngine, ValidStartRaisesProgressZeroSendsNewexecuteAndEnablesTimer) {
     control->NewCheckSumFile(u"SHA-256", file);
     EXPECT_EQ(events.Lines, Lines({"Progress 0"}));
-    // The first start asks whether the engine takes UTF-16 names: selector 0
-    // starts nothing.
-    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", "newexecutew|" + fileText + "|0",
-                                   "newexecutew|" + fileText + "|3"}));
+    EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", "newexecutew|" + fileText + "|3"}));
     EXPECT_TRUE(control->Timer1.Enabled());
     EXPECT_EQ(control->LastProgress, 0);
 }
@@ -321,11 +318,10 @@ TEST_F(ScriptedEngine, EngineWithoutWideWordsIsReportedOnceAndGetsNoFileName) {
         expected.insert(expected.end(), {refused, refused});
         expected.insert(expected.end(), job.begin(), job.end());
         EXPECT_EQ(events.Lines, expected);
-        // One wide word, which the engine did not know, then nothing but
-        // "getstatus".
+        // Nothing but "getstatus": no file name, no start.
         Lines log = engine.Log();
         log.erase(std::remove(log.begin(), log.end(), "getstatus"), log.end());
-        EXPECT_EQ(log, Lines({jobFirst ? "newexecutew" : "md5filew"}));
+        EXPECT_EQ(log, Lines());
         const std::vector<std::string> texts = boxes.Texts();
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_NE(texts[0].find("is older than this control"), std::string::npos);

@@ -69,7 +69,7 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
         {"small.bin", 5 * DIRECT_READ_SIZE, DIRECT_READ_SIZE},
         {"large.bin", READ_AHEAD_MIN_FILE_SIZE + 100, READ_AHEAD_PIECE_SIZE},
     };
-    using Driver = int32_t (*)(const char *, char *);
+    using Driver = FileDriver;
     const Driver drivers[] = {digest_file_adler32, digest_file_crc32, digest_file_sha256,
                               digest_file_sha1,    digest_file_md5,   digest_file_md532,
                               digest_file_tvk32};
@@ -78,18 +78,19 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
         for (int reads : {0, 1, 3}) {
             for (Driver driver : drivers) {
                 FailingReads fail(reads);
-                job_slot.clear_counters();
+                job_slot.run.clear();
                 char out[80];
                 std::memset(out, 0x5a, sizeof out);
-                EXPECT_EQ(driver(path.c_str(), out), JOB_READ_FAILED) << c.name << reads;
+                EXPECT_EQ(driver(job_slot.run, path.c_str(), out), JOB_READ_FAILED)
+                    << c.name << reads;
                 EXPECT_EQ(out[0], 0x5a) << c.name << reads;
-                EXPECT_EQ(job_slot.bytes_done.load(), reads * c.read_size) << c.name;
+                EXPECT_EQ(job_slot.run.bytes_done.load(), reads * c.read_size) << c.name;
             }
         }
-        job_slot.clear_counters();
+        job_slot.run.clear();
         // The same file read whole: the seam is gone again.
         char out[80];
-        EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_DONE);
+        EXPECT_EQ(digest_file_crc32(job_slot.run, path.c_str(), out), JOB_DONE);
         EXPECT_EQ(out, crc_text(pattern_bytes(c.size))) << c.name;
     }
 }
@@ -125,13 +126,13 @@ TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheB
         resized_size = c.first;
         resized = false;
         file_block_reader = resizing_reader;
-        job_slot.clear_counters();
+        job_slot.run.clear();
         char out[80];
-        const int32_t result = digest_file_crc32(resized_path.c_str(), out);
+        const int32_t result = digest_file_crc32(job_slot.run, resized_path.c_str(), out);
         file_block_reader = platform_read_block;
         EXPECT_EQ(result, JOB_DONE) << c.first;
         EXPECT_EQ(out, crc_text(c.second)) << c.first;
-        EXPECT_EQ(job_slot.bytes_done.load(), c.second.size());
+        EXPECT_EQ(job_slot.run.bytes_done.load(), c.second.size());
     }
 }
 

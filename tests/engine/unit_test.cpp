@@ -50,11 +50,11 @@ TEST(EngineUnit, JobProgressLimitsToZeroToHundred) {
     const std::pair<int64_t, uint64_t> counters[] = {{100, 250}, {-1, 5}, {0, 5}, {5, 0}};
     const int32_t expected[] = {100, 0, 0, 0};
     for (size_t i = 0; i < 4; ++i) {
-        job_slot.total_size = counters[i].first;
-        job_slot.bytes_done = counters[i].second;
+        job_slot.run.total_size = counters[i].first;
+        job_slot.run.bytes_done = counters[i].second;
         EXPECT_EQ(job_progress(), expected[i]);
     }
-    job_slot.clear_counters();
+    job_slot.run.clear();
 }
 
 TEST(EngineUnit, MeasureFileSizeIs64BitAndZeroForMissingFiles) {
@@ -76,30 +76,30 @@ TEST(EngineUnit, MeasureFileSizeIs64BitAndZeroForMissingFiles) {
 
 TEST(EngineUnit, FileDriverStopsBeforeTheFirstBlockWhenCancelled) {
     const std::string path = write_test_file("cancelled.bin", pattern_bytes(3 * 4096));
-    job_slot.clear_counters();
-    job_slot.pause_flag = 1;
-    job_slot.cancel_flag = 1;
+    job_slot.run.clear();
+    job_slot.run.pause_flag = 1;
+    job_slot.run.cancel_flag = 1;
     char out[32];
-    EXPECT_EQ(digest_file_crc32(path.c_str(), out), JOB_CANCELLED);
+    EXPECT_EQ(digest_file_crc32(job_slot.run, path.c_str(), out), JOB_CANCELLED);
     EXPECT_STREQ(out, "00000000"); // the text of the bytes read: none
-    EXPECT_EQ(job_slot.bytes_done.load(), 0u);
-    EXPECT_EQ(job_slot.total_size.load(), 3 * 4096);
-    job_slot.clear_counters();
+    EXPECT_EQ(job_slot.run.bytes_done.load(), 0u);
+    EXPECT_EQ(job_slot.run.total_size.load(), 3 * 4096);
+    job_slot.run.clear();
 }
 
 TEST(EngineUnit, PausedFileDriverStillReadsToTheEnd) {
     const std::vector<uint8_t> bytes = pattern_bytes(2 * 4096 + 1);
     const std::string path = write_test_file("paused-driver.bin", bytes);
-    job_slot.clear_counters();
-    job_slot.pause_flag = 1;
+    job_slot.run.clear();
+    job_slot.run.pause_flag = 1;
     char out[32];
-    EXPECT_EQ(digest_file_adler32(path.c_str(), out), JOB_DONE);
+    EXPECT_EQ(digest_file_adler32(job_slot.run, path.c_str(), out), JOB_DONE);
     char expected[9];
     std::snprintf(expected, sizeof expected, "%08x",
                   static_cast<uint32_t>(adler32(1, bytes.data(), static_cast<uInt>(bytes.size()))));
     EXPECT_STREQ(out, expected);
-    EXPECT_EQ(job_slot.bytes_done.load(), bytes.size());
-    job_slot.clear_counters();
+    EXPECT_EQ(job_slot.run.bytes_done.load(), bytes.size());
+    job_slot.run.clear();
 }
 
 TEST(EngineUnit, FilesAtTheEdgesOfRunsAndReadsHashLikeTheirBytes) {
@@ -114,32 +114,32 @@ TEST(EngineUnit, FilesAtTheEdgesOfRunsAndReadsHashLikeTheirBytes) {
         for (const Drivers &d : algorithm_drivers) {
             char from_file[160] = {};
             char from_string[160] = {};
-            job_slot.clear_counters();
-            ASSERT_EQ(d.file(path.c_str(), from_file), JOB_DONE) << size;
+            job_slot.run.clear();
+            ASSERT_EQ(d.file(job_slot.run, path.c_str(), from_file), JOB_DONE) << size;
             d.string(bytes.data(), from_string, static_cast<uint32_t>(size));
             EXPECT_STREQ(from_file, from_string) << size;
-            EXPECT_EQ(job_slot.bytes_done.load(), size);
+            EXPECT_EQ(job_slot.run.bytes_done.load(), size);
         }
         char crc[9];
         std::snprintf(crc, sizeof crc, "%08x",
                       static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(size))));
         char from_file[16] = {};
-        ASSERT_EQ(digest_file_crc32(path.c_str(), from_file), JOB_DONE);
+        ASSERT_EQ(digest_file_crc32(job_slot.run, path.c_str(), from_file), JOB_DONE);
         EXPECT_STREQ(from_file, crc) << size;
     }
-    job_slot.clear_counters();
+    job_slot.run.clear();
 }
 
 TEST(EngineUnit, FileDriverOnMissingFileChangesNothing) {
-    job_slot.total_size = 7;
-    job_slot.bytes_done = 3;
+    job_slot.run.total_size = 7;
+    job_slot.run.bytes_done = 3;
     char out[32];
     std::memset(out, 0x5a, sizeof out);
-    EXPECT_EQ(digest_file_md532(missing_test_file().c_str(), out), JOB_OPEN_FAILED);
+    EXPECT_EQ(digest_file_md532(job_slot.run, missing_test_file().c_str(), out), JOB_OPEN_FAILED);
     EXPECT_EQ(out[0], 0x5a);
-    EXPECT_EQ(job_slot.total_size.load(), 7);
-    EXPECT_EQ(job_slot.bytes_done.load(), 3u);
-    job_slot.clear_counters();
+    EXPECT_EQ(job_slot.run.total_size.load(), 7);
+    EXPECT_EQ(job_slot.run.bytes_done.load(), 3u);
+    job_slot.run.clear();
 }
 
 TEST(EngineUnit, CommandTableHasTheOriginalWordsThenTheLaterOnesThenTheWideOnes) {
@@ -150,10 +150,10 @@ TEST(EngineUnit, CommandTableHasTheOriginalWordsThenTheLaterOnesThenTheWideOnes)
                            "getreturnvalue", "getstatus",   "getsum",       "getprogress",
                            "pause",          "resume",      "cancel",       "sha512string",
                            "sha384string",   "sha512file",  "sha384file"};
-    const char *wide_words[] = {"adler32filew", "crc32filew", "sha256filew", "sha1filew",
-                                "md5filew",     "md532filew", "tvk32filew",  "sha512filew",
-                                "sha384filew",  "newexecutew"};
-    ASSERT_EQ(command_count, 37u);
+    const char *wide_words[] = {"adler32filew", "crc32filew",  "sha256filew", "sha1filew",
+                                "md5filew",     "md532filew",  "tvk32filew",  "sha512filew",
+                                "sha384filew",  "newexecutew", "getwidenames"};
+    ASSERT_EQ(command_count, 38u);
     for (size_t i = 0; i < 27; ++i) {
         EXPECT_STREQ(command_table[i].word, words[i]);
     }

@@ -43,7 +43,7 @@ constexpr auto JOB_GRACE = std::chrono::milliseconds(20);
 
 const char *const job_words[] = {"getnamea",  "newexecute", "newexecutew", "getreturnvalue",
                                  "getstatus", "getsum",     "getprogress", "pause",
-                                 "resume",    "cancel"};
+                                 "resume",    "cancel",     "getwidenames"};
 
 struct TestFile {
     std::string path;
@@ -340,6 +340,9 @@ void job_word(FuzzedDataProvider &fdp, const std::string &word) {
             job_ended();
     } else if (word == "getsum") {
         get_sum();
+    } else if (word == "getwidenames") {
+        const int32_t r = call(word, nullptr, nullptr, 0);
+        FUZZ_CHECK(r == 1, "getwidenames gave %d", r);
     } else if (word == "getprogress") {
         const int32_t r = call(word, nullptr, nullptr, 0);
         FUZZ_CHECK(r >= 0 && r <= 100, "getprogress gave %d", r);
