@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace tvk {
@@ -57,12 +58,12 @@ String FromNarrow(const std::string &bytes);
 // the program the control is linked into.
 String ControlModuleFileName();
 
-// An input file opened for reading by its UTF-16 name, as the engine's wide
-// file words open it (on Windows the wide API, a long path in the form
-// \\?\C:\...; on Linux the name's UTF-8 bytes), if it is one the engine can read
-// to its end: a regular file (on Linux a block device too). Directories,
-// pipes, sockets, character devices and (on Windows) device names are
-// refused, and nothing about the check can block. The name holds no NUL
+// An input file opened for reading by its UTF-16 name with the platform's
+// input open, the one the engine's wide file words use (platform.h), if it
+// is one the engine can read to its end: a regular file (on Linux a block
+// device too). Directories, pipes, sockets, character devices and (on
+// Windows) device names in every form are refused, devices before anything
+// opens them, and nothing about the check can block. The name holds no NUL
 // and no lone surrogate (the caller has made sure).
 class InputFileReader {
   public:
@@ -77,7 +78,7 @@ class InputFileReader {
     bool Read(unsigned char *buffer, std::size_t size);
 
   private:
-    std::intptr_t handle_ = -1; // a file descriptor, or a HANDLE
+    std::FILE *file_ = nullptr;
     bool open_ = false;
     std::int64_t length_ = 0;
 };

@@ -149,11 +149,19 @@ constexpr std::size_t PLATFORM_OPEN_NAME_SIZE = PLATFORM_WIDE_PATH_MAX + 8;
  * made. Elsewhere the path itself. Allocates nothing. */
 const char16_t *platform_open_name(const char16_t *path, char16_t *buffer);
 
-/* Opens a file for binary reading by its zero-terminated UTF-16 path, shared
- * as the C runtime's fopen "rb" shares it; nullptr when it cannot be opened.
- * On Windows through the wide API under platform_open_name. Elsewhere under
- * the path's UTF-8 bytes, as platform_to_ansi_exact makes them: a path with
- * a lone surrogate names no file. Allocates nothing. */
+/* Opens an input for binary reading by its zero-terminated UTF-16 path, the
+ * way the engine reads it: the one open of the engine's wide words and of
+ * the control's check of a name. Shared as the C runtime's fopen "rb"
+ * shares it; nullptr when it cannot be opened or is no file that ends.
+ * On Windows through the wide API under platform_open_name; a name that
+ * reaches a device (\\.\ and \\?\ device names, \\?\GLOBALROOT\, the
+ * pipes of a share, CON, NUL, COM1, LPT1 ... also in a folder and with an
+ * extension) is refused before anything opens it, and whatever else is no
+ * disk file (a pipe, a console, a directory) after the open. Elsewhere
+ * under the path's UTF-8 bytes, as platform_to_ansi_exact makes them (a
+ * path with a lone surrogate names no file); only regular files and block
+ * devices, looked up before the open, which does not wait. Allocates
+ * nothing. */
 std::FILE *platform_open_read(const char16_t *path);
 
 /* --- Text --------------------------------------------------------------- */

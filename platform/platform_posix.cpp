@@ -6,6 +6,7 @@
 #include "platform.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <link.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -309,11 +310,42 @@ const char16_t *platform_open_name(const char16_t *path, char16_t *) {
     return path;
 }
 
+namespace {
+
+/* Regular files and block devices end; FIFOs, sockets and character devices
+ * may block or never end, and directories cannot be read. */
+bool ends(mode_t mode) {
+    return S_ISREG(mode) || S_ISBLK(mode);
+}
+
+} // namespace
+
 std::FILE *platform_open_read(const char16_t *path) {
     // The system takes no longer path (PATH_MAX counts the zero).
     char name[PATH_MAX];
     if (!utf8_path(path, name, sizeof name)) {
         return nullptr;
     }
-    return std::fopen(name, "rb");
+    // The kind first: opening a FIFO would wait for a writer, and opening a
+    // device can have effects of its own.
+    struct stat st {};
+    if (stat(name, &st) != 0 || !ends(st.st_mode)) {
+        return nullptr;
+    }
+    // Without waiting and without a controlling terminal, in case something
+    // else has taken the name's place since.
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    std::FILE *file = nullptr;
+    if (fstat(fd, &st) == 0 && ends(st.st_mode) && flags != -1 &&
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+        file = fdopen(fd, "rb");
+    }
+    if (file == nullptr) {
+        close(fd);
+    }
+    return file;
 }

@@ -346,8 +346,87 @@ const char16_t *platform_open_name(const char16_t *path, char16_t *buffer) {
     return reinterpret_cast<const char16_t *>(long_form(name, reinterpret_cast<wchar_t *>(buffer)));
 }
 
+namespace {
+
+bool starts_with_nocase(const wchar_t *text, const wchar_t *prefix) {
+    return _wcsnicmp(text, prefix, std::wcslen(prefix)) == 0;
+}
+
+bool separator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+/* Whether a share path (what follows \\ or \\?\UNC\: server\share\...)
+ * reaches the server's named pipes or mailslots. */
+bool device_share(const wchar_t *server) {
+    while (*server != L'\0' && !separator(*server)) {
+        ++server;
+    }
+    if (*server == L'\0') {
+        return false;
+    }
+    for (const wchar_t *share : {L"pipe", L"mailslot"}) {
+        const size_t length = std::wcslen(share);
+        if (_wcsnicmp(server + 1, share, length) == 0 &&
+            (server[1 + length] == L'\0' || separator(server[1 + length]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/* Whether the name reaches a device rather than a file, by its form alone,
+ * before anything opens it: \\.\ names; \\?\ names other than a drive
+ * (\\?\C:\), a share (\\?\UNC\) or a volume (\\?\Volume{...}), so also
+ * \\?\GLOBALROOT\, \\?\COM1 and \\?\PIPE\; the pipes and mailslots of a
+ * share; and the DOS device names (CON, NUL, COM1, LPT1 ..., also in a folder
+ * and with an extension), which the full path service turns into \\.\
+ * names. A name it cannot resolve is refused too. */
+bool names_device(const wchar_t *name) {
+    if (starts_with(name, L"\\\\.\\")) {
+        return true;
+    }
+    if (starts_with(name, L"\\\\?\\")) {
+        const wchar_t *rest = name + 4;
+        if (starts_with_nocase(rest, L"UNC\\")) {
+            return device_share(rest + 4);
+        }
+        const bool drive = ((rest[0] | 0x20) >= L'a' && (rest[0] | 0x20) <= L'z') &&
+                           rest[1] == L':' && rest[2] == L'\\';
+        return !drive && !starts_with_nocase(rest, L"Volume{");
+    }
+    if (separator(name[0]) && separator(name[1]) && device_share(name + 2)) {
+        return true;
+    }
+    // A device's full path is short (\\.\CONOUT$); a longer one is none.
+    wchar_t full[32];
+    const DWORD length = GetFullPathNameW(name, 32, full, nullptr);
+    return length == 0 || (length < 32 && starts_with(full, L"\\\\.\\"));
+}
+
+/* Whether an open file is a file on a disk, not a directory. */
+bool disk_file(std::FILE *file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(handle, &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+} // namespace
+
 std::FILE *platform_open_read(const char16_t *path) {
     const auto *name = reinterpret_cast<const wchar_t *>(path);
+    if (names_device(name)) {
+        return nullptr;
+    }
     // _wfopen shares the file for reading and writing, as fopen does.
-    return opens_as_it_is(name) ? _wfopen(name, L"rb") : open_long(name);
+    std::FILE *file = opens_as_it_is(name) ? _wfopen(name, L"rb") : open_long(name);
+    // Whatever else the name reached (a pipe, a console, a device by
+    // another path) is no file to read to its end.
+    if (file != nullptr && !disk_file(file)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }

@@ -4,6 +4,7 @@
 // the control reports them with error 5.
 #include "test_support.h"
 
+#include "Globals.h"
 #include "ZipClass.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,27 @@ namespace {
 
 const std::string Refused = "ErrorCode 5 The input file or path is invalid";
 
-// The check answers False, a file method returns "" with error 5, and a job
-// start reports error 5 and finishes with "".
+// What the engine's own wide file word writes for the name: nothing for a
+// name it refuses.
+std::string EngineText(const String &name) {
+    using tvk::Globals::CallEntry;
+    const std::uintptr_t library = tvk::Globals::LoadLibraryPath(EngineBesideProgram());
+    const std::uintptr_t entry = tvk::Globals::GetProcAddressNarrow(library, "interface1");
+    char out[80] = {};
+    const auto address = [](const void *p) { return reinterpret_cast<std::uintptr_t>(p); };
+    if (entry != 0)
+        CallEntry(entry, address("crc32filew"), address(name.c_str()), address(out), 0);
+    tvk::Globals::FreeLibraryHandle(library);
+    return out;
+}
+
+// The check answers False, the engine's wide word writes nothing, a file
+// method returns "" with error 5, and a job start reports error 5 and
+// finishes with "".
 void ExpectRefused(const char *what, const String &name) {
     SCOPED_TRACE(what);
     EXPECT_FALSE(tvk::ZipClass().CheckInputFile(name));
+    EXPECT_EQ(EngineText(name), "");
     EventLog events;
     TVKChecksum control(&events);
     EXPECT_EQ(control.SHA1File(name), u"");
@@ -125,19 +142,31 @@ TEST(InputKinds, BlockDevicesAreTaken) {
     GTEST_SKIP() << "no readable block device here";
 }
 #else
-// A named pipe with one waiting instance, closed at the end.
+// A named pipe with one instance, which does not wait for a client. Whether
+// anything opened it shows afterwards: a client can still connect only to
+// an instance nobody took.
 class PipeServer {
   public:
     explicit PipeServer(const std::string &name)
-        : pipe_(CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 512, 512, 0,
-                                 nullptr)) {}
+        : name_(name),
+          pipe_(CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1,
+                                 512, 512, 0, nullptr)) {}
     ~PipeServer() {
         if (pipe_ != INVALID_HANDLE_VALUE)
             CloseHandle(pipe_);
     }
     bool Listening() const { return pipe_ != INVALID_HANDLE_VALUE; }
+    bool Untouched() const {
+        const HANDLE client = CreateFileA(name_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (client == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(client);
+        return true;
+    }
 
   private:
+    std::string name_;
     HANDLE pipe_;
 };
 
@@ -145,9 +174,11 @@ TEST(InputKinds, OnlyDiskFilesAreTaken) {
     TempDir dir;
     const String regular = dir.File("regular.bin", std::string(300, 'r'));
     const std::string pipe = "pipe\\tvk-input-kinds-" + std::to_string(GetCurrentProcessId());
-    PipeServer server("\\\\.\\" + pipe);
-    ASSERT_TRUE(server.Listening());
+    const std::string device_pipe = "\\\\.\\" + pipe;
+    const String folder = dir.Root.u16string();
 
+    // Every form of a device name, refused before anything opens it: the
+    // pipe's one instance is still free for a client afterwards.
     const std::pair<const char *, String> devices[] = {
         {"NUL", u"NUL"},
         {"nul, lower case", u"nul"},
@@ -155,17 +186,31 @@ TEST(InputKinds, OnlyDiskFilesAreTaken) {
         {"CONIN$", u"CONIN$"},
         {"COM1", u"COM1"},
         {"COM1:", u"COM1:"},
+        {"COM9 with an extension", u"COM9.txt"},
         {"LPT1", u"LPT1"},
+        {"LPT1 in a folder with an extension", folder + u"\\LPT1.log"},
         {"AUX", u"AUX"},
         {"NUL in a folder", dir.Path("NUL")},
+        {"CON in a folder with an extension", folder + u"\\con.txt"},
         {"device path", u"\\\\.\\NUL"},
         {"device path, forward slashes", u"//./NUL"},
-        {"named pipe", Wide("\\\\.\\" + pipe)},
+        {"named pipe", Wide(device_pipe)},
         {"named pipe through \\\\?\\", Wide("\\\\?\\" + pipe)},
-        {"directory", dir.Root.u16string()},
+        {"named pipe through \\\\?\\, upper case", Wide("\\\\?\\PIPE" + pipe.substr(4))},
+        {"\\\\?\\COM1", u"\\\\?\\COM1"},
+        {"\\\\?\\NUL", u"\\\\?\\NUL"},
+        {"\\\\?\\GLOBALROOT", u"\\\\?\\GLOBALROOT\\Device\\Null"},
+        {"\\\\?\\GLOBALROOT pipe", Wide("\\\\?\\GLOBALROOT\\Device\\NamedPipe\\" + pipe.substr(5))},
+        {"share's pipe", Wide("\\\\localhost\\" + pipe)},
+        {"share's pipe through \\\\?\\UNC", Wide("\\\\?\\UNC\\localhost\\" + pipe)},
+        {"directory", folder},
     };
-    for (const auto &[what, name] : devices)
+    for (const auto &[what, name] : devices) {
+        PipeServer server(device_pipe);
+        ASSERT_TRUE(server.Listening());
         ExpectRefused(what, name);
+        EXPECT_TRUE(server.Untouched()) << what;
+    }
 
     tvk::ZipClass host;
     EXPECT_TRUE(host.CheckInputFile(regular));
