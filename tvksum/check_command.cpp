@@ -32,7 +32,7 @@ namespace {
 enum Tally : int { kSkipped, kMalformed, kUnreadable, kMismatched, kMatched };
 
 struct Counts {
-    long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, verified = 0;
+    long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, matched = 0;
 };
 
 // A line of the list that is no comment or blank.
@@ -146,10 +146,9 @@ bool show_check(const FileReport &r, Counts &c, int &rc) {
         break;
     case kMismatched:
         ++c.mismatched;
-        ++c.verified;
         break;
     case kMatched:
-        ++c.verified;
+        ++c.matched;
         break;
     default:
         break;
@@ -180,7 +179,8 @@ int finish_list(const Options &opt, const std::string &shown_list, const Counts 
             warn("WARNING: " + plural(c.mismatched, "computed checksum did NOT match",
                                       "computed checksums did NOT match"));
     }
-    if (opt.ignore_missing && c.verified == 0 && c.unreadable == 0) {
+    // As md5sum counts it: no file matched, whatever else happened.
+    if (opt.ignore_missing && c.matched == 0) {
         if (!opt.status)
             warn(shown_list + ": no file was verified");
         return kExitFailed;
