@@ -281,10 +281,16 @@ case_md5lists() {
     # The form of the first untagged line holds across the lists of a run.
     same_as_md5sum "-c L2 L3" -a md5 -- -c L2 L3
     same_as_md5sum "-c L3 L2" -a md5 -- -c L3 L2
-    # Standard input is read once for each '-', in order, also by workers.
+    # Standard input is read once for each '-', in order, also by workers,
+    # from a pipe that workers reading at once would share out.
+    head -c 1000000 /dev/urandom > big
     for j in 1 2 3; do
-        INPUT=f same_as_md5sum "- f - -j $j" -a md5 -j $j -- - f -
         INPUT=f same_as_md5sum "-c L10 - -j $j" -a md5 -j $j -- -c L10 -
+        expect_eq "- - f - from a pipe, -j $j" "$( (sleep 0.2; cat big) | md5sum - - f -)" \
+            "$( (sleep 0.2; cat big) | "$TVKSUM" -a md5 -j $j - - f -)"
+        expect_eq "-c of a list naming - twice, from a pipe, -j $j" \
+            "$( (sleep 0.2; cat f) | md5sum -c L10 2>&1)" \
+            "$( (sleep 0.2; cat f) | "$TVKSUM" -a md5 -j $j -c L10 2>&1 | sed 's/^tvksum:/md5sum:/')"
     done
 }
 
