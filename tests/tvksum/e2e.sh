@@ -264,15 +264,19 @@ case_md5lists() {
         n=$((n + 1))
         printf "$(sed "s/{S}/$S/g; s/{X}/$X/g" <<<"$row")" > "L$n"
         for opts in "" --strict -w --quiet --status "--status -w" "-w --quiet" \
-            "--quiet --status" --ignore-missing; do
-            for j in 1 2; do
-                # shellcheck disable=SC2086
-                INPUT=f same_as_md5sum "L$n -c $opts -j $j" -j $j -a md5 -- -c $opts "L$n"
-            done
-            # Without -a the sums' length tells md5 (-w would not name it).
-            case $opts in *-w*) continue ;; esac
+            --ignore-missing; do
             # shellcheck disable=SC2086
-            INPUT=f same_as_md5sum "L$n -c $opts, no -a" -- -c $opts "L$n"
+            INPUT=f same_as_md5sum "L$n -c $opts" -a md5 -- -c $opts "L$n"
+            case $opts in "" | -w | --status | --ignore-missing)
+                # shellcheck disable=SC2086
+                INPUT=f same_as_md5sum "L$n -c $opts -j 2" -j 2 -a md5 -- -c $opts "L$n" ;;
+            esac
+        done
+        # Without -a the sums' length tells md5.
+        INPUT=f same_as_md5sum "L$n -c, no -a" -- -c "L$n"
+        for opts in --status --quiet; do # the last of them counts
+            # shellcheck disable=SC2086
+            INPUT=f same_as_md5sum "L$n -c $opts -w $opts" -a md5 -- -c $opts -w $opts "L$n"
         done
         for loc in C C.UTF-8; do
             LC_ALL=$loc INPUT="L$n" same_as_md5sum "L$n from standard input, $loc" -a md5 -- -c -w
