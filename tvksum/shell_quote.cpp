@@ -94,15 +94,11 @@ char escape_letter(char c) {
     }
 }
 
-} // namespace
-
-std::string shell_quoted(std::string_view s) {
-    if (!needs_quotes(s))
-        return std::string(s);
-    if (fits_double_quotes(s))
-        return "\"" + std::string(s) + "\"";
+// The name in single quotes, with $'...' parts for what cannot stand in
+// them. `in_dollar` is the state the quoting starts in: inside a $'...' part
+// or not; at the end it is the state the last character left.
+std::string single_quoted(std::string_view s, bool &in_dollar) {
     std::string out = "'";
-    bool in_dollar = false; // inside $'...', opened after a closed '...'
     const auto escaped = [&](const std::string &text) {
         if (!in_dollar)
             out += "'$'";
@@ -140,6 +136,24 @@ std::string shell_quoted(std::string_view s) {
         }
     }
     out += "'";
+    return out;
+}
+
+} // namespace
+
+std::string shell_quoted(std::string_view s) {
+    if (!needs_quotes(s))
+        return std::string(s);
+    if (fits_double_quotes(s))
+        return "\"" + std::string(s) + "\"";
+    bool in_dollar = false;
+    std::string out = single_quoted(s, in_dollar);
+    // Gnulib's quotearg writes a name with a single quote a second time, and
+    // starts that time in the state the first one ended in: after a last
+    // character in $'...', the first literal is preceded by '' and the first
+    // escape gets no $' of its own. The tools' messages show it so.
+    if (s.find('\'') != std::string_view::npos && in_dollar)
+        out = single_quoted(s, in_dollar);
     return out;
 }
 

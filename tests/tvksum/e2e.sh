@@ -255,6 +255,7 @@ case_md5lists() {
         '{S}  f\0junk\nMD5 (f\0x) = {S}\nMD5 (f) = {S}\0junk\n\\{S}  f\0x\n{S}  \0\n'
         '\\{S}  b\\\\s\n\\{S}  n\\nl\n\\{S}  bad\\q\n{S}  b\\s\n\\MD5 (n\\nl) = {X}\n'
         '{S}0  f\n{S}  f\n{X}  caf\303\251\n{X}  a b\303\251\n{X}  \342\200\213z\n{X}  g:x\n'
+        '{X}   \047\351\n{X}  \315\201}\047\t\n{X}  \047\t\n{X}  a\047b\n' # names quoted twice
         '{S}  -\n{S}  f\n{S}  -\n'
         '# only a comment\n'
         '{X}  f\n{S}  gone\n' # --ignore-missing: nothing matched
