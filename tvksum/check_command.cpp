@@ -9,9 +9,11 @@
 #include "input_file.h"
 #include "interrupt.h"
 #include "control_driver.h"
+#include "list_reader.h"
 #include "messages.h"
 #include "platform.h"
 #include "shell_quote.h"
+#include "stdin_copies.h"
 #include "sum_line.h"
 #include "worker_pool.h"
 
@@ -19,8 +21,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
+#include <optional>
 #include <vector>
 
 namespace tvksum {
@@ -31,7 +32,7 @@ namespace {
 enum Tally : int { kSkipped, kMalformed, kUnreadable, kMismatched, kMatched };
 
 struct Counts {
-    long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, verified = 0;
+    long entries = 0, malformed = 0, unreadable = 0, mismatched = 0, matched = 0;
 };
 
 // A line of the list that is no comment or blank.
@@ -73,12 +74,14 @@ void unreadable(const Options &opt, const std::string &name, const std::string &
     r.tally = kUnreadable;
 }
 
-// Verifies one entry. A report with `stop` ends the list: Ctrl-C ended the
-// job (rc 130) or the engine is broken (rc 1).
+// Verifies one entry; `prepared` is its copy of standard input, if made
+// already. A report with `stop` ends the list: Ctrl-C ended the job (rc 130)
+// or the engine is broken (rc 1).
 FileReport verify(const Options &opt, ControlDriver &runner, const CheckEntry &e,
-                  const AlgoInfo &algo) {
+                  const AlgoInfo &algo, const InputFile *prepared) {
     FileReport r;
-    InputFile input(e.name);
+    std::optional<InputFile> own;
+    const InputFile &input = prepared ? *prepared : own.emplace(e.name);
     if (!input.error().empty()) {
         if (interrupted()) {
             r.err = warning_line(shown_name(e.name) + ": " + input.error());
@@ -114,9 +117,9 @@ FileReport verify(const Options &opt, ControlDriver &runner, const CheckEntry &e
 }
 
 FileReport check_line(const Options &opt, ControlDriver &runner, const std::string &shown_list,
-                      const ListLine &l) {
+                      const ListLine &l, const InputFile *prepared = nullptr) {
     if (l.line.kind == LineKind::Entry)
-        return verify(opt, runner, l.line.entry, *l.line.algo);
+        return verify(opt, runner, l.line.entry, *l.line.algo, prepared);
     FileReport r;
     r.tally = kMalformed;
     if (opt.warn && !opt.status)
@@ -143,10 +146,9 @@ bool show_check(const FileReport &r, Counts &c, int &rc) {
         break;
     case kMismatched:
         ++c.mismatched;
-        ++c.verified;
         break;
     case kMatched:
-        ++c.verified;
+        ++c.matched;
         break;
     default:
         break;
@@ -177,7 +179,8 @@ int finish_list(const Options &opt, const std::string &shown_list, const Counts 
             warn("WARNING: " + plural(c.mismatched, "computed checksum did NOT match",
                                       "computed checksums did NOT match"));
     }
-    if (opt.ignore_missing && c.verified == 0 && c.unreadable == 0) {
+    // As md5sum counts it: no file matched, whatever else happened.
+    if (opt.ignore_missing && c.matched == 0) {
         if (!opt.status)
             warn(shown_list + ": no file was verified");
         return kExitFailed;
@@ -186,55 +189,71 @@ int finish_list(const Options &opt, const std::string &shown_list, const Counts 
     return bad ? kExitFailed : kExitOk;
 }
 
-// Reads the next line that is no comment or blank; false at the end.
-bool next_line(std::istream &in, const Options &opt, long &number, ListLine &out) {
+// A list and how its lines are read.
+struct ListInput {
+    ListReader reader;
+    bool from_stdin; // a "-" entry of it is improperly formatted
+    BlankForm &form; // shared by the lists of a run
+    long number = 0; // of the last line read
+};
+
+// Reads the next line that is no comment or empty line; false at the end of
+// the list or at a read error.
+bool next_line(ListInput &in, const Options &opt, ListLine &out) {
     std::string text;
-    while (std::getline(in, text)) {
-        ++number;
-        out.number = number;
-        out.line = read_check_line(text, opt.algo);
+    while (in.reader.next(text)) {
+        out.number = ++in.number;
+        out.line = read_check_line(text, opt.algo, in.form);
+        // Standard input cannot be both the list and a file in it.
+        if (in.from_stdin && out.line.kind == LineKind::Entry && out.line.entry.name == "-")
+            out.line = CheckLine{LineKind::Malformed, {}, nullptr};
         if (out.line.kind != LineKind::Skip)
             return true;
     }
     return false;
 }
 
+// The end of a list that could not be read to its end: md5sum's message,
+// without the counts.
+int read_error(const std::string &shown_list) {
+    if (interrupted())
+        return kExitInterrupted;
+    warn(shown_list + ": read error");
+    return kExitFailed;
+}
+
 // Checks one list. Returns the exit code for it; `stopped` tells that no
 // further list can be checked (Ctrl-C, or the engine is broken).
-int check_list(const Options &opt, ControlDriver &runner, const std::string &list, bool &stopped) {
+int check_list(const Options &opt, ControlDriver &runner, const std::string &list, BlankForm &form,
+               bool &stopped) {
     // The list's name as md5sum shows it.
     const std::string shown_list = shell_quoted(list == "-" ? "standard input" : list);
-    std::ifstream file;
-    std::istream *in = &std::cin;
-    if (list != "-") {
-        file.open(list, std::ios::binary);
-        std::string reason = unreadable_reason(list);
-        if (reason == std::strerror(EISDIR))
-            reason = "read error"; // it opens, but cannot be read
-        if (!file || !reason.empty()) {
-            warn(shown_list + ": " + (reason.empty() ? "cannot be read" : reason));
-            return kExitFailed;
-        }
-        in = &file;
+    ListInput in{ListReader(list), list == "-", form};
+    if (!in.reader.open_error().empty()) {
+        warn(shown_list + ": " + in.reader.open_error());
+        return kExitFailed;
     }
     Counts c;
     int rc = kExitOk;
-    long number = 0;
     ListLine l;
     if (opt.jobs <= 1) {
         // One file after another, as the list is read.
-        while (next_line(*in, opt, number, l))
+        while (next_line(in, opt, l))
             if (!show_check(check_line(opt, runner, shown_list, l), c, rc)) {
                 stopped = true;
                 return rc;
             }
-        return finish_list(opt, shown_list, c);
+        return in.reader.failed() ? read_error(shown_list) : finish_list(opt, shown_list, c);
     }
     std::vector<ListLine> lines;
-    while (next_line(*in, opt, number, l))
+    while (next_line(in, opt, l))
         lines.push_back(l);
+    const auto reads_stdin = [&](std::size_t i) {
+        return lines[i].line.kind == LineKind::Entry && lines[i].line.entry.name == "-";
+    };
+    const StdinCopies stdin_copies(lines.size(), reads_stdin);
     const auto make = [&](std::size_t i, ControlDriver &worker_runner) {
-        return check_line(opt, worker_runner, shown_list, lines[i]);
+        return check_line(opt, worker_runner, shown_list, lines[i], stdin_copies.copy(i));
     };
     const auto show = [&](const FileReport &r) {
         if (show_check(r, c, rc))
@@ -258,16 +277,17 @@ int check_list(const Options &opt, ControlDriver &runner, const std::string &lis
     }
     if (stopped || interrupted())
         return interrupted() ? kExitInterrupted : rc;
-    return finish_list(opt, shown_list, c);
+    return in.reader.failed() ? read_error(shown_list) : finish_list(opt, shown_list, c);
 }
 
 } // namespace
 
 int run_check(const Options &opt, ControlDriver &runner) {
     int rc = kExitOk;
+    BlankForm form = BlankForm::Undecided;
     for (const std::string &list : opt.files) {
         bool stopped = false;
-        const int r = check_list(opt, runner, list, stopped);
+        const int r = check_list(opt, runner, list, form, stopped);
         if (r == kExitInterrupted || interrupted())
             return kExitInterrupted;
         if (stopped)

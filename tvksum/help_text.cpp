@@ -41,6 +41,7 @@ file name.
                         exit code tells
       --strict          with -c: improperly formatted lines count as failure
   -w, --warn            with -c: warn about each improperly formatted line
+                        (of --quiet, --status and --warn the last counts)
       --ignore-missing  with -c: files that do not exist are no failure
       --about           show the text of the control's About box
   -h, --help            show this help

@@ -10,6 +10,7 @@
 #include "progress_bar.h"
 #include "utf.h"
 
+#include <clocale>
 #include <cstdio>
 
 using namespace tvksum;
@@ -44,6 +45,7 @@ static int run(const Options &opt) {
 }
 
 int main(int argc, char **argv) {
+    std::setlocale(LC_ALL, ""); // names in messages are quoted as in the user's locale
     const ParseResult parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         warn(parsed.error);

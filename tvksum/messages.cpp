@@ -48,17 +48,18 @@ std::string file_error(const std::string &name, const JobOutcome &outcome) {
 }
 
 std::string listed_file_error(const std::string &name, const JobOutcome &outcome) {
+    // Whatever the control said, a file the system cannot open is named with
+    // the system's reason (also the empty name, which the control calls an
+    // empty file).
+    std::string reason = unreadable_reason(name);
     const bool refused = outcome.error_number == tvk::Error::InputFileInvalid;
     const bool failed_job =
         outcome.error_number == tvk::Error::UserAbort && outcome.kind == JobOutcome::Failed;
     const bool not_handed_over = outcome.error_number == 0; // e.g. a name not in UTF-8
-    if (refused || failed_job || not_handed_over) {
-        std::string reason = unreadable_reason(name);
-        if (reason.empty() && name != "-")
-            reason = read_error_reason(name);
-        if (!reason.empty())
-            return shown_name(name) + ": " + reason;
-    }
+    if (reason.empty() && name != "-" && (refused || failed_job || not_handed_over))
+        reason = read_error_reason(name);
+    if (!reason.empty())
+        return shown_name(name) + ": " + reason;
     return file_error(name, outcome);
 }
 

@@ -15,6 +15,14 @@ struct Parser {
     bool check = false, strings_given = false, about = false, help = false, version = false;
     std::string error;
 
+    // -c's output: the last of --status, --warn and --quiet counts, as in
+    // md5sum.
+    void set_output(bool status, bool warn, bool quiet) {
+        opt.status = status;
+        opt.warn = warn;
+        opt.quiet = quiet;
+    }
+
     bool fail(std::string msg) {
         if (error.empty())
             error = std::move(msg);
@@ -84,15 +92,15 @@ struct Parser {
         else if (name == "--tag")
             opt.tag = true;
         else if (name == "--quiet")
-            opt.quiet = true;
+            set_output(false, false, true);
         else if (name == "--status")
-            opt.status = true;
+            set_output(true, false, false);
         else if (name == "--strict")
             opt.strict = true;
         else if (name == "--ignore-missing")
             opt.ignore_missing = true;
         else if (name == "--warn")
-            opt.warn = true;
+            set_output(false, true, false);
         else if (name == "--zero")
             opt.zero = true;
         else if (name == "--recursive")
@@ -131,7 +139,7 @@ struct Parser {
                 check = true;
                 break;
             case 'w':
-                opt.warn = true;
+                set_output(false, true, false);
                 break;
             case 'z':
                 opt.zero = true;
@@ -143,7 +151,7 @@ struct Parser {
                 opt.follow_links = true;
                 break;
             case 'q':
-                opt.quiet = true;
+                set_output(false, false, true);
                 break;
             case 'h':
                 help = true;

@@ -1,42 +1,28 @@
 // shell_quote.cpp -- the quoting of names in messages.
 #include "shell_quote.h"
 
+#include <cctype>
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+
 namespace tvksum {
 
 namespace {
 
-// Length of the UTF-8 sequence of one printable character at `at`: 0 when
-// the bytes there are no valid sequence or a control character.
-std::size_t printable_utf8(std::string_view s, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80)
-        return lead >= 0x20 && lead < 0x7f ? 1 : 0;
-    std::size_t len = 0;
-    char32_t cp = 0;
-    if (lead >= 0xc2 && lead <= 0xdf) {
-        len = 2;
-        cp = lead & 0x1f;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-        len = 3;
-        cp = lead & 0x0f;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        len = 4;
-        cp = lead & 0x07;
-    } else {
+// Length of one printable character of the current locale (LC_CTYPE) at
+// `at`, a byte above 0x7f: 0 when the bytes there are no valid character or
+// no printable one. In the C locale no such byte is printable.
+std::size_t printable_char(std::string_view s, std::size_t at) {
+    const unsigned char lead = static_cast<unsigned char>(s[at]);
+    if (MB_CUR_MAX == 1)
+        return std::isprint(lead) ? 1 : 0;
+    std::mbstate_t state{};
+    wchar_t wc = 0;
+    const std::size_t len = std::mbrtowc(&wc, s.data() + at, s.size() - at, &state);
+    if (len == 0 || len == static_cast<std::size_t>(-1) || len == static_cast<std::size_t>(-2))
         return 0;
-    }
-    if (at + len > s.size())
-        return 0;
-    for (std::size_t i = 1; i < len; ++i) {
-        if ((byte(at + i) & 0xc0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(at + i) & 0x3f);
-    }
-    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < least[len] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
-        return 0;
-    return cp < 0xa0 ? 0 : len; // C1 controls
+    return std::iswprint(static_cast<std::wint_t>(wc)) ? len : 0;
 }
 
 // Characters a shell word may hold unquoted anywhere.
@@ -58,7 +44,7 @@ bool needs_quotes(std::string_view s) {
         }
         if (static_cast<unsigned char>(c) < 0x80)
             return true; // blank, shell syntax, quote, backslash, colon, control
-        const std::size_t len = printable_utf8(s, i);
+        const std::size_t len = printable_char(s, i);
         if (len == 0)
             return true;
         i += len;
@@ -67,7 +53,7 @@ bool needs_quotes(std::string_view s) {
 }
 
 // Whether double quotes hold the name with nothing escaped: it has a single
-// quote, and otherwise only plain characters, blanks and printable UTF-8
+// quote, and otherwise only plain characters, blanks and printable characters
 // (a '#' or '~' only in front).
 bool fits_double_quotes(std::string_view s) {
     bool quote = false;
@@ -76,7 +62,7 @@ bool fits_double_quotes(std::string_view s) {
         if (c == '\'')
             quote = true;
         else if (!(plain(c) || c == ' ' || c == ':' || ((c == '#' || c == '~') && i == 0))) {
-            const std::size_t len = static_cast<unsigned char>(c) < 0x80 ? 0 : printable_utf8(s, i);
+            const std::size_t len = static_cast<unsigned char>(c) < 0x80 ? 0 : printable_char(s, i);
             if (len == 0)
                 return false;
             i += len;
@@ -108,15 +94,11 @@ char escape_letter(char c) {
     }
 }
 
-} // namespace
-
-std::string shell_quoted(std::string_view s) {
-    if (!needs_quotes(s))
-        return std::string(s);
-    if (fits_double_quotes(s))
-        return "\"" + std::string(s) + "\"";
+// The name in single quotes, with $'...' parts for what cannot stand in
+// them. `in_dollar` is the state the quoting starts in: inside a $'...' part
+// or not; at the end it is the state the last character left.
+std::string single_quoted(std::string_view s, bool &in_dollar) {
     std::string out = "'";
-    bool in_dollar = false; // inside $'...', opened after a closed '...'
     const auto escaped = [&](const std::string &text) {
         if (!in_dollar)
             out += "'$'";
@@ -142,7 +124,7 @@ std::string shell_quoted(std::string_view s) {
         } else if (u >= 0x20 && u < 0x7f) {
             literal(s.substr(i, 1));
             ++i;
-        } else if (const std::size_t len = u >= 0x80 ? printable_utf8(s, i) : 0) {
+        } else if (const std::size_t len = u >= 0x80 ? printable_char(s, i) : 0) {
             literal(s.substr(i, len));
             i += len;
         } else {
@@ -154,6 +136,24 @@ std::string shell_quoted(std::string_view s) {
         }
     }
     out += "'";
+    return out;
+}
+
+} // namespace
+
+std::string shell_quoted(std::string_view s) {
+    if (!needs_quotes(s))
+        return std::string(s);
+    if (fits_double_quotes(s))
+        return "\"" + std::string(s) + "\"";
+    bool in_dollar = false;
+    std::string out = single_quoted(s, in_dollar);
+    // Gnulib's quotearg writes a name with a single quote a second time, and
+    // starts that time in the state the first one ended in: after a last
+    // character in $'...', the first literal is preceded by '' and the first
+    // escape gets no $' of its own. The tools' messages show it so.
+    if (s.find('\'') != std::string_view::npos && in_dollar)
+        out = single_quoted(s, in_dollar);
     return out;
 }
 

@@ -8,12 +8,14 @@
 #include "interrupt.h"
 #include "control_driver.h"
 #include "messages.h"
+#include "stdin_copies.h"
 #include "sum_line.h"
 #include "utf.h"
 #include "worker_pool.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace tvksum {
@@ -41,9 +43,11 @@ static void print_line(const Options &opt, const AlgoInfo &algo, const std::stri
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-// The lines of one operand, or why it failed.
+// The lines of one operand, or why it failed; `prepared` is its copy of
+// standard input, if made already.
 static FileReport sum_file(const Options &opt, const std::vector<const AlgoInfo *> &algos,
-                           ControlDriver &runner, const Operand &op) {
+                           ControlDriver &runner, const Operand &op,
+                           const InputFile *prepared = nullptr) {
     FileReport r;
     const std::string &name = op.name;
     if (!op.error.empty()) {
@@ -51,7 +55,8 @@ static FileReport sum_file(const Options &opt, const std::vector<const AlgoInfo 
         r.rc = kExitFailed;
         return r;
     }
-    InputFile input(name);
+    std::optional<InputFile> own;
+    const InputFile &input = prepared ? *prepared : own.emplace(name);
     if (!input.error().empty()) {
         r.err = warning_line(shown_name(name) + ": " + input.error());
         r.rc = kExitFailed;
@@ -91,13 +96,18 @@ int run_sum(const Options &opt, ControlDriver &runner) {
             rc = r.rc;
         return !r.stop;
     };
+    std::optional<StdinCopies> stdin_copies;
     const auto make = [&](std::size_t i, ControlDriver &worker_runner) {
-        return sum_file(opt, algos, worker_runner, operands[i]);
+        const InputFile *prepared = stdin_copies ? stdin_copies->copy(i) : nullptr;
+        return sum_file(opt, algos, worker_runner, operands[i], prepared);
     };
 
     PoolResult pooled = PoolResult::NotStarted;
     if (opt.jobs > 1 && operands.size() > 1) {
         const int workers = static_cast<int>(std::min<std::size_t>(opt.jobs, operands.size()));
+        stdin_copies.emplace(operands.size(), [&](std::size_t i) {
+            return operands[i].name == "-" && operands[i].error.empty();
+        });
         pooled = run_in_workers(workers, operands.size(), make, show);
         if (pooled == PoolResult::WorkerLost) {
             warn("a worker process ended unexpectedly");

@@ -1,11 +1,10 @@
 // sum_line.h -- the lines of sha256sum-style checksum lists: writing them and
-// reading them back for verification.
+// the entries -c reads back from them.
 #ifndef TVKSUM_SUM_LINE_H
 #define TVKSUM_SUM_LINE_H
 
 #include "algorithms.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,12 +26,9 @@ struct CheckEntry {
     const AlgoInfo *tag = nullptr; // set for tagged lines
 };
 
+// What a list line is: an entry to verify, a comment or empty line, or an
+// improperly formatted line (check_line.h reads them).
 enum class LineKind { Entry, Skip, Malformed };
-
-// Reads one line of a checksum list (without its line feed; a trailing
-// carriage return is dropped). Comments ('#') and empty lines are Skip.
-// Accepts "SUM  NAME", "SUM *NAME" (binary marker) and "TAG (NAME) = SUM".
-LineKind parse_check_line(std::string_view line, CheckEntry &out);
 
 } // namespace tvksum
 

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -58,46 +57,22 @@ bool write_all(int fd, const char *data, std::size_t size) {
     return true;
 }
 
-// A worker's reports, collected and sent in batches: one write per batch,
-// and about one read for the parent, instead of three each per report. A
-// batch goes when it holds kBatchBytes, when its first report is kBatchWait
-// old as the next one comes (so a report waits no longer than that, or the
-// making of one more), and at the end.
-class ReportWriter {
-  public:
-    explicit ReportWriter(int fd) : fd_(fd) {}
-
-    bool add(std::uint64_t item, const FileReport &r) {
-        if (batch_.empty())
-            first_ = std::chrono::steady_clock::now();
-        const Header h{item,
-                       static_cast<std::uint32_t>(r.out.size()),
-                       static_cast<std::uint32_t>(r.err.size()),
-                       r.rc,
-                       r.stop ? 1u : 0u,
-                       r.tally,
-                       0};
-        batch_.append(reinterpret_cast<const char *>(&h), sizeof h);
-        batch_ += r.out;
-        batch_ += r.err;
-        if (batch_.size() >= kBatchBytes || std::chrono::steady_clock::now() - first_ >= kBatchWait)
-            return flush();
-        return true;
-    }
-
-    bool flush() {
-        const bool ok = write_all(fd_, batch_.data(), batch_.size());
-        batch_.clear();
-        return ok;
-    }
-
-  private:
-    static constexpr std::size_t kBatchBytes = 16384;
-    static constexpr std::chrono::milliseconds kBatchWait{2};
-    int fd_;
-    std::string batch_;
-    std::chrono::steady_clock::time_point first_;
-};
+// A worker's report, sent whole in one write as soon as it is made: the
+// parent shows it without waiting for the worker's next item, which may take
+// minutes (a large file) or never end by itself (a FIFO without writer).
+bool send_report(int fd, std::uint64_t item, const FileReport &r) {
+    const Header h{item,
+                   static_cast<std::uint32_t>(r.out.size()),
+                   static_cast<std::uint32_t>(r.err.size()),
+                   r.rc,
+                   r.stop ? 1u : 0u,
+                   r.tally,
+                   0};
+    std::string message(reinterpret_cast<const char *>(&h), sizeof h);
+    message += r.out;
+    message += r.err;
+    return write_all(fd, message.data(), message.size());
+}
 
 // The bytes from one worker, cut into reports as they come.
 class ReportReader {
@@ -148,13 +123,12 @@ class ReportReader {
     int status = 0;
     {
         ControlDriver runner(no_bar);
-        ReportWriter out(fd);
         while (!interrupted()) {
             const std::uint64_t i = next.fetch_add(1);
             if (i >= count)
                 break;
             const FileReport r = make(static_cast<std::size_t>(i), runner);
-            if (!out.add(i, r)) {
+            if (!send_report(fd, i, r)) {
                 status = 1;
                 break;
             }
@@ -163,8 +137,6 @@ class ReportReader {
                 break;
             }
         }
-        if (!out.flush())
-            status = 1;
     }
     close(fd);
     std::fflush(nullptr);

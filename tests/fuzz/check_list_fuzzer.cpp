@@ -1,8 +1,8 @@
 /* check_list_fuzzer.cpp -- the line reader of tvksum -c on any list text,
  * with or without -a. Every line it accepts must be consistent (hexadecimal
- * sum of the algorithm's length, a name, the tag agreeing with -a), and the
- * line tvksum itself would write for that entry must read back as the same
- * entry. */
+ * sum of the algorithm's length, the tag agreeing with -a), and the line
+ * tvksum itself would write for an entry with a name must read back as the
+ * same entry. */
 #include "check_line.h"
 #include "fuzz_support.h"
 #include "sum_line.h"
@@ -26,11 +26,12 @@ void check_line(std::string_view line, const AlgoInfo *forced) {
     FUZZ_CHECK(got.algo != nullptr, "an entry without an algorithm");
     FUZZ_CHECK(is_hex(e.sum, got.algo->digits), "sum \"%s\" for %s", e.sum.c_str(),
                std::string(got.algo->job_name).c_str());
-    FUZZ_CHECK(!e.name.empty(), "an entry without a name");
     FUZZ_CHECK(!forced || got.algo == forced, "-a %s, checked with %s",
                forced ? std::string(forced->job_name).c_str() : "",
                std::string(got.algo->job_name).c_str());
     FUZZ_CHECK(!e.tag || e.tag == got.algo, "tag and algorithm differ");
+    if (e.name.empty())
+        return; // "MD5 () = SUM": md5sum reads it, and fails to open ''
 
     std::string again =
         e.tag ? format_tag_line(*e.tag, e.sum, e.name) : format_sum_line(e.sum, e.name);

@@ -2,7 +2,8 @@
 # End-to-end tests of the tvksum program on real files.
 # Usage: e2e.sh TVKSUM CASE   (CASE: sum all strings check usage errors about
 #                              stdin names cancel tty readerror devices
-#                              nospace fifo walk jobs lines checkmessages)
+#                              nospace fifo walk jobs lines checkmessages
+#                              md5lists listreaderror)
 set -u
 TVKSUM=$1
 CASE=$2
@@ -177,14 +178,21 @@ case_check() {
 
 # Runs md5sum and tvksum with the same arguments; their standard output,
 # standard error (md5sum's name replaced) and exit codes must be the same.
-# Both read standard input from $INPUT (default /dev/null).
+# Both read standard input from $INPUT (default /dev/null). With FAULT=FILE:N
+# the Nth read of FILE fails with EIO in both (strace's fault injection).
 same_as_md5sum() { # what tvksum-only-options -- arguments
-    local what=$1 extra=()
+    local what=$1 extra=() run=()
     shift
     while [ "$1" != -- ]; do extra+=("$1"); shift; done
     shift
-    md5sum "$@" <"${INPUT:-/dev/null}" >want.out 2>want.err; local want_rc=$?
-    "$TVKSUM" "${extra[@]}" "$@" <"${INPUT:-/dev/null}" >got.out 2>got.err; local got_rc=$?
+    [ -n "${FAULT:-}" ] && run=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+        strace -f -qq -o /dev/null -P "${FAULT%:*}" -e trace=read
+        -e "inject=read:error=EIO:when=${FAULT##*:}")
+    "${run[@]}" md5sum "$@" <"${INPUT:-/dev/null}" >want.out 2>want.err; local want_rc=$?
+    "${run[@]}" "$TVKSUM" "${extra[@]}" "$@" <"${INPUT:-/dev/null}" >got.out 2>got.err
+    local got_rc=$?
+    # Traced, the engine writes its debug lines (as to an attached debugger).
+    [ -n "${FAULT:-}" ] && sed -i '/^DLL_[A-Z_]* $/d' got.err
     expect_rc "$what" $want_rc $got_rc
     cmp -s want.out got.out || { fail "$what: standard output"; diff want.out got.out >&2; }
     sed -i 's/^md5sum:/tvksum:/' want.err
@@ -228,6 +236,96 @@ case_checkmessages() {
     INPUT='my:list' same_as_md5sum "-c - of garbage" -a md5 -- -c -w -
     printf '%s  gone\n' "$(printf x | md5sum | cut -c1-32)" > 'ig list'
     same_as_md5sum "--ignore-missing, nothing verified" -- -c --ignore-missing 'ig list'
+}
+
+# Crafted lists through md5sum -c and tvksum -c: the same output, messages
+# and exit code, with each way of choosing the output, with and without -j 2
+# and -a md5. Rows are printf formats; {S} is the sum of f, {X} a wrong one.
+case_md5lists() {
+    printf abc > f; printf abc > 'sp ace'; printf abc > 'b\s'; printf abc > "$(printf 'n\nl')"
+    local S X row rows opts j loc
+    S=$(md5sum < f | cut -c1-32); X=$(printf x | md5sum | cut -c1-32)
+    rows=(
+        '{S}  f\n{S} *f\n{X}  f\n{S}  sp ace\n{S}  gone\n'
+        '{S} f\n{S}\tf\n{S}  f\n{S} *f\n{S} *\n'         # one blank first: it holds
+        '{S}  f\n{S} f\n{S}\tf\n{S}\t *f\n{S} *\n{S}  \n' # two blanks first
+        '\n   \n\t\n  #x\n#c\n\r\n\r\r\n  {S}  f\r\n\t{S} *f\n'
+        'MD5 (f) = {S}\nMD5(f)={S}\nMD5 (f) =\t {S}\nmd5 (f) = {S}\nMD5  (f) = {S}\n'
+        'MD5 () = {S}\nMD5 (sp ace) = {X}\nMD5 (f) = {S} \nMD5_32 (f) = {S}\n'
+        '{S}  f\0junk\nMD5 (f\0x) = {S}\nMD5 (f) = {S}\0junk\n\\{S}  f\0x\n{S}  \0\n'
+        '\\{S}  b\\\\s\n\\{S}  n\\nl\n\\{S}  bad\\q\n{S}  b\\s\n\\MD5 (n\\nl) = {X}\n'
+        '{S}0  f\n{S}  f\n{X}  caf\303\251\n{X}  a b\303\251\n{X}  \342\200\213z\n{X}  g:x\n'
+        '{X}   \047\351\n{X}  \315\201}\047\t\n{X}  \047\t\n{X}  a\047b\n' # names quoted twice
+        '{S}  -\n{S}  f\n{S}  -\n'
+        '# only a comment\n'
+        '{X}  f\n{S}  gone\n' # --ignore-missing: nothing matched
+    )
+    local n=0
+    for row in "${rows[@]}"; do
+        n=$((n + 1))
+        printf "$(sed "s/{S}/$S/g; s/{X}/$X/g" <<<"$row")" > "L$n"
+        for opts in "" --strict -w --quiet --status "--status -w" "-w --quiet" \
+            --ignore-missing; do
+            # shellcheck disable=SC2086
+            INPUT=f same_as_md5sum "L$n -c $opts" -a md5 -- -c $opts "L$n"
+            case $opts in "" | -w | --status | --ignore-missing)
+                # shellcheck disable=SC2086
+                INPUT=f same_as_md5sum "L$n -c $opts -j 2" -j 2 -a md5 -- -c $opts "L$n" ;;
+            esac
+        done
+        # Without -a the sums' length tells md5.
+        INPUT=f same_as_md5sum "L$n -c, no -a" -- -c "L$n"
+        for opts in --status --quiet; do # the last of them counts
+            # shellcheck disable=SC2086
+            INPUT=f same_as_md5sum "L$n -c $opts -w $opts" -a md5 -- -c $opts -w $opts "L$n"
+        done
+        for loc in C C.UTF-8; do
+            LC_ALL=$loc INPUT="L$n" same_as_md5sum "L$n from standard input, $loc" -a md5 -- -c -w
+        done
+    done
+    # The form of the first untagged line holds across the lists of a run.
+    same_as_md5sum "-c L2 L3" -a md5 -- -c L2 L3
+    same_as_md5sum "-c L3 L2" -a md5 -- -c L3 L2
+    # Standard input is read once for each '-', in order, also by workers,
+    # from a pipe that workers reading at once would share out.
+    head -c 1000000 /dev/urandom > big
+    for j in 1 2 3; do
+        INPUT=f same_as_md5sum "-c L10 - -j $j" -a md5 -j $j -- -c L10 -
+        expect_eq "- - f - from a pipe, -j $j" "$( (sleep 0.2; cat big) | md5sum - - f -)" \
+            "$( (sleep 0.2; cat big) | "$TVKSUM" -a md5 -j $j - - f -)"
+        expect_eq "-c of a list naming - twice, from a pipe, -j $j" \
+            "$( (sleep 0.2; cat f) | md5sum -c L10 2>&1)" \
+            "$( (sleep 0.2; cat f) | "$TVKSUM" -a md5 -j $j -c L10 2>&1 | sed 's/^tvksum:/md5sum:/')"
+    done
+}
+
+# A read error inside a list: md5sum verifies the lines it read before it
+# (the part of a line a block ends with too), then says "LIST: read error",
+# without the counts, and exits 1.
+case_listreaderror() {
+    if ! strace -f -qq -o /dev/null true 2>/dev/null; then
+        echo "note: strace cannot run here; nothing to check" >&2
+        return
+    fi
+    printf abc > f
+    local S i when opts j
+    S=$(md5sum < f | cut -c1-32)
+    # Blocks of 4096 or 8192 bytes end inside lines of 36.
+    { for i in $(seq 150); do echo "$S  f"; done; echo garbage
+      for i in $(seq 200); do echo "$S  f"; done; } > BIG
+    for when in 1 2 3; do
+        for opts in "" --strict -w --status; do
+            for j in 1 2; do
+                # shellcheck disable=SC2086
+                FAULT=$PWD/BIG:$when same_as_md5sum "read $when fails, -c $opts -j $j" \
+                    -a md5 -j $j -- -c $opts BIG
+            done
+            # shellcheck disable=SC2086
+            FAULT=$PWD/BIG:$when INPUT=BIG same_as_md5sum "read $when of standard input fails, $opts" \
+                -a md5 -- -c $opts
+        done
+    done
+    FAULT=$PWD/BIG:2 same_as_md5sum "read error, then the next list" -a md5 -- -c BIG f
 }
 
 case_usage() {
@@ -428,6 +526,21 @@ case_jobs() {
         "$WORK/wrong/tvksum" -j 2 abc.txt fox empty >out 2>err; expect_rc "-j, engine without interface1" 1 $?
         expect_eq "-j, engine without interface1: no output" "" "$(cat out)"
     fi
+    # A finished report is shown at once, not held behind its worker's next
+    # item (here FIFOs that nobody writes to yet); on a terminal, as stdout is
+    # then written line by line.
+    mkfifo p1 p2
+    script -qefc "'$TVKSUM' -j 2 -a md5 abc.txt p1 p2" /dev/null > typescript 2>&1 &
+    local spid=$! seen=no
+    for i in $(seq 100); do
+        grep -q abc.txt typescript && { seen=yes; break; }
+        sleep 0.05
+    done
+    expect_eq "-j: a finished report is shown at once" yes $seen
+    timeout 10 bash -c ': > p1; : > p2' || fail "-j: the FIFOs were not opened"
+    wait $spid
+    expect_has "-j: the FIFOs' sums follow" "$(md5sum < /dev/null | cut -c1-32)  p2" \
+        "$(tr -d '\r' < typescript)"
     # Ctrl-C reaches the workers too (one process group, as from a terminal).
     truncate -s 1G big1; truncate -s 1G big2
     setsid bash -c "exec '$TVKSUM' -j 2 big1 big2" >out 2>err &
