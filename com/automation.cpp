@@ -1,6 +1,8 @@
-// automation.cpp -- _TVKChecksum: IDispatch driven by the type library, and
-// the twenty members, each handing its arguments to the portable control
-// and its result back as the retval parameter.
+// automation.cpp -- _TVKChecksum2: IDispatch driven by the type library, and
+// the members, each handing its arguments to the portable control and its
+// result back as the retval parameter. The members that take Data or Key are
+// in automation_data.cpp.
+#include "automation_data.h"
 #include "bstr.h"
 #include "com_call.h"
 #include "type_info.h"
@@ -8,20 +10,20 @@
 namespace tvkcom {
 namespace {
 
-ControlObject *self(_TVKChecksum *iface) {
+ControlObject *self(_TVKChecksum2 *iface) {
     return impl_from(iface);
 }
 
 // IDispatch
 
-HRESULT STDMETHODCALLTYPE get_type_info_count(_TVKChecksum *, UINT *count) {
+HRESULT STDMETHODCALLTYPE get_type_info_count(_TVKChecksum2 *, UINT *count) {
     if (!count)
         return E_POINTER;
     *count = 1;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE get_type_info(_TVKChecksum *iface, UINT index, LCID, ITypeInfo **out) {
+HRESULT STDMETHODCALLTYPE get_type_info(_TVKChecksum2 *iface, UINT index, LCID, ITypeInfo **out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -36,7 +38,7 @@ HRESULT STDMETHODCALLTYPE get_type_info(_TVKChecksum *iface, UINT index, LCID, I
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE get_ids_of_names(_TVKChecksum *iface, REFIID riid, LPOLESTR *names,
+HRESULT STDMETHODCALLTYPE get_ids_of_names(_TVKChecksum2 *iface, REFIID riid, LPOLESTR *names,
                                            UINT count, LCID, DISPID *ids) {
     if (!IsEqualGUID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
@@ -47,7 +49,7 @@ HRESULT STDMETHODCALLTYPE get_ids_of_names(_TVKChecksum *iface, REFIID riid, LPO
     return DispGetIDsOfNames(obj->interface_info, names, count, ids);
 }
 
-HRESULT STDMETHODCALLTYPE invoke(_TVKChecksum *iface, DISPID id, REFIID riid, LCID, WORD flags,
+HRESULT STDMETHODCALLTYPE invoke(_TVKChecksum2 *iface, DISPID id, REFIID riid, LCID, WORD flags,
                                  DISPPARAMS *params, VARIANT *result, EXCEPINFO *excep,
                                  UINT *arg_err) {
     if (!IsEqualGUID(riid, IID_NULL))
@@ -60,6 +62,8 @@ HRESULT STDMETHODCALLTYPE invoke(_TVKChecksum *iface, DISPID id, REFIID riid, LC
     // without parentheses) is still the method.
     if (flags & DISPATCH_PROPERTYGET)
         flags = static_cast<WORD>(flags | DISPATCH_METHOD);
+    if (is_data_member(obj, id) && !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)))
+        return invoke_data_member(iface, id, params, result, arg_err);
     return ITypeInfo_Invoke(obj->interface_info, iface, id, flags, params, result, excep, arg_err);
 }
 
@@ -76,7 +80,7 @@ HRESULT put_empty(VARIANT *out) {
 }
 
 template <tvk::String (tvk::TVKChecksum::*Member)(tvk::String, tvk::Long)>
-HRESULT STDMETHODCALLTYPE string_member(_TVKChecksum *iface, BSTR text, LONG length, BSTR *out) {
+HRESULT STDMETHODCALLTYPE string_member(_TVKChecksum2 *iface, BSTR text, LONG length, BSTR *out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -86,7 +90,7 @@ HRESULT STDMETHODCALLTYPE string_member(_TVKChecksum *iface, BSTR text, LONG len
 }
 
 template <tvk::String (tvk::TVKChecksum::*Member)(tvk::String)>
-HRESULT STDMETHODCALLTYPE file_member(_TVKChecksum *iface, BSTR file, BSTR *out) {
+HRESULT STDMETHODCALLTYPE file_member(_TVKChecksum2 *iface, BSTR file, BSTR *out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -96,7 +100,7 @@ HRESULT STDMETHODCALLTYPE file_member(_TVKChecksum *iface, BSTR file, BSTR *out)
 }
 
 template <tvk::Variant (tvk::TVKChecksum::*Member)()>
-HRESULT STDMETHODCALLTYPE variant_member(_TVKChecksum *iface, VARIANT *out) {
+HRESULT STDMETHODCALLTYPE variant_member(_TVKChecksum2 *iface, VARIANT *out) {
     if (!out)
         return E_POINTER;
     VariantInit(out);
@@ -106,7 +110,7 @@ HRESULT STDMETHODCALLTYPE variant_member(_TVKChecksum *iface, VARIANT *out) {
     });
 }
 
-HRESULT STDMETHODCALLTYPE control_name(_TVKChecksum *iface, BSTR *out) {
+HRESULT STDMETHODCALLTYPE control_name(_TVKChecksum2 *iface, BSTR *out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -114,7 +118,7 @@ HRESULT STDMETHODCALLTYPE control_name(_TVKChecksum *iface, BSTR *out) {
                     [&](tvk::TVKChecksum &c) { return put_string(out, c.ControlName()); });
 }
 
-HRESULT STDMETHODCALLTYPE new_checksum_file(_TVKChecksum *iface, BSTR selection, BSTR file,
+HRESULT STDMETHODCALLTYPE new_checksum_file(_TVKChecksum2 *iface, BSTR selection, BSTR file,
                                             VARIANT *out) {
     if (!out)
         return E_POINTER;
@@ -127,10 +131,10 @@ HRESULT STDMETHODCALLTYPE new_checksum_file(_TVKChecksum *iface, BSTR selection,
 
 } // namespace
 
-const _TVKChecksumVtbl checksum_vtbl = {
-    forward_query_interface<_TVKChecksum>,
-    forward_add_ref<_TVKChecksum>,
-    forward_release<_TVKChecksum>,
+const _TVKChecksum2Vtbl checksum_vtbl = {
+    forward_query_interface<_TVKChecksum2>,
+    forward_add_ref<_TVKChecksum2>,
+    forward_release<_TVKChecksum2>,
     get_type_info_count,
     get_type_info,
     get_ids_of_names,
@@ -155,6 +159,13 @@ const _TVKChecksumVtbl checksum_vtbl = {
     variant_member<&tvk::TVKChecksum::PauseExecution>,
     variant_member<&tvk::TVKChecksum::ResumeExecution>,
     variant_member<&tvk::TVKChecksum::CancelExecution>,
+    string_member<&tvk::TVKChecksum::SHA512String>,
+    string_member<&tvk::TVKChecksum::SHA384String>,
+    file_member<&tvk::TVKChecksum::SHA512File>,
+    file_member<&tvk::TVKChecksum::SHA384File>,
+    hash_data,
+    hash_file,
+    hmac,
 };
 
 } // namespace tvkcom

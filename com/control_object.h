@@ -23,7 +23,7 @@ class EventBridge;
 struct SinkList;
 
 struct ControlObject {
-    _TVKChecksum Checksum_iface;
+    _TVKChecksum2 Checksum_iface; // also _TVKChecksum, its first part
     IConnectionPointContainer ConnectionPointContainer_iface;
     IConnectionPoint ConnectionPoint_iface;
     IProvideClassInfo2 ProvideClassInfo2_iface;
@@ -46,8 +46,8 @@ struct ControlObject {
 
     // Type information from the module's own type library (loaded on demand).
     ITypeLib *typelib;
-    ITypeInfo *dispatch_info;  // _TVKChecksum as a dispinterface: handed out
-    ITypeInfo *interface_info; // _TVKChecksum as a vtable interface: Invoke
+    ITypeInfo *dispatch_info;  // _TVKChecksum2 as a dispinterface: handed out
+    ITypeInfo *interface_info; // _TVKChecksum2 as a vtable interface: Invoke
 
     // Container side.
     IOleClientSite *client_site;
@@ -75,7 +75,7 @@ template <typename Iface> struct IfaceOffset;
     template <> struct IfaceOffset<Iface> {                                                        \
         static constexpr std::size_t value = offsetof(ControlObject, member);                      \
     };
-TVKCOM_IFACE(_TVKChecksum, Checksum_iface)
+TVKCOM_IFACE(_TVKChecksum2, Checksum_iface)
 TVKCOM_IFACE(IConnectionPointContainer, ConnectionPointContainer_iface)
 TVKCOM_IFACE(IConnectionPoint, ConnectionPoint_iface)
 TVKCOM_IFACE(IProvideClassInfo2, ProvideClassInfo2_iface)
@@ -115,7 +115,7 @@ template <typename Iface> ULONG STDMETHODCALLTYPE forward_release(Iface *iface) 
 }
 
 // Vtables, one per interface, each in the file of its interface.
-extern const _TVKChecksumVtbl checksum_vtbl;                  // automation.cpp
+extern const _TVKChecksum2Vtbl checksum_vtbl;                 // automation.cpp
 extern const IConnectionPointContainerVtbl cpc_vtbl;          // connection_point.cpp
 extern const IConnectionPointVtbl connection_point_vtbl;      // connection_point.cpp
 extern const IProvideClassInfo2Vtbl provide_class_info_vtbl;  // class_info.cpp

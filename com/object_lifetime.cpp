@@ -96,8 +96,8 @@ HRESULT object_query_interface(ControlObject *obj, REFIID riid, void **out) {
         return E_POINTER;
     void *found = nullptr;
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-        IsEqualGUID(riid, IID__TVKChecksum))
-        found = &obj->Checksum_iface;
+        IsEqualGUID(riid, IID__TVKChecksum2) || IsEqualGUID(riid, IID__TVKChecksum))
+        found = &obj->Checksum_iface; // _TVKChecksum2 begins with _TVKChecksum
     else if (IsEqualGUID(riid, IID_IConnectionPointContainer))
         found = &obj->ConnectionPointContainer_iface;
     else if (IsEqualGUID(riid, IID_IProvideClassInfo) || IsEqualGUID(riid, IID_IProvideClassInfo2))

@@ -65,17 +65,30 @@ def read_rows(path):
 def read_idl(path):
     """The names of the type library's entries, from their attribute blocks."""
     text = open(path, encoding="utf-8").read()
-    entries = {}
-    for attrs, kind, name in re.findall(
-        r"\[([^\[\]]*)\]\s*(library|interface|dispinterface|coclass)\s+(\w+)", text
+    entries, interfaces = {}, {}
+    for attrs, kind, name, base in re.findall(
+        r"\[([^\[\]]*)\]\s*(library|interface|dispinterface|coclass)\s+(\w+)(?:\s*:\s*(\w+))?",
+        text,
     ):
         uuid = re.search(r"uuid\(([0-9a-fA-F-]{36})\)", attrs)
         if not uuid:
             continue
         entries[kind] = (name, "{" + uuid.group(1).upper() + "}", attrs)
+        if kind == "interface":
+            interfaces[name] = (entries[kind][1], base)
     for kind in ("library", "interface", "dispinterface", "coclass"):
         if kind not in entries:
             fail(f"{path}: no {kind} with a uuid")
+    # The class's default interface, and the earlier one it derives from,
+    # which hosts built against the earlier version still ask for.
+    default = re.search(r"\[default\]\s*interface\s+(\w+)", text)
+    if not default or default.group(1) not in interfaces:
+        fail(f"{path}: the coclass names no default interface of the library")
+    name = default.group(1)
+    base = interfaces[name][1]
+    if base not in interfaces:
+        fail(f"{path}: {name} derives from no interface of the library")
+    entries["interface"] = (name, interfaces[name][0], "")
     lib_attrs = entries["library"][2]
     version = re.search(r"version\((\d+\.\d+)\)", lib_attrs)
     lcid = re.search(r"lcid\(0x([0-9a-fA-F]+)\)", lib_attrs)
@@ -90,6 +103,8 @@ def read_idl(path):
         "DIID": entries["dispinterface"][1],
         "CLASS": entries["coclass"][0],
         "INTERFACE": entries["interface"][0],
+        "BASE_IID": interfaces[base][0],
+        "BASE_INTERFACE": base,
         "EVENTS": entries["dispinterface"][0],
         "TLBVERSION": version.group(1),
         "LCID": format(int(lcid.group(1), 16), "x"),

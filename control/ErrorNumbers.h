@@ -19,6 +19,8 @@ enum Number : std::int32_t {
     InvalidSelection = 7,  // no algorithm of that name
     AlreadyExecuting = 8,  // a job runs
     UserAbort = 9,         // a job ended without a checksum, whatever the reason
+    InvalidData = 10,      // Data or Key of a type that has no bytes to hash
+    InvalidEncoding = 11,  // no output encoding of that name
     Unexpected = 255,      // what any other number is reported as
 };
 
@@ -36,11 +38,13 @@ inline constexpr Entry entries[] = {
     {InvalidSelection, u"Invalid checksum selection"},
     {AlreadyExecuting, u"Already executing , wait for the end or call cancel"},
     {UserAbort, u"User abort"},
+    {InvalidData, u"Invalid data"},
+    {InvalidEncoding, u"Invalid encoding"},
     {Unexpected, u"Unexpected error"},
 };
 
 // The number and text that ErrorCode carries for `number`: its own, or
-// those of Unexpected (the last entry) when it is not one of 2 to 9.
+// those of Unexpected (the last entry) when it is not one of 2 to 11.
 constexpr Entry Report(std::int32_t number) {
     constexpr std::size_t last = sizeof entries / sizeof entries[0] - 1;
     for (std::size_t i = 0; i < last; ++i)

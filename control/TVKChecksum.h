@@ -1,4 +1,4 @@
-// TVKChecksum.h -- the checksum control: twenty methods, three events.
+// TVKChecksum.h -- the checksum control: twenty-seven methods, three events.
 // The control computes nothing itself; it drives the engine library through
 // its EngineHost (ZipClass). Automation types are modelled portably: String
 // is UTF-16, Long is 32-bit signed, Variant is the empty variant.
@@ -9,8 +9,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+
+namespace tvkalgo {
+struct AlgorithmFacts;
+}
 
 namespace tvk {
+
+enum class ChecksumEncoding;
 
 using Long = std::int32_t;
 using String = std::u16string;
@@ -61,6 +68,37 @@ class Timer {
     bool enabled_ = false;
 };
 
+// Data or Key of HashData and HMAC as the host passed it: bytes where the
+// caller keeps them (a Byte() array: hashed in place, never copied), a text
+// (hashed as its UTF-8 bytes, a lone surrogate as U+FFFD), or a value of any
+// other type, which has no bytes to hash. Empty is Bytes of size 0. The
+// caller's memory must outlive the call.
+struct DataArgument {
+    enum class Kind { Bytes, Text, Invalid };
+    Kind kind = Kind::Bytes;
+    const unsigned char *bytes = nullptr;
+    std::size_t size = 0;
+    std::u16string_view text;
+
+    static DataArgument Bytes(const void *data, std::size_t size) {
+        DataArgument a;
+        a.bytes = static_cast<const unsigned char *>(data);
+        a.size = size;
+        return a;
+    }
+    static DataArgument Text(std::u16string_view text) {
+        DataArgument a;
+        a.kind = Kind::Text;
+        a.text = text;
+        return a;
+    }
+    static DataArgument Invalid() {
+        DataArgument a;
+        a.kind = Kind::Invalid;
+        return a;
+    }
+};
+
 class ZipClass;
 
 class TVKChecksum {
@@ -99,6 +137,24 @@ class TVKChecksum {
     Variant ResumeExecution();
     Variant CancelExecution();
 
+    // The members of the second interface. SHA512String/SHA384String and
+    // SHA512File/SHA384File work as their SHA-256 counterparts.
+    String SHA512String(String TheString, Long Length);
+    String SHA384String(String TheString, Long Length);
+    String SHA512File(String InputFile);
+    String SHA384File(String InputFile);
+    // Algorithm: a name NewCheckSumFile takes, any case. Encoding, any case:
+    // "hex" (lower-case digits), "base64" (RFC 4648 section 4, padded) or
+    // "base64url" (section 5, unpadded). A refusal raises ErrorCode (7 for
+    // the algorithm, 10 for Data or Key, 11 for the encoding, in that order;
+    // 8, 3 and 5 for the file) and returns the empty string.
+    String HashData(String Algorithm, const DataArgument &Data, String Encoding);
+    // Computed on the caller's thread before it returns, as the file methods.
+    String HashFile(String Algorithm, String InputFile, String Encoding);
+    // RFC 2104 with the algorithm's core; 7 for an algorithm without HMAC.
+    String HMAC(String Algorithm, const DataArgument &Key, const DataArgument &Data,
+                String Encoding);
+
     // One tick of Timer1: the poll of a background job.
     void Timer1_Timer();
     // The container resized the control: it ends at 750 x 750 twips.
@@ -119,6 +175,11 @@ class TVKChecksum {
     Long AskEngine(const char16_t *word); // "getstatus", "getprogress", ...
     String StringChecksum(const char16_t *word, String &TheString, Long Length);
     String FileChecksum(const char16_t *word, String &InputFile);
+    // The second interface's checks and presentation (TVKChecksum_data.cpp).
+    bool AcceptRequest(const String &Algorithm, bool keyed, const String &Encoding,
+                       const tvkalgo::AlgorithmFacts *&row, ChecksumEncoding &encoding,
+                       const DataArgument *const *arguments, std::size_t count);
+    String Presented(const String &hex, ChecksumEncoding encoding, Long failure);
     // "pause", "resume", "cancel": sent only for the control's own job.
     Variant SteerJob(const char16_t *word);
     // The engine has one job slot per process. The control that starts a job

@@ -4,7 +4,7 @@
 
 #include "ErrorNumbers.h"
 #include "ZipClass.h"
-#include "algorithm_table.h"
+#include "algorithm_names.h"
 
 namespace tvk {
 
@@ -18,27 +18,6 @@ String BlanksAndNul() {
     String buffer = Blanks();
     buffer += u'\0';
     return buffer;
-}
-
-// Whether the (lower-cased) selection is the ASCII name, exactly.
-bool IsName(const String &selection, const char *name) {
-    size_t i = 0;
-    for (; name[i] != '\0'; ++i)
-        if (i == selection.size() || selection[i] != static_cast<char16_t>(name[i]))
-            return false;
-    return i == selection.size();
-}
-
-// The number "newexecute" takes for a job algorithm name, any case; 0 for
-// an unknown name.
-Long JobAlgorithmNumber(String selection) {
-    for (auto &c : selection)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    for (const auto &row : tvkalgo::algorithm_table)
-        if (IsName(selection, row.job_name))
-            return row.selector;
-    return 0;
 }
 
 } // namespace
@@ -115,7 +94,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
         error = Error::InputFileEmpty;
     else if (!Host().CheckInputFile(file))
         error = Error::InputFileInvalid;
-    else if ((number = JobAlgorithmNumber(selection)) == 0)
+    else if ((number = AlgorithmNumber(selection)) == 0)
         error = Error::InvalidSelection;
     // The slot is taken before the job starts: a control on another thread,
     // or a Progress handler that started a job of its own meanwhile, keeps

@@ -1,4 +1,4 @@
-// TVKChecksum_strings.cpp -- the seven string checksum methods.
+// TVKChecksum_strings.cpp -- the nine string checksum methods.
 #include "TVKChecksum.h"
 
 #include "Globals.h"
@@ -45,6 +45,12 @@ String TVKChecksum::SHA256String(String TheString, Long Length) {
 }
 String TVKChecksum::Adler32String(String TheString, Long Length) {
     return StringChecksum(u"adler32string", TheString, Length);
+}
+String TVKChecksum::SHA512String(String TheString, Long Length) {
+    return StringChecksum(u"sha512string", TheString, Length);
+}
+String TVKChecksum::SHA384String(String TheString, Long Length) {
+    return StringChecksum(u"sha384string", TheString, Length);
 }
 
 } // namespace tvk

@@ -3,6 +3,7 @@
 #include "ZipClass.h"
 
 #include "Globals.h"
+#include "platform.h"
 
 #include <vector>
 
@@ -18,15 +19,10 @@ namespace {
 // early) and no lone surrogate (it has no UTF-8 form on Linux, and a name
 // the caller could not type on Windows).
 bool WholeName(const String &name) {
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char16_t c = name[i];
-        if (c == u'\0' || (c >= 0xDC00 && c <= 0xDFFF))
+    for (std::size_t i = 0; i < name.size();) {
+        const char32_t c = platform_next_code_point(name, i);
+        if (c == U'\0' || platform_is_surrogate(c))
             return false;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF)
-                return false;
-            ++i;
-        }
     }
     return true;
 }

@@ -59,6 +59,18 @@ template <Algorithm A> int32_t string_word(uintptr_t a2, uintptr_t a3, uintptr_t
     return 1;
 }
 
+/* An HMAC word: A2 is the address of four machine words (the key's address
+ * and byte count, the data's address and byte count), the text goes into
+ * A3. 1 when written; 0, as for an unknown word, for an algorithm without
+ * HMAC. Job state untouched. */
+template <Algorithm A> int32_t hmac_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+    const uintptr_t *input = reinterpret_cast<const uintptr_t *>(a2);
+    const auto *key = reinterpret_cast<const uint8_t *>(input[0]);
+    const auto *data = reinterpret_cast<const uint8_t *>(input[2]);
+    return hmac_drivers[static_cast<size_t>(A)](key, input[1], data, input[3], buffer_at(a3)) ? 1
+                                                                                              : 0;
+}
+
 /* The path buffer is the call's own: two threads may ask at once. */
 int32_t get_name_a(uintptr_t a2, uintptr_t, uintptr_t) {
     char module_path_text[MODULE_PATH_SIZE];
@@ -134,7 +146,8 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
  * the first seven algorithms and the job words at their fixed places, then
  * those of the later rows of the algorithm table (string words first), then
  * the wide file words (UTF-16 paths) of every row, "newexecutew" and
- * "getwidenames", so the original words cost what they always did. */
+ * "getwidenames", then the HMAC words, so the older words cost what they
+ * always did. */
 #define FILE_WORD(Id)                                                                              \
     { facts(Algorithm::Id).file_word, file_word<Algorithm::Id, false> }
 #define WIDE_FILE_WORD(Id, ...)                                                                    \
@@ -143,6 +156,7 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
     { facts(Algorithm::Id).string_word, string_word<Algorithm::Id> }
 #define LATER_STRING_WORD(Id, ...) STRING_WORD(Id),
 #define LATER_FILE_WORD(Id, ...) FILE_WORD(Id),
+#define HMAC_WORD(Id, ...) {facts(Algorithm::Id).hmac_word, hmac_word<Algorithm::Id>},
 
 // clang-format off
 const Command command_table[] = {
@@ -174,6 +188,7 @@ const Command command_table[] = {
     TVK_ALGORITHMS(WIDE_FILE_WORD) // "adler32filew" ..., in the order of the table
     {"newexecutew", new_execute_wide_word},
     {"getwidenames", get_wide_names},
+    TVK_ALGORITHMS(HMAC_WORD) // "sha256hmac" ..., after every older word
 };
 // clang-format on
 
@@ -182,6 +197,7 @@ const Command command_table[] = {
 #undef STRING_WORD
 #undef LATER_STRING_WORD
 #undef LATER_FILE_WORD
+#undef HMAC_WORD
 
 const size_t command_count = sizeof command_table / sizeof command_table[0];
 

@@ -49,14 +49,17 @@ struct Tvk32Core {
 template <class Context, int Size, void (*Init)(Context *),
           void (*Update)(Context *, const uint8_t *, uint32_t), void (*Final)(Context *, uint8_t *)>
 struct DigestCore {
+    static constexpr int SIZE = Size;
     static constexpr int TEXT_SIZE = 2 * Size + 1;
     Context ctx;
     DigestCore() { Init(&ctx); }
     void update(const uint8_t *input, uint32_t length) { Update(&ctx, input, length); }
+    /* The digest's bytes, for HMAC, which hashes them again. */
+    void digest(uint8_t *out) { Final(&ctx, out); }
     void text(char *out) {
-        uint8_t digest[Size];
-        Final(&ctx, digest);
-        digest_text(digest, Size, out);
+        uint8_t bytes[Size];
+        Final(&ctx, bytes);
+        digest_text(bytes, Size, out);
     }
 };
 

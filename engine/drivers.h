@@ -42,6 +42,15 @@ using WideFileDriver = int32_t (*)(FileRun &run, const char16_t *path, char *out
 TVK_ALGORITHMS(TVK_DECLARE_DRIVERS)
 #undef TVK_DECLARE_DRIVERS
 
+/* HMAC (RFC 2104) of data under key with the algorithm's core, the digest
+ * as text into output as the string driver writes it (the digits, then zero
+ * bytes up to the string output size). Both inputs may be longer than 4 GiB
+ * where addresses are 64 bits wide. False, and output untouched, for an
+ * algorithm without HMAC (block size 0 in the algorithm table). */
+using HmacDriver = bool (*)(const uint8_t *key, size_t key_size, const uint8_t *data,
+                            size_t data_size, char *output);
+extern const HmacDriver hmac_drivers[]; /* in the order of the algorithm table */
+
 struct Drivers {
     StringDriver string;
     FileDriver file;

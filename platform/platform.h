@@ -166,6 +166,20 @@ std::FILE *platform_open_read(const char16_t *path);
 
 /* --- Text --------------------------------------------------------------- */
 
+/* The one reader of UTF-16 text: the character at text[i] (i < size), with
+ * i moved past it. A surrogate pair is one character; a lone surrogate comes
+ * back as itself (0xD800-0xDFFF, which is no character) for the caller to
+ * refuse or replace. */
+char32_t platform_next_code_point(std::u16string_view text, std::size_t &i);
+
+constexpr bool platform_is_surrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+/* The one UTF-8 encoder: the bytes of character c (no surrogate, at most
+ * U+10FFFF), 1 to 4 of them, into out; returns their count. */
+std::size_t platform_put_utf8(char32_t c, char out[4]);
+
 /* UTF-16 to UTF-8. An unpaired surrogate cannot be represented and becomes
  * the character unpaired. */
 std::string platform_utf16_to_utf8(std::u16string_view text, char32_t unpaired);

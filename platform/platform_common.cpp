@@ -6,28 +6,6 @@
 #include <cctype>
 #include <cerrno>
 
-namespace {
-
-void put_utf8(std::string &out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-} // namespace
-
 int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size) {
     size_t got = 0;
     for (;;) {
@@ -43,19 +21,37 @@ int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size) {
     }
 }
 
+char32_t platform_next_code_point(std::u16string_view text, std::size_t &i) {
+    const char32_t c = text[i++];
+    if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        return 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00u);
+    return c;
+}
+
+std::size_t platform_put_utf8(char32_t c, char out[4]) {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    const std::size_t count = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    for (std::size_t k = count; k-- > 1;) {
+        out[k] = static_cast<char>(0x80 | (c & 0x3F));
+        c >>= 6;
+    }
+    out[0] = static_cast<char>(lead[count] | c);
+    return count;
+}
+
 std::string platform_utf16_to_utf8(std::u16string_view text, char32_t unpaired) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
+    char bytes[4];
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = platform_next_code_point(text, i);
+        if (platform_is_surrogate(c))
             c = unpaired;
-        }
-        put_utf8(out, c);
+        out.append(bytes, platform_put_utf8(c, bytes));
     }
     return out;
 }

@@ -248,16 +248,9 @@ std::u16string platform_from_ansi(std::string_view bytes) {
 }
 
 bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xDC00 && c <= 0xDFFF) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (platform_is_surrogate(platform_next_code_point(text, i))) {
             return false;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return false;
-            }
-            ++i;
         }
     }
     narrow = platform_to_ansi(text);
@@ -270,34 +263,19 @@ namespace {
  * bytes); false for a lone surrogate (no UTF-8 form) or a path that does not
  * fit. The same bytes as platform_to_ansi_exact, without allocating. */
 bool utf8_path(const char16_t *path, char *out, size_t size) {
+    const std::u16string_view text(path);
     size_t at = 0;
-    for (size_t i = 0; path[i] != u'\0'; ++i) {
-        char32_t c = path[i];
-        if (c >= 0xDC00 && c <= 0xDFFF) {
+    char bytes[4];
+    for (size_t i = 0; i < text.size();) {
+        const char32_t c = platform_next_code_point(text, i);
+        if (platform_is_surrogate(c)) {
             return false;
         }
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            const char16_t low = path[i + 1];
-            if (low < 0xDC00 || low > 0xDFFF) {
-                return false;
-            }
-            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00u);
-            ++i;
-        }
-        const size_t count = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        const size_t count = platform_put_utf8(c, bytes);
         if (size - at <= count) {
             return false; // no room for the character and the zero
         }
-        if (count == 1) {
-            out[at++] = static_cast<char>(c);
-            continue;
-        }
-        static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-        for (size_t k = count; k-- > 1;) {
-            out[at + k] = static_cast<char>(0x80 | (c & 0x3F));
-            c >>= 6;
-        }
-        out[at] = static_cast<char>(lead[count] | c);
+        std::memcpy(out + at, bytes, count);
         at += count;
     }
     out[at] = '\0';

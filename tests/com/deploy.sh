@@ -41,6 +41,7 @@ trees() {
     echo "$machine\\$PROGID"
     echo "$machine\\TypeLib\\$LIBID"
     echo "$machine\\Interface\\$IID"
+    echo "$machine\\Interface\\$BASE_IID"
     echo "$machine\\Interface\\$DIID"
 }
 # Nothing of the control in either registry view.

@@ -132,10 +132,34 @@ int main(int argc, char **argv) {
         Check("the control comes from its installed folder", SameFile(loaded, argv[3]), loaded);
 
     ITypeLib *typelib = nullptr;
-    hr = LoadRegTypeLib(LIBID_TVKChecksum270, 9, 0, 0x409, &typelib);
-    Check("type library 9.0 found by its id", SUCCEEDED(hr), "hr " + std::to_string(hr));
+    hr = LoadRegTypeLib(LIBID_TVKChecksum270, 9, 1, 0x409, &typelib);
+    Check("type library 9.1 found by its id", SUCCEEDED(hr), "hr " + std::to_string(hr));
     if (typelib)
         typelib->Release();
+
+    // The 9.1 interface, by its vtable as a host compiled against it calls it.
+    _TVKChecksum2 *second = nullptr;
+    hr = control->QueryInterface(IID__TVKChecksum2, reinterpret_cast<void **>(&second));
+    Check("the 9.1 interface _TVKChecksum2 answers", SUCCEEDED(hr) && second,
+          "hr " + std::to_string(hr));
+    if (second) {
+        VARIANT data, encoding;
+        V_VT(&data) = VT_BSTR;
+        V_BSTR(&data) = SysAllocString(L"abc");
+        V_VT(&encoding) = VT_ERROR;
+        V_ERROR(&encoding) = DISP_E_PARAMNOTFOUND;
+        BSTR algorithm = SysAllocString(L"SHA-384");
+        BSTR result = nullptr;
+        second->HashData(algorithm, data, encoding, &result);
+        Check("HashData SHA-384 abc",
+              Text(result) == "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5b"
+                              "ed8086072ba1e7cc2358baeca134c825a7",
+              Text(result));
+        SysFreeString(result);
+        SysFreeString(algorithm);
+        VariantClear(&data);
+        second->Release();
+    }
 
     BSTR name = nullptr;
     control->ControlName(&name);

@@ -86,6 +86,7 @@ trees() {
     echo "$PROGID"
     echo "TypeLib\\$LIBID"
     echo "Interface\\$IID"
+    echo "Interface\\$BASE_IID"
     echo "Interface\\$DIID"
 }
 # Every key and value of the control below ROOT\Software\Classes in both

@@ -84,7 +84,7 @@ TEST(TypeLibrary, LibraryAndTypeEntries) {
     ASSERT_EQ(S_OK, lib->GetLibAttr(&attr));
     EXPECT_EQ(0x409u, attr->lcid);
     EXPECT_EQ(9, attr->wMajorVerNum);
-    EXPECT_EQ(0, attr->wMinorVerNum);
+    EXPECT_EQ(1, attr->wMinorVerNum);
     lib->ReleaseTLibAttr(attr);
     BSTR name = nullptr;
     lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);

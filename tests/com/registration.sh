@@ -15,6 +15,7 @@ keys_under() { # the keys registration writes, below one classes root
     echo "$1\\$PROGID"
     echo "$1\\TypeLib\\$LIBID"
     echo "$1\\Interface\\$IID"
+    echo "$1\\Interface\\$BASE_IID"
     echo "$1\\Interface\\$DIID"
 }
 # A key in the control's view; a ProgID key is shared by both views (as on
@@ -52,8 +53,8 @@ check "ProgID key names the class" key_present "$machine\\$PROGID\\CLSID"
 check "Control key" reg_present "$bits" "$machine\\CLSID\\$CLSID\\Control"
 check "MiscStatus for the content aspect" value_is "$machine\\CLSID\\$CLSID\\MiscStatus\\1" "" 131473
 check "TypeLib key of the class" value_is "$machine\\CLSID\\$CLSID\\TypeLib" "" "$LIBID"
-check "type library registered as 9.0, locale 409, win$bits" \
-    value_is "$machine\\TypeLib\\$LIBID\\9.0\\409\\win$bits" "" "$ocx_w"
+check "type library registered as $TLBVERSION, locale 409, win$bits" \
+    value_is "$machine\\TypeLib\\$LIBID\\$TLBVERSION\\409\\win$bits" "" "$ocx_w"
 check "nothing for the user" none_present "$user"
 
 regsvr "$bits" /s /u "$ocx_w"
@@ -64,7 +65,7 @@ regsvr "$bits" /s /n /i:user "$ocx_w"
 check "per-user registration succeeds" test $? -eq 0
 check "user keys present" all_present "$user"
 check "user InprocServer32 is the control's path" value_is "$user\\CLSID\\$CLSID\\InprocServer32" "" "$ocx_w"
-check "user type library registered" value_is "$user\\TypeLib\\$LIBID\\9.0\\409\\win$bits" "" "$ocx_w"
+check "user type library registered" value_is "$user\\TypeLib\\$LIBID\\$TLBVERSION\\409\\win$bits" "" "$ocx_w"
 check "nothing for the machine" none_present "$machine"
 regsvr "$bits" /s /u /n /i:user "$ocx_w"
 check "per-user unregistration succeeds" test $? -eq 0

@@ -20,13 +20,17 @@ crc=$(rhash --simple --crc32 "$work/data/nine.txt" | cut -d' ' -f1)
 md5=$(md5sum < "$work/data/abc.txt" | cut -d' ' -f1)
 sha1=$(sha1sum < "$work/data/abc.txt" | cut -d' ' -f1)
 sha256=$(sha256sum < "$work/data/abc.txt" | cut -d' ' -f1)
+sha512=$(sha512sum < "$work/data/abc.txt" | cut -d' ' -f1)
+sha384=$(sha384sum < "$work/data/abc.txt" | cut -d' ' -f1)
 cp "$here"/methods.vbs "$here"/missing_engine.vbs "$work/"
 
 ocx_w=$(winpath "$ocx")
 regsvr "$bits" /s "$ocx_w"
 check "registration" test $? -eq 0
-cscript_run "$bits" "$(winpath "$work/methods.vbs")" "$(winpath "$work/data")" \
-    "$crc" "$md5" "$sha1" "$sha256" | tr -d '\r' | tee "$work/methods.out"
+# The last two arguments are non-ASCII texts (Wine's VBScript has no ChrW),
+# passed in UTF-8 whatever the caller's locale.
+LC_ALL=C.UTF-8 cscript_run "$bits" "$(winpath "$work/methods.vbs")" "$(winpath "$work/data")" \
+    "$crc" "$md5" "$sha1" "$sha256" "$sha512" "$sha384" "café" "I 😀 🚀!" | tr -d '\r' | tee "$work/methods.out"
 check "members of the control from VBScript" test "${PIPESTATUS[0]}" -eq 0
 check "the script ran to its end" grep -q '^[0-9]* passed, 0 failed$' "$work/methods.out"
 regsvr "$bits" /s /u "$ocx_w"

@@ -23,9 +23,11 @@ const Case known[] = {
     {7, u"Invalid checksum selection"},
     {8, u"Already executing , wait for the end or call cancel"},
     {9, u"User abort"},
+    {10, u"Invalid data"},
+    {11, u"Invalid encoding"},
 };
 
-TEST(ErrorNumbers, NumbersTwoToNineKeepTheirNumberWithTheirText) {
+TEST(ErrorNumbers, NumbersTwoToElevenKeepTheirNumberWithTheirText) {
     for (const Case &c : known) {
         const tvk::Error::Entry entry = tvk::Error::Report(c.number);
         EXPECT_EQ(entry.number, c.number);
@@ -34,7 +36,7 @@ TEST(ErrorNumbers, NumbersTwoToNineKeepTheirNumberWithTheirText) {
 }
 
 TEST(ErrorNumbers, AnyOtherNumberIsReportedAs255UnexpectedError) {
-    for (std::int32_t number : {0, 1, 10, 255, -1, INT32_MIN, INT32_MAX}) {
+    for (std::int32_t number : {0, 1, 12, 255, -1, INT32_MIN, INT32_MAX}) {
         const tvk::Error::Entry entry = tvk::Error::Report(number);
         EXPECT_EQ(entry.number, 255) << number;
         EXPECT_EQ(std::u16string(entry.text), u"Unexpected error") << number;

@@ -153,12 +153,53 @@ TEST(EngineUnit, CommandTableHasTheOriginalWordsThenTheLaterOnesThenTheWideOnes)
     const char *wide_words[] = {"adler32filew", "crc32filew",  "sha256filew", "sha1filew",
                                 "md5filew",     "md532filew",  "tvk32filew",  "sha512filew",
                                 "sha384filew",  "newexecutew", "getwidenames"};
-    ASSERT_EQ(command_count, 38u);
+    const char *hmac_words[] = {"adler32hmac", "crc32hmac", "sha256hmac", "sha1hmac",  "md5hmac",
+                                "md532hmac",   "tvk32hmac", "sha512hmac", "sha384hmac"};
+    ASSERT_EQ(command_count, 47u);
     for (size_t i = 0; i < 27; ++i) {
         EXPECT_STREQ(command_table[i].word, words[i]);
     }
-    for (size_t i = 27; i < command_count; ++i) {
+    for (size_t i = 27; i < 38; ++i) {
         EXPECT_STREQ(command_table[i].word, wide_words[i - 27]);
+    }
+    for (size_t i = 38; i < command_count; ++i) {
+        EXPECT_STREQ(command_table[i].word, hmac_words[i - 38]);
+    }
+}
+
+// The HMAC words: RFC 4231 case 2 and RFC 2202 case 2 written as the string
+// words write (digits, zeros up to the string output size); the words of
+// algorithms without HMAC answer 0 and write nothing.
+TEST(EngineUnit, HmacWordsWriteAsStringWordsAndOnlyForKeyedAlgorithms) {
+    const char key[] = "Jefe";
+    const char data[] = "what do ya want for nothing?";
+    const uintptr_t block[4] = {reinterpret_cast<uintptr_t>(key), 4,
+                                reinterpret_cast<uintptr_t>(data), sizeof data - 1};
+    const struct {
+        const char *word;
+        int32_t answer;
+        const char *text;
+        size_t size;
+    } cases[] = {
+        {"sha256hmac", 1, "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843", 65},
+        {"md5hmac", 1, "750c783e6ab0b503eaa86e310a5db738", 33},
+        {"sha1hmac", 1, "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79", 41},
+        {"crc32hmac", 0, "", 0},
+        {"md532hmac", 0, "", 0},
+        {"tvk32hmac", 0, "", 0},
+        {"adler32hmac", 0, "", 0},
+    };
+    for (const auto &c : cases) {
+        char out[200];
+        std::memset(out, 0x5a, sizeof out);
+        EXPECT_EQ(run_command(c.word, reinterpret_cast<uintptr_t>(block),
+                              reinterpret_cast<uintptr_t>(out), 0),
+                  c.answer)
+            << c.word;
+        const size_t digits = std::strlen(c.text);
+        EXPECT_EQ(std::string(out, digits), c.text) << c.word;
+        for (size_t i = digits; i < sizeof out; ++i)
+            ASSERT_EQ(out[i], i < c.size ? 0 : 0x5a) << c.word << " byte " << i;
     }
 }
 

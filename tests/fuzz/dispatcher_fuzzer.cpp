@@ -6,6 +6,7 @@
  * does not exist, so no job reads anything large or blocks. A model of the
  * job slot says what each answer may be; every job is cancelled and waited
  * out (bounded) before the input ends. */
+#include "algorithm_table.h"
 #include "engine_library.h"
 #include "engine_words.h"
 #include "fuzz_support.h"
@@ -354,6 +355,38 @@ void job_word(FuzzedDataProvider &fdp, const std::string &word) {
     }
 }
 
+/* An HMAC word: the key and data from the input. A keyed algorithm writes
+ * its digits and zeros up to the string output size exactly, answering 1;
+ * the others answer 0 and write nothing. */
+bool hmac_word(FuzzedDataProvider &fdp, const std::string &word) {
+    for (const tvkalgo::AlgorithmFacts &row : tvkalgo::algorithm_table) {
+        if (word != row.hmac_word)
+            continue;
+        const std::string key = fdp.ConsumeRandomLengthString(300);
+        const std::string data = fdp.ConsumeRandomLengthString(1000);
+        const std::unique_ptr<uint8_t[]> k = exact_copy(key.data(), key.size());
+        const std::unique_ptr<uint8_t[]> d = exact_copy(data.data(), data.size());
+        const uintptr_t block[4] = {reinterpret_cast<uintptr_t>(k.get()), key.size(),
+                                    reinterpret_cast<uintptr_t>(d.get()), data.size()};
+        GuardedBuffer out(row.string_output_size);
+        const int32_t r = call(word, block, out.data(), fdp.ConsumeIntegral<uint32_t>());
+        if (row.hmac_block == 0) {
+            FUZZ_CHECK(r == 0 && out.untouched(), "%s answered %d", row.hmac_word, r);
+            return true;
+        }
+        FUZZ_CHECK(r == 1, "%s answered %d", row.hmac_word, r);
+        std::string written(out.data(), row.string_output_size);
+        for (size_t i = 0; i < row.string_output_size; ++i) {
+            const char c = written[i];
+            const bool digit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+            FUZZ_CHECK(i < row.digits ? digit : c == '\0', "%s wrote %s", row.hmac_word,
+                       out.shown().c_str());
+        }
+        return true;
+    }
+    return false;
+}
+
 void unknown_word(FuzzedDataProvider &fdp, const std::string &word) {
     GuardedBuffer a2(64), a3(64);
     const int32_t r = call(word, a2.data(), a3.data(), fdp.ConsumeIntegral<uint32_t>());
@@ -419,7 +452,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             file_word(fdp, *g, matched, true);
         else if (is_job_word(matched))
             job_word(fdp, matched);
-        else
+        else if (!hmac_word(fdp, matched))
             unknown_word(fdp, word);
     }
     settle();

@@ -58,6 +58,36 @@ TEST(PlatformText, Utf16ToUtf8) {
                                                        "b\xEF\xBF\xBD");
 }
 
+// The reader: each character with the units it takes; a lone surrogate
+// (high at the end, high before a non-low, low alone) is itself, one unit.
+TEST(PlatformText, CodePointReaderAndEncoder) {
+    const std::u16string text = {u'A',   0xE9,   0x20AC, 0xD83D, 0xDE00, 0xDBFF,
+                                 0xDFFF, 0xD800, u'b',   0xDC00, 0xD800};
+    const std::vector<std::pair<char32_t, std::string>> expected = {
+        {U'A', "A"},
+        {0xE9, "\xC3\xA9"},
+        {0x20AC, "\xE2\x82\xAC"},
+        {0x1F600, "\xF0\x9F\x98\x80"},
+        {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+        {0xD800, ""},
+        {U'b', "b"},
+        {0xDC00, ""},
+        {0xD800, ""},
+    };
+    std::size_t i = 0;
+    for (const auto &[code_point, bytes] : expected) {
+        ASSERT_LT(i, text.size());
+        const char32_t c = platform_next_code_point(text, i);
+        EXPECT_EQ(c, code_point) << i;
+        EXPECT_EQ(platform_is_surrogate(c), bytes.empty());
+        if (!bytes.empty()) {
+            char out[4];
+            EXPECT_EQ(std::string(out, platform_put_utf8(c, out)), bytes);
+        }
+    }
+    EXPECT_EQ(i, text.size());
+}
+
 TEST(PlatformText, NarrowCodePage) {
     const std::u16string text(u"plain\0text", 10);
     EXPECT_EQ(platform_to_ansi(text), std::string("plain\0text", 10));
