@@ -83,11 +83,11 @@ bool cancelling(const FileRun &run_state) {
            run_state.cancel_flag.load(std::memory_order_acquire) != 0;
 }
 
-/* Reads the file on this thread, DIRECT_READ_SIZE bytes at a time straight
- * into file_buffer, and hashes each read there. A short read is the end of
- * the file. */
-template <class Core> int32_t read_direct(FileRun &run_state, std::FILE *file, Core &core) {
-    uint64_t done = 0;
+/* Reads the rest of the file on this thread, DIRECT_READ_SIZE bytes at a
+ * time straight into file_buffer, and hashes each read there; done counts
+ * the bytes hashed before. A short read is the end of the file. */
+template <class Core>
+int32_t read_direct(FileRun &run_state, std::FILE *file, Core &core, uint64_t done) {
     for (;;) {
         // A cancelled job does not wait for a read (of a pipe, say) that
         // may never come.
@@ -129,8 +129,41 @@ std::FILE *open_input(const char16_t *path) {
     return platform_open_read(path);
 }
 
-/* Reads the file through core, a large one in pieces of piece_size bytes;
- * returns the result code. */
+/* Reads the open file through core. The first read is a direct one: a
+ * file that ends within it (most files) is then whole, and its size is
+ * what was read, with no system call to ask it. A longer one goes on in
+ * direct reads, or from 8 MiB on in pieces of piece_size bytes read and
+ * hashed by two threads. */
+template <class Core, class Char>
+int32_t read_open_file(FileRun &run_state, std::FILE *file, const Char *path, size_t piece_size,
+                       Core &core) {
+    if (cancelling(run_state)) {
+        run_state.total_size.store(measure_open_file_size(file, path), std::memory_order_relaxed);
+        return JOB_CANCELLED;
+    }
+    const int64_t got = file_block_reader(file, file_buffer, DIRECT_READ_SIZE);
+    if (got < 0) {
+        return JOB_READ_FAILED;
+    }
+    const bool whole = got < static_cast<int64_t>(DIRECT_READ_SIZE);
+    const int64_t size = whole ? got : measure_open_file_size(file, path);
+    run_state.total_size.store(size, std::memory_order_relaxed);
+    uint64_t done = 0;
+    if (!hash_piece(run_state, file_buffer, got, core, done)) {
+        return JOB_CANCELLED;
+    }
+    if (whole) {
+        return JOB_DONE;
+    }
+    if (size >= READ_AHEAD_MIN_FILE_SIZE) {
+        ReadAhead reader(file_buffer, piece_size);
+        PieceHasher<Core> hasher{run_state, core, done};
+        return reader.run(file, PieceHasher<Core>::hash, &hasher);
+    }
+    return read_direct(run_state, file, core, done);
+}
+
+/* Reads the file through core; returns the result code. */
 template <class Core, class Char>
 int32_t read_file(FileRun &run_state, const Char *path, size_t piece_size, Core &core) {
     std::FILE *file = open_input(path);
@@ -138,21 +171,12 @@ int32_t read_file(FileRun &run_state, const Char *path, size_t piece_size, Core 
         platform_error_line("error opening input file \n");
         return JOB_OPEN_FAILED;
     }
-    const int64_t size = measure_open_file_size(file, path);
-    run_state.total_size.store(size, std::memory_order_relaxed);
+    run_state.total_size.store(0, std::memory_order_relaxed);
     run_state.bytes_done.store(0, std::memory_order_relaxed);
-
     // Every read goes straight from the system into file_buffer: the
     // stream's own buffer would cost a second copy.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    int32_t result = JOB_DONE;
-    if (size >= READ_AHEAD_MIN_FILE_SIZE) {
-        ReadAhead reader(file_buffer, piece_size);
-        PieceHasher<Core> hasher{run_state, core};
-        result = reader.run(file, PieceHasher<Core>::hash, &hasher);
-    } else {
-        result = read_direct(run_state, file, core);
-    }
+    const int32_t result = read_open_file(run_state, file, path, piece_size, core);
     std::fclose(file);
     return result;
 }

@@ -59,16 +59,17 @@ struct FailingReads {
 
 TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
     // A small file is read in direct reads on the caller's thread; a large
-    // one in pieces of the algorithm's read size by two threads in turn (a
-    // failure after 0 or 3 reads hits the caller's thread, after 1 the
-    // other). Every read goes through the seam, and every piece before the
-    // failed read is hashed.
+    // one after its first direct read in pieces of the algorithm's read
+    // size by two threads in turn (a failure after 1 or 3 reads hits the
+    // caller's thread, after 2 the other). Every read goes through the
+    // seam, and every piece before the failed read is hashed.
     for (const bool large : {false, true}) {
         const size_t size = large ? READ_AHEAD_MIN_FILE_SIZE + 100 : 5 * DIRECT_READ_SIZE;
         const std::string path = write_test_file("fails.bin", pattern_bytes(size));
-        for (int reads : {0, 1, 3}) {
+        for (int reads : {0, 1, 2, 3}) {
             for (const tvkalgo::AlgorithmFacts &row : tvkalgo::algorithm_table) {
-                const size_t read_size = large ? row.read_piece_size : DIRECT_READ_SIZE;
+                const size_t later = large ? row.read_piece_size : DIRECT_READ_SIZE;
+                const size_t read = reads == 0 ? 0 : DIRECT_READ_SIZE + (reads - 1) * later;
                 FailingReads fail(reads);
                 job_slot.run.clear();
                 char out[160];
@@ -76,7 +77,7 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
                 EXPECT_EQ(drivers_of(row.id).file(job_slot.run, path.c_str(), out), JOB_READ_FAILED)
                     << row.job_name << size << " " << reads;
                 EXPECT_EQ(out[0], 0x5a) << row.job_name << reads;
-                EXPECT_EQ(job_slot.run.bytes_done.load(), reads * read_size) << row.job_name;
+                EXPECT_EQ(job_slot.run.bytes_done.load(), read) << row.job_name;
             }
         }
         job_slot.run.clear();
@@ -105,22 +106,23 @@ TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheB
     const size_t size = READ_AHEAD_MIN_FILE_SIZE;
     const std::vector<uint8_t> original = pattern_bytes(size);
     // After the first read, shrunk to a piece and 10 bytes (those bytes are
-    // the file), to the first piece exactly (the second read is the end),
-    // or to nothing (the first piece is all); or grown by a piece of zeros
-    // (the reads go on to the new end). In 1 MiB pieces (CRC-32) and 128
-    // KiB ones (SHA-256).
+    // the file), to a piece exactly (a read ends there), or to nothing (the
+    // first read is all); or grown by a piece of zeros (the reads go on to
+    // the new end). In 1 MiB pieces (CRC-32) and 128 KiB ones (SHA-256).
     for (const tvkalgo::Algorithm algorithm :
          {tvkalgo::Algorithm::Crc32, tvkalgo::Algorithm::Sha256}) {
         const size_t piece = tvkalgo::facts(algorithm).read_piece_size;
-        const auto head = [&](size_t n) {
-            return std::vector<uint8_t>(original.begin(), original.begin() + n);
-        };
         std::vector<uint8_t> grown = original;
         grown.resize(size + piece, 0);
+        // What a driver reads: the new size, but the whole first read.
+        const auto head = [&](size_t n) {
+            n = std::max(n, DIRECT_READ_SIZE);
+            return std::vector<uint8_t>(grown.begin(), grown.begin() + n);
+        };
         const std::pair<uintmax_t, std::vector<uint8_t>> cases[] = {
             {piece + 10, head(piece + 10)},
             {piece, head(piece)},
-            {0, head(piece)},
+            {0, head(0)},
             {size + piece, grown},
         };
         for (const auto &c : cases) {
