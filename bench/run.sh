@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark of the checksum engine against the usual tools and libraries, in
-# one run on one page-cached file:
+# one run on one page-cached file, and of the engine's read path against
+# dd's best block size:
 #   bench/run.sh                   1 GiB, best of 3 (a few minutes)
 #   SIZE=256M REPEATS=2 bench/run.sh   a quick run
 # Environment: SIZE (bytes, or with K/M/G; default 1G), REPEATS (default 5),
@@ -42,7 +43,7 @@ trap cleanup EXIT
 # own cores, and the libraries it compares them with.
 echo "building the native engine in $BUILD" >&2
 cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TESTS=OFF >/dev/null
-ninja -C "$BUILD" tvkchecksum tvkdigest >/dev/null
+ninja -C "$BUILD" tvkchecksum tvkdigest tvk_read_loop >/dev/null
 g++ -O2 -std=c++17 -o "$BUILD/bench" "$root/bench/bench.cpp" -ldl -pthread
 # libdeflate and ISA-L only where their headers are (the program leaves out
 # what it cannot include).
@@ -78,6 +79,22 @@ else
 fi
 cat "$file" >/dev/null
 
+# The read path: dd at each block size, and in one process the same reads,
+# the engine's read loop without hashing and every file driver (bench/
+# read_loop.cpp), in turns, the best of each counts.
+echo "timing the read path" >&2
+: >"$work/dd"
+for ((r = 0; r < REPEATS; r++)); do
+    for bs in 64K 128K 256K 512K 1M 2M 4M; do
+        # "N bytes (...) copied, S s, ...": N / S
+        dd if="$file" of=/dev/null bs=$bs 2>&1 | awk -v bs="$(numfmt --from=iec $bs)" \
+            '/copied/ { for (i = 1; i <= NF; i++) if ($i == "s,") s = $(i - 1);
+                        printf "dd %d %.1f\n", bs, $1 / s / 1e6 }' >>"$work/dd"
+    done
+done
+"$BUILD/bin/tvk_read_loop" "$file" "$REPEATS" >"$work/readloop"
+cat "$work/dd" >>"$work/readloop"
+
 echo "timing the native engine" >&2
 "$BUILD/bench" "$BUILD/bin/tvkchecksum.so" "$file" "$REPEATS" >"$work/engine"
 # 64 MiB per pass is quick: at least 5 passes, for a bar less hit by other load.
@@ -103,4 +120,5 @@ fi
 
 echo "timing the peer tools" >&2
 python3 "$root/bench/report.py" --file "$file" --repeats "$REPEATS" --engine "$work/engine" \
-    --memory "$work/memory" --wine "$work/wine" --wine-note "$wine_reason"
+    --memory "$work/memory" --wine "$work/wine" --wine-note "$wine_reason" \
+    --read-loop "$work/readloop"

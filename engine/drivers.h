@@ -9,10 +9,11 @@
  * given and look at its pause flag (and, while it is set, its cancel flag) before each run of bytes
  * they feed the core: runs of up to HASH_RUN_SIZE while no pause is requested, single 4096-byte
  * blocks while one is. A file below READ_AHEAD_MIN_FILE_SIZE is read DIRECT_READ_SIZE bytes at a
- * time straight into the buffer it is hashed from; a larger one is read ahead in pieces by a reader
- * thread that lives for that one call (read_ahead.h). They return JOB_DONE, JOB_OPEN_FAILED or
- * JOB_READ_FAILED (output untouched in both) or JOB_CANCELLED (output holds the text of the bytes
- * read so far). Only one file driver may run at a time in a process.
+ * time straight into the buffer it is hashed from; a larger one is read ahead by a reader thread
+ * that lives for that one call (read_ahead.h), in pieces of the algorithm's read_piece_size. They
+ * return JOB_DONE, JOB_OPEN_FAILED or JOB_READ_FAILED (output untouched in both) or JOB_CANCELLED
+ * (output holds the text of the bytes read so far). Only one file driver may run at a time in a
+ * process.
  */
 #ifndef TVK_ENGINE_DRIVERS_H
 #define TVK_ENGINE_DRIVERS_H
@@ -76,6 +77,12 @@ constexpr size_t HASH_RUN_SIZE = 64 * 1024;
 /* The size of one read of a file below READ_AHEAD_MIN_FILE_SIZE: few system
  * calls, and the bytes are still in the cache when the core reads them. */
 constexpr size_t DIRECT_READ_SIZE = 256 * 1024;
+
+/* The file drivers' reading with nothing hashed, a large file in pieces of
+ * piece_size bytes (a whole number of HASH_RUN_SIZE runs, at most
+ * READ_AHEAD_RING_SIZE): how fast the drivers could go with an infinitely
+ * fast core. For the benchmark; returns a driver's result code. */
+int32_t read_file_unhashed(FileRun &run, const char *path, size_t piece_size);
 
 /* How the file drivers read a block and the reader thread a piece:
  * platform_read_block, which tests may replace to make reads fail. */

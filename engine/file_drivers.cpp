@@ -1,7 +1,8 @@
 /* file_drivers.cpp -- checksum of a file, with progress counters and pause
  * and cancel checks. A small file is read in large reads straight into the
- * static file_buffer on this thread; a large one is read ahead by a reader
- * thread while this thread hashes. Either way the bytes reach the core in
+ * static file_buffer on this thread; a large one by this thread and a
+ * second one taking turns, each hashing what it read while the other reads
+ * (read_ahead.h). Either way the bytes reach the core in
  * runs of up to HASH_RUN_SIZE while no pause is requested, and one 4096-byte
  * block per pause sleep while one is.
  * The text buffers are per call: nothing outside a driver reads them. */
@@ -28,13 +29,24 @@ namespace {
 constexpr unsigned PAUSE_SLEEP_MS = 50;
 
 static_assert(DIRECT_READ_SIZE <= READ_AHEAD_RING_SIZE, "a direct read fits the buffer");
-static_assert(DIRECT_READ_SIZE % HASH_RUN_SIZE == 0 && HASH_RUN_SIZE % READ_BLOCK_SIZE == 0 &&
-                  READ_AHEAD_PIECE_SIZE % HASH_RUN_SIZE == 0,
+static_assert(DIRECT_READ_SIZE % HASH_RUN_SIZE == 0 && HASH_RUN_SIZE % READ_BLOCK_SIZE == 0,
               "runs and reads are whole blocks, so a cancel leaves a whole-block prefix");
 
+constexpr bool read_pieces_fit() {
+    for (const tvkalgo::AlgorithmFacts &row : tvkalgo::algorithm_table) {
+        if (row.read_piece_size % HASH_RUN_SIZE != 0 ||
+            row.read_piece_size > READ_AHEAD_RING_SIZE / READ_AHEAD_THREADS) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(read_pieces_fit(), "read pieces are whole runs and fit the ring");
+
 /* One static buffer serves every file driver (one runs at a time): the
- * target of a small file's reads, the reader thread's ring for a large
- * file. Page-aligned: the system copies into an aligned buffer fastest. */
+ * target of a small file's reads, the pieces of the two threads that read a
+ * large one. Page-aligned: the system copies into an aligned buffer fastest.
+ * Pages the reads never reach take no memory. */
 alignas(4096) uint8_t file_buffer[READ_AHEAD_RING_SIZE];
 
 /* Feeds size bytes at data, just read from the file, to core. done counts
@@ -71,11 +83,11 @@ bool cancelling(const FileRun &run_state) {
            run_state.cancel_flag.load(std::memory_order_acquire) != 0;
 }
 
-/* Reads the file on this thread, DIRECT_READ_SIZE bytes at a time straight
- * into file_buffer, and hashes each read there. A short read is the end of
- * the file. */
-template <class Core> int32_t read_direct(FileRun &run_state, std::FILE *file, Core &core) {
-    uint64_t done = 0;
+/* Reads the rest of the file on this thread, DIRECT_READ_SIZE bytes at a
+ * time straight into file_buffer, and hashes each read there; done counts
+ * the bytes hashed before. A short read is the end of the file. */
+template <class Core>
+int32_t read_direct(FileRun &run_state, std::FILE *file, Core &core, uint64_t done) {
     for (;;) {
         // A cancelled job does not wait for a read (of a pipe, say) that
         // may never come.
@@ -96,23 +108,17 @@ template <class Core> int32_t read_direct(FileRun &run_state, std::FILE *file, C
     }
 }
 
-/* Hashes the pieces of the reader thread as they come. */
-template <class Core> int32_t hash_pieces(FileRun &run_state, ReadAhead &reader, Core &core) {
+/* The hashing of one file's pieces, whichever thread holds the turn. */
+template <class Core> struct PieceHasher {
+    FileRun &run_state;
+    Core &core;
     uint64_t done = 0;
-    for (;;) {
-        const ReadAhead::Piece piece = reader.next();
-        if (piece.size < 0) {
-            return JOB_READ_FAILED;
-        }
-        if (!hash_piece(run_state, piece.data, piece.size, core, done)) {
-            return JOB_CANCELLED;
-        }
-        reader.release();
-        if (piece.size < static_cast<int64_t>(READ_AHEAD_PIECE_SIZE)) {
-            return JOB_DONE;
-        }
+
+    static bool hash(void *self, const uint8_t *data, int64_t size) {
+        auto &hasher = *static_cast<PieceHasher *>(self);
+        return hash_piece(hasher.run_state, data, size, hasher.core, hasher.done);
     }
-}
+};
 
 /* An 8-bit path as the C runtime takes it; a UTF-16 path through the
  * platform's wide open. */
@@ -123,53 +129,82 @@ std::FILE *open_input(const char16_t *path) {
     return platform_open_read(path);
 }
 
-/* Reads the file through core; returns the result code and leaves the
- * checksum text in text, or returns JOB_OPEN_FAILED or JOB_READ_FAILED
- * with text untouched. */
+/* Reads the open file through core. The first read is a direct one: a
+ * file that ends within it (most files) is then whole, and its size is
+ * what was read, with no system call to ask it. A longer one goes on in
+ * direct reads, or from 8 MiB on in pieces of piece_size bytes read and
+ * hashed by two threads. */
 template <class Core, class Char>
-int32_t read_file(FileRun &run_state, const Char *path, char *text) {
-    Core core;
+int32_t read_open_file(FileRun &run_state, std::FILE *file, const Char *path, size_t piece_size,
+                       Core &core) {
+    if (cancelling(run_state)) {
+        run_state.total_size.store(measure_open_file_size(file, path), std::memory_order_relaxed);
+        return JOB_CANCELLED;
+    }
+    const int64_t got = file_block_reader(file, file_buffer, DIRECT_READ_SIZE);
+    if (got < 0) {
+        return JOB_READ_FAILED;
+    }
+    const bool whole = got < static_cast<int64_t>(DIRECT_READ_SIZE);
+    const int64_t size = whole ? got : measure_open_file_size(file, path);
+    run_state.total_size.store(size, std::memory_order_relaxed);
+    uint64_t done = 0;
+    if (!hash_piece(run_state, file_buffer, got, core, done)) {
+        return JOB_CANCELLED;
+    }
+    if (whole) {
+        return JOB_DONE;
+    }
+    if (size >= READ_AHEAD_MIN_FILE_SIZE) {
+        ReadAhead reader(file_buffer, piece_size);
+        PieceHasher<Core> hasher{run_state, core, done};
+        return reader.run(file, PieceHasher<Core>::hash, &hasher);
+    }
+    return read_direct(run_state, file, core, done);
+}
+
+/* Reads the file through core; returns the result code. */
+template <class Core, class Char>
+int32_t read_file(FileRun &run_state, const Char *path, size_t piece_size, Core &core) {
     std::FILE *file = open_input(path);
     if (file == nullptr) {
         platform_error_line("error opening input file \n");
         return JOB_OPEN_FAILED;
     }
-    const int64_t size = measure_open_file_size(file, path);
-    run_state.total_size.store(size, std::memory_order_relaxed);
+    run_state.total_size.store(0, std::memory_order_relaxed);
     run_state.bytes_done.store(0, std::memory_order_relaxed);
-
     // Every read goes straight from the system into file_buffer: the
     // stream's own buffer would cost a second copy.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    int32_t result = JOB_DONE;
-    if (size >= READ_AHEAD_MIN_FILE_SIZE) {
-        ReadAhead reader(file_buffer);
-        // Without a thread the file is still read, on this thread.
-        result = reader.start(file) ? hash_pieces(run_state, reader, core)
-                                    : read_direct(run_state, file, core);
-    } else {
-        result = read_direct(run_state, file, core);
-    }
+    const int32_t result = read_open_file(run_state, file, path, piece_size, core);
     std::fclose(file);
-    if (result == JOB_READ_FAILED) {
-        return result;
-    }
-    core.text(text);
     return result;
 }
 
 template <class Core, Algorithm A, class Char>
 int32_t digest_file(FileRun &run, const Char *path, char *output) {
     static_assert(Core::TEXT_SIZE > facts(A).digits, "the core's text holds the digits");
-    char text[Core::TEXT_SIZE] = {};
-    const int32_t result = read_file<Core>(run, path, text);
+    Core core;
+    const int32_t result = read_file(run, path, facts(A).read_piece_size, core);
     if (job_has_text(result)) {
+        char text[Core::TEXT_SIZE] = {};
+        core.text(text);
         put_text(output, text, facts(A).digits, facts(A).file_output_size);
     }
     return result;
 }
 
+/* A core that hashes nothing. */
+struct NoCore {
+    void update(const uint8_t *, uint32_t) {}
+};
+
 } // namespace
+
+int32_t read_file_unhashed(FileRun &run, const char *path, size_t piece_size) {
+    NoCore core;
+    return read_file(run, path, piece_size, core);
+}
 
 #define TVK_DEFINE_FILE_DRIVER(Id, word, core, ...)                                                \
     int32_t digest_file_##word(FileRun &run, const char *path, char *output) {                     \

@@ -1,7 +1,8 @@
-/* read_ahead.cpp -- the reader thread and the hand-over of pieces. */
+/* read_ahead.cpp -- the two threads and their turns. */
 #include "read_ahead.h"
 
 #include "drivers.h"
+#include "job_state.h"
 
 #include <chrono>
 #include <mutex>
@@ -12,24 +13,37 @@ namespace {
 
 using Hold = std::unique_lock<PlatformLock>;
 
-/* How long a side waits awake before it sleeps: about the time a piece
- * takes to read, so the usual wait for the other side ends without the
+/* How long a thread waits awake before it sleeps: about the time a piece
+ * takes to read, so the usual wait for the other thread ends without the
  * cost of a sleep and a wake-up. */
 constexpr auto AWAKE_WAIT = std::chrono::microseconds(200);
 
 } // namespace
 
-bool ReadAhead::start(std::FILE *file) {
+int32_t ReadAhead::run(std::FILE *file, HashPiece hash, void *context) {
     file_ = file;
-    filled_count_ = 0;
-    consumed_count_ = 0;
+    hash_ = hash;
+    context_ = context;
+    read_count_ = 0;
+    hashed_count_ = 0;
+    read_ended_ = false;
     stopping_ = false;
-    running_ = platform_thread_start(reader_, reader_body, this);
-    return running_;
+    result_ = JOB_DONE;
+    threads_ = READ_AHEAD_THREADS;
+    const bool helped = platform_thread_start(helper_, helper_body, this);
+    if (!helped) {
+        // Without a second thread this one takes every turn.
+        threads_ = 1;
+    }
+    work(0);
+    if (helped) {
+        platform_thread_join(helper_);
+    }
+    return result_;
 }
 
-void ReadAhead::reader_body(void *self) {
-    static_cast<ReadAhead *>(self)->read_pieces();
+void ReadAhead::helper_body(void *self) {
+    static_cast<ReadAhead *>(self)->work(1);
 }
 
 template <class Ready> void ReadAhead::await(Side &side, Ready ready) {
@@ -56,48 +70,55 @@ void ReadAhead::wake(Side &side) {
     }
 }
 
-void ReadAhead::read_pieces() {
-    for (size_t index = 0;; ++index) {
-        await(reader_side_,
-              [&] { return stopping_ || index - consumed_count_ < READ_AHEAD_PIECES; });
+void ReadAhead::finish(int32_t result) {
+    result_ = result;
+    stopping_ = true;
+    for (Side &side : sides_) {
+        wake(side);
+    }
+}
+
+/* The pieces first, first + threads_, ... of the file: each read when the
+ * piece before it has been read, hashed when the piece before it has been
+ * hashed. A failed read takes its hash turn too, so every piece before it
+ * is hashed before the run ends. */
+void ReadAhead::work(size_t first) {
+    Side &self = sides_[first];
+    Side &other = sides_[(first + 1) % READ_AHEAD_THREADS];
+    uint8_t *buffer = ring_ + first * piece_size_;
+    for (size_t index = first;; index += threads_) {
+        await(self, [&] { return stopping_ || read_count_ == index; });
+        if (stopping_ || read_ended_) {
+            return;
+        }
+        const int64_t got = file_block_reader(file_, buffer, piece_size_);
+        // A short piece is the end of the file; -1 is an error.
+        const bool last = got < static_cast<int64_t>(piece_size_);
+        if (last) {
+            read_ended_ = true;
+        }
+        ++read_count_;
+        wake(other);
+
+        await(self, [&] { return stopping_ || hashed_count_ == index; });
         if (stopping_) {
             return;
         }
-        // The piece at index is the reader's alone until filled_count_
-        // passes it.
-        const size_t slot = index % READ_AHEAD_PIECES;
-        const int64_t got =
-            file_block_reader(file_, ring_ + slot * READ_AHEAD_PIECE_SIZE, READ_AHEAD_PIECE_SIZE);
-        sizes_[slot] = got;
-        ++filled_count_;
-        wake(caller_);
-        // A short piece is the end of the file; -1 is an error.
-        if (got < static_cast<int64_t>(READ_AHEAD_PIECE_SIZE)) {
+        if (got < 0) {
+            finish(JOB_READ_FAILED);
             return;
         }
+        if (!hash_(context_, buffer, got)) {
+            finish(JOB_CANCELLED);
+            return;
+        }
+        ++hashed_count_;
+        if (last) {
+            finish(JOB_DONE);
+            return;
+        }
+        wake(other);
     }
-}
-
-ReadAhead::Piece ReadAhead::next() {
-    const size_t index = consumed_count_;
-    await(caller_, [&] { return filled_count_ != index; });
-    const size_t slot = index % READ_AHEAD_PIECES;
-    return {ring_ + slot * READ_AHEAD_PIECE_SIZE, sizes_[slot]};
-}
-
-void ReadAhead::release() {
-    ++consumed_count_;
-    wake(reader_side_);
-}
-
-void ReadAhead::stop() {
-    if (!running_) {
-        return;
-    }
-    stopping_ = true;
-    wake(reader_side_);
-    platform_thread_join(reader_);
-    running_ = false;
 }
 
 } // namespace tvkengine

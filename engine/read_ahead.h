@@ -1,10 +1,12 @@
-/* read_ahead.h -- a reader thread that reads a file in large pieces into a
- * ring of caller-owned buffers while the caller hashes the pieces before
- * them, so reading and hashing overlap.
+/* read_ahead.h -- a large file read and hashed by two threads that take
+ * turns: while one hashes the piece it has just read, the other reads the
+ * next. The reads follow one another in file order, and so do the hashes;
+ * each piece is hashed by the thread that read it, from the cache its copy
+ * left it in, so no piece moves between cores.
  *
- * The reader runs only between start() and stop(): no thread outlives the
- * file driver that started it, so the engine library can be unloaded as
- * soon as no driver runs. It reads through file_block_reader, so a read
+ * The second thread runs only inside run(): no thread outlives the file
+ * driver that started it, so the engine library can be unloaded as soon as
+ * no driver runs. Pieces are read through file_block_reader, so a read
  * error is seen exactly as in a driver's own reads.
  */
 #ifndef TVK_ENGINE_READ_AHEAD_H
@@ -19,53 +21,42 @@
 
 namespace tvkengine {
 
-/* Pieces of 128 KiB in a ring of 1 MiB: the bytes are still in the cache
- * the reader's copy left them in when the hashing thread reads them (SHA-1
- * and SHA-256 ran a third faster than with 1 MiB pieces in 4 MiB), reads are
- * large enough that the system copies them at its full speed, and eight
- * pieces keep the reader well ahead. */
-constexpr size_t READ_AHEAD_PIECE_SIZE = 128 * 1024;
-constexpr size_t READ_AHEAD_PIECES = 8;
-constexpr size_t READ_AHEAD_RING_SIZE = READ_AHEAD_PIECE_SIZE * READ_AHEAD_PIECES;
+/* Room for the pieces of both threads. A piece is the algorithm's read size
+ * (its row of the algorithm table): 1 MiB for the fast cores, reads large
+ * enough that the system copies at its full speed; 128 KiB for the digests,
+ * which stays in the cache of the core that hashes it. */
+constexpr size_t READ_AHEAD_THREADS = 2;
+constexpr size_t READ_AHEAD_RING_SIZE = READ_AHEAD_THREADS << 20;
 
-/* From this size on a file is read ahead: below it, making and joining the
- * thread and waking it per piece cost about what the overlap saves
- * (measured on files of 1 to 8 MiB). */
+/* From this size on a file is read by two threads: below it, making and
+ * joining the thread costs about what the overlap saves (measured on files
+ * of 1 to 8 MiB). */
 constexpr int64_t READ_AHEAD_MIN_FILE_SIZE = 8 << 20;
 
 class ReadAhead {
   public:
-    /* A piece handed to the caller: size bytes at data. A size below
-     * READ_AHEAD_PIECE_SIZE is the last piece (0 at the end of a file whose
-     * size is a whole number of pieces); -1 is a read error. */
-    struct Piece {
-        const uint8_t *data;
-        int64_t size;
-    };
+    /* Hashes size bytes at data, the next piece of the file; false when the
+     * run is cancelled. Called by one thread at a time, in file order. */
+    using HashPiece = bool (*)(void *context, const uint8_t *data, int64_t size);
 
-    /* ring: READ_AHEAD_RING_SIZE bytes that nothing else uses until stop(). */
-    explicit ReadAhead(uint8_t *ring) : ring_(ring) {}
-    ~ReadAhead() { stop(); }
+    /* ring: READ_AHEAD_RING_SIZE bytes that nothing else uses during run();
+     * piece_size: at most READ_AHEAD_RING_SIZE / READ_AHEAD_THREADS. */
+    ReadAhead(uint8_t *ring, size_t piece_size) : ring_(ring), piece_size_(piece_size) {}
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
 
-    /* Starts the reader at the file's position; false when no thread could
-     * be made (nothing has been read then). */
-    bool start(std::FILE *file);
-
-    /* The next piece, once the reader has it. */
-    Piece next();
-
-    /* Gives the piece from next() back to the reader. */
-    void release();
-
-    /* Ends the reader after its current read and waits for it. */
-    void stop();
+    /* Reads the file from its position to its end in pieces and hands each
+     * to hash, on this thread and a second one (on this one alone when no
+     * thread could be made). A piece shorter than piece_size is the last.
+     * Returns JOB_DONE, JOB_READ_FAILED (every piece before the failed read
+     * has been hashed) or JOB_CANCELLED. */
+    int32_t run(std::FILE *file, HashPiece hash, void *context);
 
   private:
-    static void reader_body(void *self);
-    void read_pieces();
-    /* A side that waits: its condition and whether it sleeps on it. */
+    static void helper_body(void *self);
+    void work(size_t first);
+    void finish(int32_t result);
+    /* A thread that waits: its condition and whether it sleeps on it. */
     struct Side {
         PlatformCondition condition;
         std::atomic<bool> sleeping{false};
@@ -74,20 +65,23 @@ class ReadAhead {
     void wake(Side &side);
 
     uint8_t *ring_;
+    size_t piece_size_;
     std::FILE *file_ = nullptr;
-    PlatformThread reader_;
-    bool running_ = false;
+    HashPiece hash_ = nullptr;
+    void *context_ = nullptr;
+    size_t threads_ = READ_AHEAD_THREADS;
+    PlatformThread helper_;
     /* The counters and flags are sequentially consistent: a thread that
      * goes to sleep sets its sleeping flag and then looks at a counter, the
      * other raises the counter and then looks at that flag, so one of them
      * sees the other (see await and wake). */
     PlatformLock lock_;
-    Side caller_;      // waits for the reader to fill a piece
-    Side reader_side_; // waits for the caller to give one back
-    int64_t sizes_[READ_AHEAD_PIECES] = {};
-    std::atomic<size_t> filled_count_{0};   // pieces the reader has filled
-    std::atomic<size_t> consumed_count_{0}; // pieces the caller has given back
-    std::atomic<bool> stopping_{false};
+    Side sides_[READ_AHEAD_THREADS];
+    std::atomic<size_t> read_count_{0};   // pieces read (or failed)
+    std::atomic<size_t> hashed_count_{0}; // pieces hashed
+    std::atomic<bool> read_ended_{false}; // the last piece has been read
+    std::atomic<bool> stopping_{false};   // no more reads or hashes
+    std::atomic<int32_t> result_{0};
 };
 
 } // namespace tvkengine

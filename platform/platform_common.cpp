@@ -6,6 +6,29 @@
 #include <cctype>
 #include <cerrno>
 
+namespace {
+
+/* The length of the run of ASCII units at the start of text: copied as
+ * they are, a unit each, without the per-character path below (the
+ * control's 300-unit answer buffers are all ASCII). */
+template <class Unit> std::size_t ascii_run(const Unit *text, std::size_t size) {
+    std::size_t n = 0;
+    while (n < size && static_cast<uint32_t>(text[n]) < 0x80) {
+        ++n;
+    }
+    return n;
+}
+
+template <class To, class From> void append_ascii(To &out, const From *run, std::size_t n) {
+    const std::size_t at = out.size();
+    out.resize(at + n);
+    for (std::size_t k = 0; k < n; ++k) {
+        out[at + k] = static_cast<typename To::value_type>(run[k]);
+    }
+}
+
+} // namespace
+
 int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size) {
     size_t got = 0;
     for (;;) {
@@ -48,6 +71,12 @@ std::string platform_utf16_to_utf8(std::u16string_view text, char32_t unpaired) 
     out.reserve(text.size());
     char bytes[4];
     for (std::size_t i = 0; i < text.size();) {
+        const std::size_t run = ascii_run(text.data() + i, text.size() - i);
+        if (run > 0) {
+            append_ascii(out, text.data() + i, run);
+            i += run;
+            continue;
+        }
         char32_t c = platform_next_code_point(text, i);
         if (platform_is_surrogate(c))
             c = unpaired;
@@ -68,8 +97,9 @@ std::u16string platform_utf8_to_utf16(std::string_view bytes, bool *malformed) {
         char32_t c = 0;
         char32_t least = 0;
         if (b < 0x80) {
-            out += static_cast<char16_t>(b);
-            ++i;
+            const std::size_t run = ascii_run(bytes.data() + i, n - i);
+            append_ascii(out, bytes.data() + i, run);
+            i += run;
             continue;
         } else if ((b & 0xE0) == 0xC0) {
             extra = 1, c = b & 0x1Fu, least = 0x80;

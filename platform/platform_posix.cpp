@@ -22,7 +22,7 @@
 namespace {
 
 /* Whether a debugger traces this process: TracerPid in /proc/self/status. */
-bool debugger_attached() {
+bool read_tracer() {
     std::FILE *status = std::fopen("/proc/self/status", "r");
     if (status == nullptr) {
         return false;
@@ -36,6 +36,13 @@ bool debugger_attached() {
         }
     }
     std::fclose(status);
+    return traced;
+}
+
+/* Asked once per process: the answer costs an open and a read of a file
+ * the kernel composes, on every load and unload of the engine otherwise. */
+bool debugger_attached() {
+    static const bool traced = read_tracer();
     return traced;
 }
 

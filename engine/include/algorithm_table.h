@@ -19,6 +19,10 @@
  *             the B of HMAC (RFC 2104); 0 for an algorithm that has no HMAC.
  *             Rows with a block size have the HMAC word word followed by
  *             "hmac" ("sha256hmac")
+ *   read KiB  the piece a large file is read in: 1 MiB for the cores that
+ *             hash faster than the page cache reads (a large read is what
+ *             the system copies fastest), 128 KiB for the others (the
+ *             piece is still in the cache when the core reaches it)
  * Rows in the order of the selectors. The first seven have their words at
  * fixed places of the engine's command table; the words of the later rows
  * follow all of those, string words first, then file words.
@@ -31,17 +35,17 @@
 
 // clang-format off
 #define TVK_FIRST_ALGORITHMS(X)                                                  \
-    /* Id       word     core     selector job name  digits string file hmac */  \
-    X(Adler32,  adler32, Adler32, 1,       "adler32", 8,     9,     9,   0)      \
-    X(Crc32,    crc32,   Crc32,   2,       "crc32",   8,     9,     9,   0)      \
-    X(Sha256,   sha256,  Sha256,  3,       "sha-256", 64,    65,    65,  64)     \
-    X(Sha1,     sha1,    Sha1,    4,       "sha-1",   40,    41,    41,  64)     \
-    X(Md5,      md5,     Md5,     5,       "md5",     32,    33,    33,  64)     \
-    X(Md5_32,   md532,   Md5,     6,       "md5_32",  8,     10,    16,  0)      \
-    X(Tvk32,    tvk32,   Tvk32,   7,       "tvk32",   8,     9,     9,   0)
-#define TVK_LATER_ALGORITHMS(X)                                                  \
-    X(Sha512,   sha512,  Sha512,  8,       "sha-512", 128,   129,   129, 128)    \
-    X(Sha384,   sha384,  Sha384,  9,       "sha-384", 96,    97,    97,  128)
+    /* Id       word     core     selector job name  digits string file hmac read */ \
+    X(Adler32,  adler32, Adler32, 1,       "adler32", 8,     9,     9,   0,   1024)      \
+    X(Crc32,    crc32,   Crc32,   2,       "crc32",   8,     9,     9,   0,   1024)      \
+    X(Sha256,   sha256,  Sha256,  3,       "sha-256", 64,    65,    65,  64,  128)       \
+    X(Sha1,     sha1,    Sha1,    4,       "sha-1",   40,    41,    41,  64,  128)       \
+    X(Md5,      md5,     Md5,     5,       "md5",     32,    33,    33,  64,  128)       \
+    X(Md5_32,   md532,   Md5,     6,       "md5_32",  8,     10,    16,  0,   128)       \
+    X(Tvk32,    tvk32,   Tvk32,   7,       "tvk32",   8,     9,     9,   0,   1024)
+#define TVK_LATER_ALGORITHMS(X)                                                        \
+    X(Sha512,   sha512,  Sha512,  8,       "sha-512", 128,   129,   129, 128, 128)       \
+    X(Sha384,   sha384,  Sha384,  9,       "sha-384", 96,    97,    97,  128, 128)
 #define TVK_ALGORITHMS(X) TVK_FIRST_ALGORITHMS(X) TVK_LATER_ALGORITHMS(X)
 // clang-format on
 
@@ -63,13 +67,14 @@ struct AlgorithmFacts {
     uint32_t file_output_size;
     const char *hmac_word;
     uint32_t hmac_block;
+    uint32_t read_piece_size; // bytes
 };
 
 // clang-format off
 #define TVK_ALGORITHM_FACTS(Id, word, core, selector, job_name, digits, string_bytes, file_bytes,  \
-                            hmac)                                                               \
+                            hmac, read_kib)                                                     \
     {Algorithm::Id, #word "string", #word "file", #word "filew", selector, job_name, digits,        \
-     string_bytes, file_bytes, #word "hmac", hmac},
+     string_bytes, file_bytes, #word "hmac", hmac, (read_kib) * 1024u},
 // clang-format on
 inline constexpr AlgorithmFacts algorithm_table[] = {TVK_ALGORITHMS(TVK_ALGORITHM_FACTS)};
 #undef TVK_ALGORITHM_FACTS

@@ -59,39 +59,32 @@ struct FailingReads {
 
 TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
     // A small file is read in direct reads on the caller's thread; a large
-    // one in pieces by the reader thread. Both read through the seam.
-    struct Case {
-        const char *name;
-        size_t size;
-        size_t read_size; // bytes per successful read
-    };
-    const Case cases[] = {
-        {"small.bin", 5 * DIRECT_READ_SIZE, DIRECT_READ_SIZE},
-        {"large.bin", READ_AHEAD_MIN_FILE_SIZE + 100, READ_AHEAD_PIECE_SIZE},
-    };
-    using Driver = FileDriver;
-    const Driver drivers[] = {digest_file_adler32, digest_file_crc32, digest_file_sha256,
-                              digest_file_sha1,    digest_file_md5,   digest_file_md532,
-                              digest_file_tvk32};
-    for (const Case &c : cases) {
-        const std::string path = write_test_file(c.name, pattern_bytes(c.size));
-        for (int reads : {0, 1, 3}) {
-            for (Driver driver : drivers) {
+    // one after its first direct read in pieces of the algorithm's read
+    // size by two threads in turn (a failure after 1 or 3 reads hits the
+    // caller's thread, after 2 the other). Every read goes through the
+    // seam, and every piece before the failed read is hashed.
+    for (const bool large : {false, true}) {
+        const size_t size = large ? READ_AHEAD_MIN_FILE_SIZE + 100 : 5 * DIRECT_READ_SIZE;
+        const std::string path = write_test_file("fails.bin", pattern_bytes(size));
+        for (int reads : {0, 1, 2, 3}) {
+            for (const tvkalgo::AlgorithmFacts &row : tvkalgo::algorithm_table) {
+                const size_t later = large ? row.read_piece_size : DIRECT_READ_SIZE;
+                const size_t read = reads == 0 ? 0 : DIRECT_READ_SIZE + (reads - 1) * later;
                 FailingReads fail(reads);
                 job_slot.run.clear();
-                char out[80];
+                char out[160];
                 std::memset(out, 0x5a, sizeof out);
-                EXPECT_EQ(driver(job_slot.run, path.c_str(), out), JOB_READ_FAILED)
-                    << c.name << reads;
-                EXPECT_EQ(out[0], 0x5a) << c.name << reads;
-                EXPECT_EQ(job_slot.run.bytes_done.load(), reads * c.read_size) << c.name;
+                EXPECT_EQ(drivers_of(row.id).file(job_slot.run, path.c_str(), out), JOB_READ_FAILED)
+                    << row.job_name << size << " " << reads;
+                EXPECT_EQ(out[0], 0x5a) << row.job_name << reads;
+                EXPECT_EQ(job_slot.run.bytes_done.load(), read) << row.job_name;
             }
         }
         job_slot.run.clear();
         // The same file read whole: the seam is gone again.
         char out[80];
         EXPECT_EQ(digest_file_crc32(job_slot.run, path.c_str(), out), JOB_DONE);
-        EXPECT_EQ(out, crc_text(pattern_bytes(c.size))) << c.name;
+        EXPECT_EQ(out, crc_text(pattern_bytes(size))) << size;
     }
 }
 
@@ -112,28 +105,48 @@ int64_t resizing_reader(std::FILE *file, uint8_t *buffer, size_t size) {
 TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheBytesRead) {
     const size_t size = READ_AHEAD_MIN_FILE_SIZE;
     const std::vector<uint8_t> original = pattern_bytes(size);
-    // Shrunk to a piece and 10 bytes after the first read: those bytes are
-    // the file. Grown by a piece of zeros: the reader reads on to the new end.
-    std::vector<uint8_t> grown = original;
-    grown.resize(size + READ_AHEAD_PIECE_SIZE, 0);
-    const std::pair<uintmax_t, std::vector<uint8_t>> cases[] = {
-        {READ_AHEAD_PIECE_SIZE + 10,
-         std::vector<uint8_t>(original.begin(), original.begin() + READ_AHEAD_PIECE_SIZE + 10)},
-        {size + READ_AHEAD_PIECE_SIZE, grown},
-    };
-    for (const auto &c : cases) {
-        resized_path = write_test_file("resized.bin", original);
-        resized_size = c.first;
-        resized = false;
-        file_block_reader = resizing_reader;
-        job_slot.run.clear();
-        char out[80];
-        const int32_t result = digest_file_crc32(job_slot.run, resized_path.c_str(), out);
-        file_block_reader = platform_read_block;
-        EXPECT_EQ(result, JOB_DONE) << c.first;
-        EXPECT_EQ(out, crc_text(c.second)) << c.first;
-        EXPECT_EQ(job_slot.run.bytes_done.load(), c.second.size());
+    // After the first read, shrunk to a piece and 10 bytes (those bytes are
+    // the file), to a piece exactly (a read ends there), or to nothing (the
+    // first read is all); or grown by a piece of zeros (the reads go on to
+    // the new end). In 1 MiB pieces (CRC-32) and 128 KiB ones (SHA-256).
+    for (const tvkalgo::Algorithm algorithm :
+         {tvkalgo::Algorithm::Crc32, tvkalgo::Algorithm::Sha256}) {
+        const size_t piece = tvkalgo::facts(algorithm).read_piece_size;
+        std::vector<uint8_t> grown = original;
+        grown.resize(size + piece, 0);
+        // What a driver reads: the new size, but the whole first read.
+        const auto head = [&](size_t n) {
+            n = std::max(n, DIRECT_READ_SIZE);
+            return std::vector<uint8_t>(grown.begin(), grown.begin() + n);
+        };
+        const std::pair<uintmax_t, std::vector<uint8_t>> cases[] = {
+            {piece + 10, head(piece + 10)},
+            {piece, head(piece)},
+            {0, head(0)},
+            {size + piece, grown},
+        };
+        for (const auto &c : cases) {
+            resized_path = write_test_file("resized.bin", original);
+            resized_size = c.first;
+            resized = false;
+            file_block_reader = resizing_reader;
+            job_slot.run.clear();
+            char out[80] = {};
+            const int32_t result =
+                drivers_of(algorithm).file(job_slot.run, resized_path.c_str(), out);
+            file_block_reader = platform_read_block;
+            char expected[80] = {};
+            drivers_of(algorithm).string(c.second.data(), expected,
+                                         static_cast<uint32_t>(c.second.size()));
+            EXPECT_EQ(result, JOB_DONE) << c.first;
+            EXPECT_STREQ(out, expected) << piece << " " << c.first;
+            EXPECT_EQ(job_slot.run.bytes_done.load(), c.second.size());
+        }
     }
+    // The string driver is the reference above: it agrees with zlib.
+    char crc[16] = {};
+    digest_string_crc32(original.data(), crc, static_cast<uint32_t>(size));
+    EXPECT_EQ(crc, crc_text(original));
 }
 
 TEST(EngineReadBlock, JobWhoseReadFailsEndsWithResultThreeAndItsInitialText) {
