@@ -8,7 +8,7 @@
 # The Windows tests run in a Wine prefix made afresh in a temporary folder and
 # removed at the end, so every run proves the set-up from nothing. Set
 # TVK_WINEPREFIX to keep and reuse a prefix of your own instead.
-# FUZZ_SECONDS (default 60) bounds each fuzz target.
+# FUZZ_SECONDS (default 20) bounds each fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
@@ -85,7 +85,7 @@ for p in "${presets[@]}"; do
     fi
     stamp "$p: test"
     if [ "$p" = fuzz ]; then
-        step bash tests/fuzz/run.sh build/fuzz/bin "${FUZZ_SECONDS:-60}" || failed+=("$p")
+        step bash tests/fuzz/run.sh build/fuzz/bin "${FUZZ_SECONDS:-20}" || failed+=("$p")
     else
         step ctest --preset "$p" || failed+=("$p")
     fi

@@ -62,6 +62,7 @@ TEST(JobOwners, AJobThatEndedBeforeItsTickIsReportedToItsOwnerOnly) {
     eventsB.Lines.clear();
     b.NewCheckSumFile(u"md5", fileB);
     a.Timer1_Timer(); // a stray tick of A's: not its job
+    WaitUntilEngineIdle(); // B's first tick sees its job ended
     PollToTheEnd(b);
     EXPECT_EQ(eventsB.Lines,
               Lines({"Progress 0", "Progress 100", "Finished f96b697d7cb7938d525a2f31aaf161d0"}));

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build for a bounded time.
-#   tests/fuzz/run.sh BIN_DIR [SECONDS]      (SECONDS per target, default 60)
+#   tests/fuzz/run.sh BIN_DIR [SECONDS]      (SECONDS per target, default 20)
 #
 # Each target first runs once over the reproducers kept in
 # tests/fuzz/regressions/<target>/, then fuzzes a copy of its seed corpus
@@ -16,7 +16,7 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
     exit 2
 fi
 bin=$1
-seconds=${2:-60}
+seconds=${2:-20}
 here=$(cd "$(dirname "$0")" && pwd)
 targets=(string_words dispatcher control_strings check_list)
 
