@@ -42,6 +42,8 @@ uint32_t detect() {
         isa |= TVK_ISA_SSSE3;
     if (ecx & bit_SSE4_1)
         isa |= TVK_ISA_SSE41;
+    if (ecx & bit_SSE4_2)
+        isa |= TVK_ISA_SSE42;
     if (ecx & bit_PCLMUL)
         isa |= TVK_ISA_PCLMUL;
     const bool osxsave = (ecx & bit_OSXSAVE) != 0 && (ecx & bit_AVX) != 0;

@@ -24,6 +24,7 @@ enum TvkIsa : uint32_t {
     TVK_ISA_VPCLMUL = 1u << 7,  /* carry-less multiplication on whole vectors */
     TVK_ISA_AVX512VL = 1u << 8, /* AVX-512 instructions on 128- and 256-bit vectors */
     TVK_ISA_BMI = 1u << 9,      /* BMI1 and BMI2: and-not, rotation without flags */
+    TVK_ISA_SSE42 = 1u << 10,   /* the crc32 instruction (CRC-32C) */
 };
 
 /* The backends, each by the instruction sets it needs. */
@@ -31,6 +32,8 @@ enum class Backend : uint32_t {
     Portable = 0,
     Sse2 = TVK_ISA_SSE2,                                         /* TVK32 */
     Ssse3 = TVK_ISA_SSSE3,                                       /* Adler-32 */
+    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,        /* BLAKE3 */
+    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41,      /* CRC-32C */
     Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32, SHA-512 */
     ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,         /* SHA-1, SHA-256 */
     Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
@@ -47,7 +50,8 @@ struct BackendName {
 inline constexpr BackendName tvk_backends[] = {
     {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},     {Backend::Ssse3, "ssse3"},
     {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"},   {Backend::Pclmul, "pclmul"},
-    {Backend::Vpclmul, "vpclmul"},   {Backend::Avx512, "avx512"},
+    {Backend::Vpclmul, "vpclmul"},   {Backend::Avx512, "avx512"}, {Backend::Sse41, "sse41"},
+    {Backend::Sse42, "sse42"},
 };
 
 /* Whether this CPU (and system) can run the backend. */
