@@ -10,6 +10,7 @@
 
 #include "digest/backends.h"
 #include "digest/tvk32.h"
+#include "digest/xxh3.h"
 
 #if TVK_X86
 #include <cpuid.h>
@@ -204,4 +205,16 @@ uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length) {
     }
 #endif
     return adler32_zlib(adler, input, length);
+}
+
+void xxh3_update(Xxh3Context *ctx, const uint8_t *input, uint32_t length) {
+#if TVK_X86
+    if (use(Backend::Avx512))
+        return xxh3_update_avx512(ctx, input, length);
+    if (use(Backend::Avx2))
+        return xxh3_update_avx2(ctx, input, length);
+    if (use(Backend::Sse2))
+        return xxh3_update_sse2(ctx, input, length);
+#endif
+    xxh3_update_portable(ctx, input, length);
 }

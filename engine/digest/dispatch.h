@@ -1,6 +1,6 @@
 /* dispatch.h -- which backend (backends.h) runs the dispatched digest
  * functions sha1_block, sha256_block, sha512_block, tvk32_update,
- * crc32_update and adler32_update. Each walks a ladder
+ * crc32_update, adler32_update and xxh3_update (xxh3.h). Each walks a ladder
  * of backends, fastest first, and runs the first one that the CPU supports
  * (cpuid, asked once per process); the portable core is the last rung.
  * tvk_force_backend narrows the choice to one backend, so that tests and
@@ -30,15 +30,15 @@ enum TvkIsa : uint32_t {
 /* The backends, each by the instruction sets it needs. */
 enum class Backend : uint32_t {
     Portable = 0,
-    Sse2 = TVK_ISA_SSE2,                                         /* TVK32 */
-    Ssse3 = TVK_ISA_SSSE3,                                       /* Adler-32 */
-    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,        /* BLAKE3 */
-    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41,      /* CRC-32C */
-    Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32, SHA-512 */
-    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,         /* SHA-1, SHA-256 */
-    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
-    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL, /* CRC-32 */
-    Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512 */
+    Sse2 = TVK_ISA_SSE2,                                    /* TVK32, XXH3 */
+    Ssse3 = TVK_ISA_SSSE3,                                  /* Adler-32 */
+    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,   /* BLAKE3 */
+    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41, /* CRC-32C */
+    Avx2 = TVK_ISA_AVX2,                                    /* TVK32, Adler-32, SHA-512, XXH3 */
+    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,    /* SHA-1, SHA-256 */
+    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                 /* CRC-32 */
+    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL,             /* CRC-32 */
+    Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512, XXH3 */
     Automatic = 0xffffffffu, /* the fastest the CPU has */
 };
 

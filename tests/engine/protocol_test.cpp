@@ -1,5 +1,6 @@
 /* protocol_test.cpp -- the command words of interface1, called through the
  * loaded library: results, output bytes and the bytes left alone. */
+#include "algorithm_table.h"
 #include "engine_library.h"
 #include "test_files.h"
 
@@ -234,9 +235,10 @@ TEST(EngineProtocol, GetNameAGivesTheTvksumModuleWhenLoaded) {
 }
 #endif
 
-TEST(EngineProtocol, NewExecuteRefusesSelectorsOutsideOneToNine) {
+TEST(EngineProtocol, NewExecuteRefusesSelectorsOutsideTheTable) {
     const std::string file = write_test_file("abc.bin", std::string("abc"));
-    for (uintptr_t selector : {uintptr_t{0}, uintptr_t{10}, ~uintptr_t{0}}) {
+    for (uintptr_t selector :
+         {uintptr_t{0}, uintptr_t{tvkalgo::algorithm_count + 1}, ~uintptr_t{0}}) {
         const std::string initial = "initial " + std::to_string(selector);
         EXPECT_EQ(engine().call("newexecute", file.c_str(), initial.c_str(), selector), 1);
         EXPECT_EQ(engine().status(), 0);
