@@ -47,4 +47,18 @@ uint32_t adler32_ssse3(uint32_t adler, const uint8_t *input, size_t length); /* 
 uint32_t adler32_avx2(uint32_t adler, const uint8_t *input, size_t length);  /* AVX2 */
 #endif
 
+/* CRC-32C and CRC-64/NVME in zlib's convention: slicing-by-8 tables (the
+ * portable cores, which also take the short inputs and tails of the
+ * folding backends), folding by carry-less multiplication, and for CRC-32C
+ * the crc32 instruction on three streams. */
+uint32_t crc32c_portable(uint32_t crc, const uint8_t *input, size_t length);
+uint64_t crc64nvme_portable(uint64_t crc, const uint8_t *input, size_t length);
+#if TVK_X86
+uint32_t crc32c_sse42(uint32_t crc, const uint8_t *input, size_t length);   /* + PCLMULQDQ */
+uint32_t crc32c_pclmul(uint32_t crc, const uint8_t *input, size_t length);  /* PCLMULQDQ */
+uint32_t crc32c_vpclmul(uint32_t crc, const uint8_t *input, size_t length); /* + AVX-512F */
+uint64_t crc64nvme_pclmul(uint64_t crc, const uint8_t *input, size_t length);
+uint64_t crc64nvme_vpclmul(uint64_t crc, const uint8_t *input, size_t length);
+#endif
+
 #endif

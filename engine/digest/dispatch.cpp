@@ -205,3 +205,55 @@ uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length) {
 #endif
     return adler32_zlib(adler, input, length);
 }
+
+Backend crc32c_backend() {
+#if TVK_X86
+    if (use(Backend::Vpclmul))
+        return Backend::Vpclmul;
+    if (use(Backend::Sse42))
+        return Backend::Sse42;
+    if (use(Backend::Pclmul))
+        return Backend::Pclmul;
+#endif
+    return Backend::Portable;
+}
+
+uint32_t crc32c_update(uint32_t crc, const uint8_t *input, size_t length) {
+#if TVK_X86
+    switch (crc32c_backend()) {
+    case Backend::Vpclmul:
+        return crc32c_vpclmul(crc, input, length);
+    case Backend::Sse42:
+        return crc32c_sse42(crc, input, length);
+    case Backend::Pclmul:
+        return crc32c_pclmul(crc, input, length);
+    default:
+        break;
+    }
+#endif
+    return crc32c_portable(crc, input, length);
+}
+
+Backend crc64nvme_backend() {
+#if TVK_X86
+    if (use(Backend::Vpclmul))
+        return Backend::Vpclmul;
+    if (use(Backend::Pclmul))
+        return Backend::Pclmul;
+#endif
+    return Backend::Portable;
+}
+
+uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length) {
+#if TVK_X86
+    switch (crc64nvme_backend()) {
+    case Backend::Vpclmul:
+        return crc64nvme_vpclmul(crc, input, length);
+    case Backend::Pclmul:
+        return crc64nvme_pclmul(crc, input, length);
+    default:
+        break;
+    }
+#endif
+    return crc64nvme_portable(crc, input, length);
+}
