@@ -18,8 +18,8 @@
  * XOR with the input register that starts there continues the fold.
  *
  * The CRC of a folded register is that of its 16 bytes with a zero start,
- * which the portable core of the polynomial computes; it also takes the
- * tail of fewer than 16 bytes.
+ * which a Barrett reduction computes (crc_fold_reduce); the portable core
+ * of the polynomial takes the tail of fewer than 16 bytes.
  */
 #ifndef TVK_DIGEST_CRC_FOLD_H
 #define TVK_DIGEST_CRC_FOLD_H
@@ -29,6 +29,7 @@
 #include <immintrin.h>
 
 #include "digest/backends.h"
+#include "digest/byte_order.h"
 #include "digest/crc_fold_constants.h"
 
 /* The portable core of each polynomial. Internal linkage, like the functions
@@ -62,19 +63,41 @@ template <class P> static inline __m128i crc_fold_start(typename P::word crc) {
     return _mm_set_epi64x(0, static_cast<long long>(static_cast<typename P::word>(~crc)));
 }
 
+/* The CRC register (zero start) after the 16 bytes of x: R*x^W mod P, by
+ * Barrett reduction. First V = H*x^(64+W) + L*x^W, congruent and of degree
+ * below 64+W: H by a fold, L by a shift. Then the quotient of V by P is
+ * floor(T1*mu / x^64) with T1 = floor(V / x^W), which is T1 + floor(T1*mu' /
+ * x^64); and V mod P is V plus quotient times P in the low W terms of V,
+ * where only P' = P - x^W reaches. The products carry an extra factor x
+ * (see above), taken off by one-bit shifts. */
+template <class P> static inline typename P::word crc_fold_reduce(__m128i x) {
+    using K = CrcReduceConstants<P>;
+    constexpr int W = P::width;
+    const __m128i h =
+        _mm_clmulepi64_si128(x, _mm_set_epi64x(0, static_cast<long long>(K::fold)), 0x00);
+    const __m128i l = W == 64 ? _mm_srli_si128(x, 8) : _mm_slli_si128(_mm_srli_si128(x, 8), 4);
+    const __m128i v = _mm_xor_si128(h, l);
+    /* T1 as a half: the terms x^W up to x^(63+W) of V */
+    const __m128i t1 = W == 64 ? v : _mm_srli_si128(v, 4);
+    const __m128i mu = _mm_set_epi64x(0, static_cast<long long>(K::mu));
+    const __m128i q = _mm_xor_si128(_mm_slli_epi64(_mm_clmulepi64_si128(t1, mu, 0x00), 1), t1);
+    __m128i qp = _mm_clmulepi64_si128(q, _mm_set_epi64x(0, static_cast<long long>(K::poly)), 0x00);
+    qp = _mm_or_si128(_mm_slli_epi64(qp, 1), _mm_srli_epi64(_mm_slli_si128(qp, 8), 63));
+    /* the low W terms of V + Q*P' are the top W bits of the register */
+    uint8_t bytes[16];
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(bytes), _mm_xor_si128(v, qp));
+    return static_cast<typename P::word>(load_le64(bytes + 8) >> (64 - W));
+}
+
 /* The CRC in zlib's convention of everything folded into x, followed by the
- * length bytes at input. */
+ * length bytes at input (the portable core takes the last 15 or fewer). */
 template <class P>
 static inline typename P::word crc_fold_finish(__m128i x, const uint8_t *input, size_t length) {
     using Word = typename P::word;
     const __m128i k = crc_fold_constants<P, 128>();
     for (; length >= 16; input += 16, length -= 16)
         x = crc_fold_128(x, k, _mm_loadu_si128(reinterpret_cast<const __m128i *>(input)));
-    uint8_t bytes[16];
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(bytes), x);
-    /* all ones in zlib's convention is a zero start for the register's bytes */
-    const Word crc = crc_portable(P{}, static_cast<Word>(~Word{0}), bytes, sizeof bytes);
-    return crc_portable(P{}, crc, input, length);
+    return crc_portable(P{}, static_cast<Word>(~crc_fold_reduce<P>(x)), input, length);
 }
 
 #endif

@@ -39,4 +39,31 @@ template <class P, unsigned D> struct CrcFoldConstants {
     static constexpr uint64_t low = crc_xpow_mod<P>(D + P::width - 65);
 };
 
+/* The constants that reduce a folded register to the CRC: a word placed at
+ * the top of a 64-bit half, so that the half holds the word's polynomial
+ * itself (a 64-bit word fills the half). */
+template <class P> constexpr uint64_t crc_top_of_half(typename P::word w) {
+    return static_cast<uint64_t>(w) << (64 - P::width);
+}
+template <class P> struct CrcReduceConstants {
+    /* x^(63+W) mod P: H*x^(64+W), from a product that is H times it times x */
+    static constexpr uint64_t fold = crc_top_of_half<P>(crc_xpow_mod<P>(63 + P::width));
+    /* floor(x^(64+W) / P) without its x^64 term, x^63 in bit 0: the quotient
+     * bits are those that leave the register while x^(64+W) is reduced */
+    static constexpr uint64_t mu = [] {
+        using Word = typename P::word;
+        Word r = static_cast<Word>(Word{1} << (P::width - 1));
+        uint64_t q = 0;
+        for (unsigned step = 1; step <= 64 + P::width; ++step) {
+            const bool out = (r & 1) != 0;
+            r = out ? static_cast<Word>((r >> 1) ^ P::reflected) : static_cast<Word>(r >> 1);
+            if (out && step > P::width)
+                q |= uint64_t{1} << (step - P::width - 1);
+        }
+        return q;
+    }();
+    /* P without its x^W term */
+    static constexpr uint64_t poly = crc_top_of_half<P>(P::reflected);
+};
+
 #endif
