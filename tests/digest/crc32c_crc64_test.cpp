@@ -94,15 +94,16 @@ TEST(Crc32cCrc64, MatchReferenceWholeAndInPieces) {
     for (const Crc &c : crcs) {
         SCOPED_TRACE(c.name);
         const uint64_t mask = c.width == 64 ? ~uint64_t{0} : (uint64_t{1} << c.width) - 1;
+        const auto below = [&](size_t n) { return static_cast<size_t>(rng() % n); };
         for (size_t length : lengths()) {
-            const uint8_t *p = data.data() + rng() % 64;
+            const uint8_t *p = data.data() + below(64);
             const uint64_t start = rng() % 2 ? 0 : rng() & mask;
             const uint64_t expected = bitwise(c, start, p, length);
             if (c.isal) {
                 ASSERT_EQ(c.isal(start, p, length), expected) << "ISA-L, " << length << " bytes";
             }
-            const size_t cut1 = length ? rng() % (length + 1) : 0;
-            const size_t cut2 = cut1 + (length > cut1 ? rng() % (length - cut1 + 1) : 0);
+            const size_t cut1 = below(length + 1);
+            const size_t cut2 = cut1 + below(length - cut1 + 1);
             for_each_backend([&] {
                 ASSERT_EQ(c.update(start, p, length), expected) << length << " bytes";
                 const uint64_t first = c.update(start, p, cut1);
