@@ -29,7 +29,6 @@
 #include <immintrin.h>
 
 #include "digest/backends.h"
-#include "digest/byte_order.h"
 #include "digest/crc_fold_constants.h"
 
 /* The portable core of each polynomial. Internal linkage, like the functions
@@ -84,9 +83,16 @@ template <class P> static inline typename P::word crc_fold_reduce(__m128i x) {
     __m128i qp = _mm_clmulepi64_si128(q, _mm_set_epi64x(0, static_cast<long long>(K::poly)), 0x00);
     qp = _mm_or_si128(_mm_slli_epi64(qp, 1), _mm_srli_epi64(_mm_slli_si128(qp, 8), 63));
     /* the low W terms of V + Q*P' are the top W bits of the register */
-    uint8_t bytes[16];
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(bytes), _mm_xor_si128(v, qp));
-    return static_cast<typename P::word>(load_le64(bytes + 8) >> (64 - W));
+    const __m128i top = _mm_srli_si128(_mm_xor_si128(v, qp), 8);
+#if defined(__x86_64__) || defined(_M_X64)
+    const auto high = static_cast<uint64_t>(_mm_cvtsi128_si64(top));
+#else
+    const auto high =
+        static_cast<uint64_t>(static_cast<uint32_t>(_mm_cvtsi128_si32(top))) |
+        static_cast<uint64_t>(static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(top, 4))))
+            << 32;
+#endif
+    return static_cast<typename P::word>(high >> (64 - W));
 }
 
 /* The CRC in zlib's convention of everything folded into x, followed by the
