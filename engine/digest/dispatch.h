@@ -87,7 +87,8 @@ Backend adler32_backend();
 uint32_t crc32c_update(uint32_t crc, const uint8_t *input, size_t length);
 uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length);
 
-/* The backend that crc32c_update or crc64nvme_update would run now. */
+/* The backend that crc32c_update or crc64nvme_update would run now (on
+ * long inputs: CRC-32C takes short ones to Sse42 where the CPU has it). */
 Backend crc32c_backend();
 Backend crc64nvme_backend();
 
