@@ -5,6 +5,7 @@
  * points, chaining the running value. */
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <vector>
 
@@ -72,7 +73,17 @@ std::vector<size_t> lengths() {
     return v;
 }
 
+/* Also prints the backends chosen, so a run under Wine shows what the
+ * Windows builds pick. */
 TEST(Crc32cCrc64, CheckValues) {
+    const auto name = [](Backend b) {
+        for (const BackendName &n : tvk_backends)
+            if (n.backend == b)
+                return n.name;
+        return "?";
+    };
+    std::printf("CRC-32C backend: %s, CRC-64/NVME backend: %s\n", name(crc32c_backend()),
+                name(crc64nvme_backend()));
     const uint8_t text[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     for (const Crc &c : crcs) {
         SCOPED_TRACE(c.name);
