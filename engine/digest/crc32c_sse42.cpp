@@ -56,8 +56,9 @@ constexpr uint64_t shift_constant(size_t n) {
  * register r; advances input and length. */
 template <size_t Piece> uint32_t streams(uint32_t r, const uint8_t *&input, size_t &length) {
     static_assert(Piece % 8 == 0, "pieces of whole words");
-    const __m128i k = _mm_set_epi64x(static_cast<long long>(shift_constant(Piece)),
-                                     static_cast<long long>(shift_constant(2 * Piece)));
+    constexpr uint64_t past_one = shift_constant(Piece), past_two = shift_constant(2 * Piece);
+    const __m128i k =
+        _mm_set_epi64x(static_cast<long long>(past_one), static_cast<long long>(past_two));
     for (; length >= 3 * Piece; input += 3 * Piece, length -= 3 * Piece) {
         uint32_t a = r, b = 0, c = 0;
         for (size_t i = 0; i < Piece; i += 8) {
