@@ -66,10 +66,10 @@ std::vector<size_t> lengths() {
     std::vector<size_t> v;
     for (size_t n = 0; n <= 17; ++n)
         v.push_back(n);
-    for (size_t edge : {32, 64, 128, 256, 384, 512, 1024, 6144})
+    for (size_t edge : {32, 64, 96, 128, 256, 384, 512, 1024, 1536, 24576})
         for (size_t n = edge - 1; n <= edge + 1; ++n)
             v.push_back(n);
-    v.insert(v.end(), {4096 + 7, 6144 + 384 + 9, (3u << 20) + 385, (5u << 20) + 13});
+    v.insert(v.end(), {4096 + 7, 24576 + 1536 + 384 + 96 + 9, (3u << 20) + 385, (5u << 20) + 13});
     return v;
 }
 
