@@ -101,7 +101,7 @@ uint32_t isa() {
 constexpr uint32_t TVK32_VECTOR_THRESHOLD = 64;
 
 /* Below this length CRC-32C runs faster on the crc32 instruction than by
- * vector folding (measured on Zen 5: even at 512 bytes). */
+ * vector folding (measured on Zen 5: the two meet at about 512 bytes). */
 constexpr size_t CRC32C_FOLD_THRESHOLD = 512;
 
 } // namespace
