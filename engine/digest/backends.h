@@ -54,4 +54,18 @@ void xxh3_update_avx2(Xxh3Context *ctx, const uint8_t *input, size_t length);   
 void xxh3_update_avx512(Xxh3Context *ctx, const uint8_t *input, size_t length); /* AVX-512F */
 #endif
 
+/* CRC-32C and CRC-64/NVME in zlib's convention: slicing-by-8 tables (the
+ * portable cores, which also take the short inputs and tails of the
+ * folding backends), folding by carry-less multiplication, and for CRC-32C
+ * the crc32 instruction on three streams. */
+uint32_t crc32c_portable(uint32_t crc, const uint8_t *input, size_t length);
+uint64_t crc64nvme_portable(uint64_t crc, const uint8_t *input, size_t length);
+#if TVK_X86
+uint32_t crc32c_sse42(uint32_t crc, const uint8_t *input, size_t length);   /* + PCLMULQDQ */
+uint32_t crc32c_pclmul(uint32_t crc, const uint8_t *input, size_t length);  /* PCLMULQDQ */
+uint32_t crc32c_vpclmul(uint32_t crc, const uint8_t *input, size_t length); /* + AVX-512F */
+uint64_t crc64nvme_pclmul(uint64_t crc, const uint8_t *input, size_t length);
+uint64_t crc64nvme_vpclmul(uint64_t crc, const uint8_t *input, size_t length);
+#endif
+
 #endif

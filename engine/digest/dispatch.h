@@ -1,6 +1,7 @@
 /* dispatch.h -- which backend (backends.h) runs the dispatched digest
  * functions sha1_block, sha256_block, sha512_block, tvk32_update,
- * crc32_update, adler32_update and xxh3_update (xxh3.h). Each walks a ladder
+ * crc32_update, adler32_update, xxh3_update (xxh3.h), crc32c_update and
+ * crc64nvme_update. Each walks a ladder
  * of backends, fastest first, and runs the first one that the CPU supports
  * (cpuid, asked once per process); the portable core is the last rung.
  * tvk_force_backend narrows the choice to one backend, so that tests and
@@ -79,5 +80,16 @@ uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length);
 /* The backend that crc32_update or adler32_update would run now. */
 Backend crc32_backend();
 Backend adler32_backend();
+
+/* CRC-32C (Castagnoli) and CRC-64/NVME of length more bytes in zlib's
+ * convention: a running value, 0 at the start, each result the finished
+ * CRC so far and the running value for the next piece. */
+uint32_t crc32c_update(uint32_t crc, const uint8_t *input, size_t length);
+uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length);
+
+/* The backend that crc32c_update or crc64nvme_update would run now (on
+ * long inputs: CRC-32C takes short ones to Sse42 where the CPU has it). */
+Backend crc32c_backend();
+Backend crc64nvme_backend();
 
 #endif
