@@ -80,4 +80,9 @@ uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length);
 Backend crc32_backend();
 Backend adler32_backend();
 
+/* BLAKE3 (blake3.h): the chaining values, 32 bytes each into cvs, of n
+ * whole 1024-byte chunks laid end to end and numbered from chunk; or, with
+ * parents, of n parent nodes of 64 bytes each (two chaining values). */
+void blake3_hash_many(const uint8_t *input, size_t n, uint64_t chunk, bool parents, uint8_t *cvs);
+
 #endif
