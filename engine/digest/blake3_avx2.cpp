@@ -39,8 +39,10 @@ struct Avx2Ops {
     /* Per half of the blocks: 4x4 transposes within each 128-bit lane of
      * rows 0 to 3 and of rows 4 to 7, then the lanes exchanged. */
     static void transpose(const uint8_t *block, size_t stride, T m[16]) {
+#pragma GCC unroll 2
         for (int half = 0; half < 2; ++half) {
             T u[8];
+#pragma GCC unroll 2
             for (int g = 0; g < 2; ++g) {
                 const uint8_t *p = block + 4 * g * stride + 32 * half;
                 const T r0 = _mm256_loadu_si256(reinterpret_cast<const T *>(p));
@@ -54,6 +56,7 @@ struct Avx2Ops {
                 u[4 * g + 2] = _mm256_unpacklo_epi64(b, d);
                 u[4 * g + 3] = _mm256_unpackhi_epi64(b, d);
             }
+#pragma GCC unroll 4
             for (int j = 0; j < 4; ++j) {
                 m[8 * half + j] = _mm256_permute2x128_si256(u[j], u[4 + j], 0x20);
                 m[8 * half + 4 + j] = _mm256_permute2x128_si256(u[j], u[4 + j], 0x31);

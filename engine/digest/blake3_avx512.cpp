@@ -34,6 +34,7 @@ struct Avx512Ops {
      * g of m[4k + j]. */
     static void transpose(const uint8_t *block, size_t stride, T m[16]) {
         T u[16];
+#pragma GCC unroll 4
         for (int g = 0; g < 4; ++g) {
             const uint8_t *p = block + 4 * g * stride;
             const T r0 = _mm512_loadu_si512(p);
@@ -49,6 +50,7 @@ struct Avx512Ops {
             u[4 * g + 2] = _mm512_maskz_unpacklo_epi64(ALL8, b, d);
             u[4 * g + 3] = _mm512_maskz_unpackhi_epi64(ALL8, b, d);
         }
+#pragma GCC unroll 4
         for (int j = 0; j < 4; ++j) {
             const T x01 = _mm512_maskz_shuffle_i32x4(ALL16, u[j], u[4 + j], 0x44);
             const T x23 = _mm512_maskz_shuffle_i32x4(ALL16, u[j], u[4 + j], 0xee);

@@ -46,6 +46,9 @@ size_t blake3_many_in_lanes(const uint8_t *input, size_t n, uint64_t chunk, bool
         for (size_t b = 0; b < blocks; ++b) {
             T m[16];
             Ops::transpose(input + b * BLAKE3_BLOCK_LEN, stride, m);
+            /* The message words stay in memory, each read where a round
+             * adds it: the registers are left to the state. */
+            __asm__ volatile("" : : "r"(m) : "memory");
             const uint32_t flags = parents ? BLAKE3_PARENT
                                            : (b == 0 ? BLAKE3_CHUNK_START : 0) |
                                                  (b + 1 == blocks ? BLAKE3_CHUNK_END : 0);

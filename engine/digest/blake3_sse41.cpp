@@ -35,6 +35,7 @@ struct Sse41Ops {
 
     /* Four 4x4 transposes, one per quarter of the blocks. */
     static void transpose(const uint8_t *block, size_t stride, T m[16]) {
+#pragma GCC unroll 4
         for (int q = 0; q < 4; ++q) {
             const T r0 = load_bytes(block + 16 * q);
             const T r1 = load_bytes(block + stride + 16 * q);
