@@ -44,22 +44,13 @@ void compress(uint32_t cv[8], const uint8_t block[BLAKE3_BLOCK_LEN], uint32_t bl
     uint32_t m[16];
     for (int i = 0; i < 16; ++i)
         m[i] = load_le32(block + 4 * i);
-    uint32_t s[16] = {cv[0],
-                      cv[1],
-                      cv[2],
-                      cv[3],
-                      cv[4],
-                      cv[5],
-                      cv[6],
-                      cv[7],
-                      BLAKE3_IV[0],
-                      BLAKE3_IV[1],
-                      BLAKE3_IV[2],
-                      BLAKE3_IV[3],
-                      static_cast<uint32_t>(counter),
-                      static_cast<uint32_t>(counter >> 32),
-                      block_len,
-                      flags};
+    uint32_t s[16];
+    std::memcpy(s, cv, 8 * sizeof *s);
+    std::memcpy(s + 8, BLAKE3_IV, 4 * sizeof *s);
+    s[12] = static_cast<uint32_t>(counter);
+    s[13] = static_cast<uint32_t>(counter >> 32);
+    s[14] = block_len;
+    s[15] = flags;
     blake3_rounds<WordOps>(s, m);
     for (int i = 0; i < 8; ++i)
         cv[i] = s[i] ^ s[i + 8];

@@ -52,22 +52,15 @@ size_t blake3_many_in_lanes(const uint8_t *input, size_t n, uint64_t chunk, bool
             const uint32_t flags = parents ? BLAKE3_PARENT
                                            : (b == 0 ? BLAKE3_CHUNK_START : 0) |
                                                  (b + 1 == blocks ? BLAKE3_CHUNK_END : 0);
-            T s[16] = {h[0],
-                       h[1],
-                       h[2],
-                       h[3],
-                       h[4],
-                       h[5],
-                       h[6],
-                       h[7],
-                       Ops::set1(BLAKE3_IV[0]),
-                       Ops::set1(BLAKE3_IV[1]),
-                       Ops::set1(BLAKE3_IV[2]),
-                       Ops::set1(BLAKE3_IV[3]),
-                       counter_low,
-                       counter_high,
-                       Ops::set1(static_cast<uint32_t>(BLAKE3_BLOCK_LEN)),
-                       Ops::set1(flags)};
+            T s[16];
+            for (int i = 0; i < 8; ++i)
+                s[i] = h[i];
+            for (int i = 0; i < 4; ++i)
+                s[8 + i] = Ops::set1(BLAKE3_IV[i]);
+            s[12] = counter_low;
+            s[13] = counter_high;
+            s[14] = Ops::set1(static_cast<uint32_t>(BLAKE3_BLOCK_LEN));
+            s[15] = Ops::set1(flags);
             blake3_rounds<Ops>(s, m);
             for (int i = 0; i < 8; ++i)
                 h[i] = Ops::xor_(s[i], s[i + 8]);

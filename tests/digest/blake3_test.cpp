@@ -1,12 +1,15 @@
 /* BLAKE3 on the inputs of its published test vectors (byte i is i mod 251),
  * against b3sum's output on the same bytes, on every backend this CPU has:
  * fed whole and in pieces of many sizes, and as subtrees pushed beside
- * pieces fed whole. */
+ * pieces fed whole. And blake3_hash_many on each backend against the
+ * portable one where no input of a test vector's size reaches: chunk
+ * numbers of 2^32 and beyond, in the middle of a group of lanes. */
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "digest/backends.h"
 #include "digest/blake3.h"
 #include "digest/checksum_text.h"
 #include "each_backend.h"
@@ -119,6 +122,21 @@ TEST(Blake3, SubtreesBesideUpdates) {
                 }
             }
         }
+    });
+}
+
+TEST(Blake3, HashManyOnEveryBackend) {
+    const std::vector<uint8_t> data = input_bytes(40 * 1024);
+    const uint64_t firsts[] = {0, 7, (uint64_t{1} << 32) - 5, (uint64_t{1} << 40) + 3};
+    for_each_backend([&] {
+        for (bool parents : {false, true})
+            for (uint64_t first : firsts)
+                for (size_t n = 1; n <= (parents ? 640u : 40u); n += parents ? 37 : 1) {
+                    std::vector<uint8_t> got(32 * n), want(32 * n);
+                    blake3_hash_many(data.data(), n, first, parents, got.data());
+                    blake3_hash_many_portable(data.data(), n, first, parents, want.data());
+                    EXPECT_EQ(got, want) << n << (parents ? " parents" : " chunks from ") << first;
+                }
     });
 }
 
