@@ -237,14 +237,14 @@ void blake3_final(Blake3Context *ctx, uint8_t out[BLAKE3_DIGEST_SIZE]) {
     uint64_t counter = 0;
     uint32_t flags = BLAKE3_PARENT;
     uint32_t left = ctx->pending;
-    if (!chunk_empty(ctx) || left == 0) {
+    assert((!chunk_empty(ctx) || left != 1) && "a subtree pushed at the start ends the input");
+    if (!chunk_empty(ctx) || left < 2) {
         std::memcpy(cv, ctx->cv, sizeof cv);
         std::memcpy(block, ctx->buffer, ctx->buffer_len);
         block_len = ctx->buffer_len;
         counter = ctx->chunk;
         flags = (ctx->blocks == 0 ? BLAKE3_CHUNK_START : 0) | BLAKE3_CHUNK_END;
     } else {
-        assert(left >= 2 && "a subtree pushed at the start must not end the input");
         std::memcpy(cv, BLAKE3_IV, sizeof cv);
         std::memcpy(block, ctx->stack[left - 2], 2 * BLAKE3_CV_LEN);
         left -= 2;

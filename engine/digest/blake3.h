@@ -34,7 +34,8 @@ void blake3_final(Blake3Context *ctx, uint8_t out[BLAKE3_DIGEST_SIZE]);
 /* For hashing parts of one input on several threads: the chaining value of
  * a subtree, a run of whole 1024-byte chunks that starts at chunk
  * chunk_counter. length is a power of two number of chunks (1024, 2048,
- * 4096... bytes) and chunk_counter a multiple of that number. */
+ * 4096... bytes) and chunk_counter a multiple of that number. It touches
+ * nothing but its arguments: several threads may run it at once. */
 void blake3_subtree_cv(const uint8_t *input, size_t length, uint64_t chunk_counter, uint8_t cv[32]);
 
 /* Appends such a subtree of `chunks` chunks to the input hashed so far, as
