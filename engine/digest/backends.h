@@ -68,4 +68,18 @@ uint64_t crc64nvme_pclmul(uint64_t crc, const uint8_t *input, size_t length);
 uint64_t crc64nvme_vpclmul(uint64_t crc, const uint8_t *input, size_t length);
 #endif
 
+/* BLAKE3's blake3_hash_many (dispatch.h). The vector ones take whole
+ * groups of their lane count, as many as n holds, and return how many nodes
+ * they took; the caller passes the rest on. */
+void blake3_hash_many_portable(const uint8_t *input, size_t n, uint64_t chunk, bool parents,
+                               uint8_t *cvs);
+#if TVK_X86
+size_t blake3_hash_many_sse41(const uint8_t *input, size_t n, uint64_t chunk, bool parents,
+                              uint8_t *cvs); /* SSE4.1, 4 lanes */
+size_t blake3_hash_many_avx2(const uint8_t *input, size_t n, uint64_t chunk, bool parents,
+                             uint8_t *cvs); /* AVX2, 8 lanes */
+size_t blake3_hash_many_avx512(const uint8_t *input, size_t n, uint64_t chunk, bool parents,
+                               uint8_t *cvs); /* AVX-512F, 16 lanes */
+#endif
+
 #endif

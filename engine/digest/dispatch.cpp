@@ -278,3 +278,24 @@ uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length) {
 #endif
     return crc64nvme_portable(crc, input, length);
 }
+
+/* The widest backend takes whole groups of its lanes, each narrower one
+ * the groups of its own that remain, the portable core the last few. */
+void blake3_hash_many(const uint8_t *input, size_t n, uint64_t chunk, bool parents, uint8_t *cvs) {
+    const size_t stride = parents ? 64 : 1024;
+    size_t done = 0;
+    [[maybe_unused]] auto rung =
+        [&](size_t (*many)(const uint8_t *, size_t, uint64_t, bool, uint8_t *)) {
+            done += many(input + done * stride, n - done, chunk + done, parents, cvs + done * 32);
+        };
+#if TVK_X86
+    if (use(Backend::Avx512))
+        rung(blake3_hash_many_avx512);
+    if (use(Backend::Avx2))
+        rung(blake3_hash_many_avx2);
+    if (use(Backend::Sse41))
+        rung(blake3_hash_many_sse41);
+#endif
+    blake3_hash_many_portable(input + done * stride, n - done, chunk + done, parents,
+                              cvs + done * 32);
+}

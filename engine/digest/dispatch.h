@@ -92,4 +92,9 @@ uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length);
 Backend crc32c_backend();
 Backend crc64nvme_backend();
 
+/* BLAKE3 (blake3.h): the chaining values, 32 bytes each into cvs, of n
+ * whole 1024-byte chunks laid end to end and numbered from chunk; or, with
+ * parents, of n parent nodes of 64 bytes each (two chaining values). */
+void blake3_hash_many(const uint8_t *input, size_t n, uint64_t chunk, bool parents, uint8_t *cvs);
+
 #endif
