@@ -2,7 +2,7 @@
  * algorithms and of the engine's own cores: zlib, and where their headers
  * are installed libdeflate and ISA-L, for CRC-32 and Adler-32; OpenSSL's EVP
  * digests for MD5, SHA-1, SHA-256, SHA-512 and SHA-384; libxxhash for XXH3
- * and XXH128; ISA-L for CRC-32C and CRC-64/NVME; every CRC-32, Adler-32,
+ * and XXH128; ISA-L for CRC-32C (it has no CRC-64/NVME); every CRC-32, Adler-32,
  * TVK32, SHA-512, BLAKE3, XXH3, CRC-32C and CRC-64/NVME backend of the
  * engine that this CPU runs, and its MD5, SHA-1, SHA-256 and SHA-384 cores
  * (the SHA ones also forced to their portable code). All run the same way: over one
@@ -40,7 +40,6 @@
 #endif
 #if __has_include(<isa-l/crc.h>)
 #include <isa-l/crc.h>
-#include <isa-l/crc64.h>
 #define HAVE_ISAL 1
 #endif
 #if __has_include(<xxhash.h>)
@@ -105,9 +104,6 @@ uint32_t isal_crc32(uint32_t c, const uint8_t *p, size_t n) {
 uint32_t isal_crc32c(uint32_t c, const uint8_t *p, size_t n) {
     return ~crc32_iscsi(const_cast<uint8_t *>(p), static_cast<int>(n), ~c);
 }
-uint64_t isal_crc64nvme(uint64_t c, const uint8_t *p, size_t n) {
-    return crc64_rocks_refl(c, p, n);
-}
 #endif
 
 /* CRC-64/NVME in zlib's convention, as 16 digits. */
@@ -132,7 +128,8 @@ template <bool Wide> std::string libxxhash(const std::vector<uint8_t> &buffer, s
     char text[33];
     if (Wide) {
         const XXH128_hash_t h = XXH3_128bits_digest(state);
-        std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(h.high64),
+        std::snprintf(text, sizeof text, "%016llx%016llx",
+                      static_cast<unsigned long long>(h.high64),
                       static_cast<unsigned long long>(h.low64));
     } else {
         std::snprintf(text, sizeof text, "%016llx",
@@ -302,7 +299,6 @@ int main(int argc, char **argv) {
 #ifdef HAVE_ISAL
       {"crc32", "isa-l", true, checksum32(isal_crc32, 0)},
       {"crc32c", "isa-l", true, checksum32(isal_crc32c, 0)},
-      {"crc64nvme", "isa-l", true, checksum64(isal_crc64nvme)},
 #endif
     };
     const size_t piece = piece_arg > 0 ? piece_arg : buffer.size();

@@ -14,7 +14,9 @@
 #include "digest/tvk32.h"
 #include "digest/xxh3.h"
 
+#include <cstddef>
 #include <cstdint>
+
 #include "digest/dispatch.h"
 
 namespace tvkengine {
@@ -99,8 +101,24 @@ using Sha512Core =
 using Sha384Core =
     DigestCore<Sha512Context, SHA384_DIGEST_SIZE, sha384_init, sha512_update, sha384_final>;
 
-using Blake3Core =
-    DigestCore<Blake3Context, BLAKE3_DIGEST_SIZE, blake3_init, blake3_update, blake3_final>;
+/* BLAKE3, whose input splits into subtrees that hash apart: a driver that
+ * reads on two threads has each compute the chaining values of the pieces
+ * it read, and only their pushes follow the input's order. */
+struct Blake3Core
+    : DigestCore<Blake3Context, BLAKE3_DIGEST_SIZE, blake3_init, blake3_update, blake3_final> {
+    /* A piece whose offset and size are multiples of this hashes as such
+     * subtrees: 256 chunks, enough for every SIMD lane and tree level. */
+    static constexpr size_t SUBTREE_SIZE = 256 * 1024;
+    static constexpr size_t CHUNK_SIZE = 1024;
+    static void subtree_cv(const uint8_t *input, uint64_t offset, uint8_t cv[32]) {
+        blake3_subtree_cv(input, SUBTREE_SIZE, offset / CHUNK_SIZE, cv);
+    }
+    /* The next SUBTREE_SIZE bytes of input, by their chaining value; the
+     * bytes so far are a multiple of SUBTREE_SIZE, and more than none. */
+    void push_subtree(const uint8_t cv[32]) {
+        blake3_push_subtree(&ctx, cv, SUBTREE_SIZE / CHUNK_SIZE);
+    }
+};
 using Xxh3Core = DigestCore<Xxh3Context, XXH3_DIGEST_SIZE, xxh3_init, xxh3_update, xxh3_final>;
 using Xxh128Core =
     DigestCore<Xxh3Context, XXH128_DIGEST_SIZE, xxh3_init, xxh3_update, xxh128_final>;

@@ -211,12 +211,15 @@ uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length) {
     return adler32_zlib(adler, input, length);
 }
 
+/* AVX2 comes before AVX-512 for XXH3: xxHash's AVX-512 loop ran at half the
+ * AVX2 speed on Zen 5 (19 against 38 GB/s), and AVX2 is above any page-cache
+ * read already. The AVX-512 backend stays for forcing. */
 void xxh3_update(Xxh3Context *ctx, const uint8_t *input, uint32_t length) {
 #if TVK_X86
-    if (use(Backend::Avx512))
-        return xxh3_update_avx512(ctx, input, length);
     if (use(Backend::Avx2))
         return xxh3_update_avx2(ctx, input, length);
+    if (use(Backend::Avx512))
+        return xxh3_update_avx512(ctx, input, length);
     if (use(Backend::Sse2))
         return xxh3_update_sse2(ctx, input, length);
 #endif
