@@ -170,8 +170,9 @@ TEST(RealEngine, BackgroundJobReportsProgressAndFinishesWithTheSum) {
 }
 
 // The algorithms without a method of their own (SHA-512 and SHA-384 in the
-// first interface, the fast modern ones in none) as jobs. Each name runs to its checksum (hashlib's), and a job paused from its
-// start, resumed, paused again and cancelled ends as any cancelled job.
+// first interface, the fast modern ones in none) as jobs. Each name runs to its checksum
+// (hashlib's), and a job paused from its start, resumed, paused again and cancelled ends as any
+// cancelled job.
 TEST(RealEngine, JobsOfTheLaterAlgorithmsFinishPauseResumeAndCancel) {
     TempDir dir;
     std::string content(200000, '\0');
