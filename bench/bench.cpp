@@ -14,8 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include "algorithm_table.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -73,20 +76,15 @@ template <typename Fn> double best_seconds(int repeats, Fn fn) {
     return best;
 }
 
-struct Algorithm {
-    const char *name;
-    const char *file_word;
-    const char *string_word;
-    int selector;
-};
-
-const Algorithm algorithms[] = {
-    {"crc32", "crc32file", "crc32string", 2},    {"adler32", "adler32file", "adler32string", 1},
-    {"md5", "md5file", "md5string", 5},          {"sha1", "sha1file", "sha1string", 4},
-    {"sha256", "sha256file", "sha256string", 3}, {"tvk32", "tvk32file", "tvk32string", 7},
-    {"md5_32", "md532file", "md532string", 6},   {"sha512", "sha512file", "sha512string", 8},
-    {"sha384", "sha384file", "sha384string", 9},
-};
+/* An algorithm's name in the report: its job name without the hyphen
+ * ("sha-256" sha256). */
+std::string report_name(const tvkalgo::AlgorithmFacts &row) {
+    std::string name;
+    for (const char *c = row.job_name; *c != '\0'; ++c)
+        if (*c != '-')
+            name += *c;
+    return name;
+}
 
 /* Reads the whole file in 1 MiB pieces into one buffer with the system's own
  * reads and returns the bytes read: the page cache's speed, with nothing
@@ -154,7 +152,8 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    for (const Algorithm &a : algorithms) {
+    for (const tvkalgo::AlgorithmFacts &a : tvkalgo::algorithm_table) {
+        const std::string name = report_name(a);
         char out[301];
 
         /* direct file word */
@@ -163,7 +162,7 @@ int main(int argc, char **argv) {
             out[300] = '\0';
             call(a.file_word, path, out);
         });
-        print_rate(a.name, "file", static_cast<double>(size), direct, answer(out));
+        print_rate(name.c_str(), "file", static_cast<double>(size), direct, answer(out));
 
         /* background job, polled to its end */
         bool started = true;
@@ -181,7 +180,7 @@ int main(int argc, char **argv) {
         out[300] = '\0';
         call("getsum", out, " ");
         const bool got = started && call("getreturnvalue") == 0;
-        print_rate(a.name, "job", static_cast<double>(size), job, got ? answer(out) : "?");
+        print_rate(name.c_str(), "job", static_cast<double>(size), job, got ? answer(out) : "?");
 
         /* a 16-byte string, many calls */
         const char text16[] = "0123456789abcdef";
@@ -191,7 +190,7 @@ int main(int argc, char **argv) {
             for (int i = 0; i < calls; ++i)
                 call(a.string_word, text16, out, 16);
         });
-        std::printf("%s string16-ns %.1f %s\n", a.name, strings / calls * 1e9, answer(out));
+        std::printf("%s string16-ns %.1f %s\n", name.c_str(), strings / calls * 1e9, answer(out));
     }
     read = std::min(read, best_seconds(repeats, [&] { read_file(path); }));
     print_rate("file", "read-1MiB", static_cast<double>(size), read, "-");

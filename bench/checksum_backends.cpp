@@ -1,10 +1,11 @@
 /* checksum_backends.cpp -- in-memory speed of the libraries that compute our
  * algorithms and of the engine's own cores: zlib, and where their headers
  * are installed libdeflate and ISA-L, for CRC-32 and Adler-32; OpenSSL's EVP
- * digests for MD5, SHA-1, SHA-256, SHA-512 and SHA-384; every CRC-32,
- * Adler-32, TVK32 and SHA-512 backend of the engine that this CPU runs, and
- * its MD5, SHA-1, SHA-256 and SHA-384 cores (the SHA ones also forced to
- * their portable code). All run the same way: over one
+ * digests for MD5, SHA-1, SHA-256, SHA-512 and SHA-384; libxxhash for XXH3
+ * and XXH128; ISA-L for CRC-32C (it has no CRC-64/NVME); every CRC-32, Adler-32,
+ * TVK32, SHA-512, BLAKE3, XXH3, CRC-32C and CRC-64/NVME backend of the
+ * engine that this CPU runs, and its MD5, SHA-1, SHA-256 and SHA-384 cores
+ * (the SHA ones also forced to their portable code). All run the same way: over one
  * buffer of random bytes (64 MiB by default), best of a few runs, or with a
  * piece size fed in pieces of that many bytes, as the file driver feeds its
  * reads. One line per candidate:
@@ -24,12 +25,14 @@
 #include <zlib.h>
 
 #include "digest/backends.h"
+#include "digest/blake3.h"
 #include "digest/dispatch.h"
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
 #include "digest/sha512.h"
 #include "digest/tvk32.h"
+#include "digest/xxh3.h"
 
 #if __has_include(<libdeflate.h>)
 #include <libdeflate.h>
@@ -38,6 +41,10 @@
 #if __has_include(<isa-l/crc.h>)
 #include <isa-l/crc.h>
 #define HAVE_ISAL 1
+#endif
+#if __has_include(<xxhash.h>)
+#include <xxhash.h>
+#define HAVE_XXHASH 1
 #endif
 #if __has_include(<openssl/evp.h>)
 #include <openssl/evp.h>
@@ -92,6 +99,44 @@ uint32_t deflate_adler32(uint32_t a, const uint8_t *p, size_t n) {
 #ifdef HAVE_ISAL
 uint32_t isal_crc32(uint32_t c, const uint8_t *p, size_t n) {
     return crc32_gzip_refl(c, p, n);
+}
+/* ISA-L's CRC-32C inverts neither the start value nor the result. */
+uint32_t isal_crc32c(uint32_t c, const uint8_t *p, size_t n) {
+    return ~crc32_iscsi(const_cast<uint8_t *>(p), static_cast<int>(n), ~c);
+}
+#endif
+
+/* CRC-64/NVME in zlib's convention, as 16 digits. */
+Run checksum64(uint64_t (*update)(uint64_t, const uint8_t *, size_t)) {
+    return [update](const std::vector<uint8_t> &buffer, size_t piece) {
+        uint64_t value = 0;
+        for (size_t done = 0; done < buffer.size(); done += piece)
+            value = update(value, buffer.data() + done, std::min(piece, buffer.size() - done));
+        char text[17];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+        return std::string(text);
+    };
+}
+
+#ifdef HAVE_XXHASH
+/* libxxhash's streaming XXH3, 64 or 128 bits, in its canonical form. */
+template <bool Wide> std::string libxxhash(const std::vector<uint8_t> &buffer, size_t piece) {
+    XXH3_state_t *state = XXH3_createState();
+    XXH3_64bits_reset(state);
+    for (size_t done = 0; done < buffer.size(); done += piece)
+        XXH3_64bits_update(state, buffer.data() + done, std::min(piece, buffer.size() - done));
+    char text[33];
+    if (Wide) {
+        const XXH128_hash_t h = XXH3_128bits_digest(state);
+        std::snprintf(text, sizeof text, "%016llx%016llx",
+                      static_cast<unsigned long long>(h.high64),
+                      static_cast<unsigned long long>(h.low64));
+    } else {
+        std::snprintf(text, sizeof text, "%016llx",
+                      static_cast<unsigned long long>(XXH3_64bits_digest(state)));
+    }
+    XXH3_freeState(state);
+    return text;
 }
 #endif
 
@@ -161,6 +206,12 @@ int main(int argc, char **argv) {
         b = static_cast<uint8_t>(rng());
 
     const auto has = [](Backend b) { return tvk_cpu_has(b); };
+    const Run blake3_core =
+        engine_digest<Blake3Context, BLAKE3_DIGEST_SIZE, blake3_init, blake3_update, blake3_final>;
+    const Run xxh3_core =
+        engine_digest<Xxh3Context, XXH3_DIGEST_SIZE, xxh3_init, xxh3_update, xxh3_final>;
+    const Run xxh128_core =
+        engine_digest<Xxh3Context, XXH128_DIGEST_SIZE, xxh3_init, xxh3_update, xxh128_final>;
     const Run sha512_core =
         engine_digest<Sha512Context, SHA512_DIGEST_SIZE, sha512_init, sha512_update, sha512_final>;
     const auto name = [](Backend b) {
@@ -208,6 +259,34 @@ int main(int argc, char **argv) {
       {"sha512", "core", true, sha512_core},
       {"sha384", "core", true,
        engine_digest<Sha512Context, SHA384_DIGEST_SIZE, sha384_init, sha512_update, sha384_final>},
+      {"blake3", "core-portable", true, forced(Backend::Portable, blake3_core)},
+      {"blake3", "core-sse41", has(Backend::Sse41), forced(Backend::Sse41, blake3_core)},
+      {"blake3", "core-avx2", has(Backend::Avx2), forced(Backend::Avx2, blake3_core)},
+      {"blake3", "core-avx512", has(Backend::Avx512), forced(Backend::Avx512, blake3_core)},
+      {"blake3", "core", true, blake3_core},
+      {"xxh3", "core-portable", true, forced(Backend::Portable, xxh3_core)},
+      {"xxh3", "core-sse2", has(Backend::Sse2), forced(Backend::Sse2, xxh3_core)},
+      {"xxh3", "core-avx2", has(Backend::Avx2), forced(Backend::Avx2, xxh3_core)},
+      {"xxh3", "core-avx512", has(Backend::Avx512), forced(Backend::Avx512, xxh3_core)},
+      {"xxh3", "core", true, xxh3_core},
+      {"xxh128", "core", true, xxh128_core},
+#ifdef HAVE_XXHASH
+      {"xxh3", "libxxhash", true, libxxhash<false>},
+      {"xxh128", "libxxhash", true, libxxhash<true>},
+#endif
+      {"crc32c", "core-portable", true, checksum32(crc32c_portable, 0)},
+#if TVK_X86
+      {"crc32c", "core-sse42", has(Backend::Sse42), checksum32(crc32c_sse42, 0)},
+      {"crc32c", "core-pclmul", has(Backend::Pclmul), checksum32(crc32c_pclmul, 0)},
+      {"crc32c", "core-vpclmul", has(Backend::Vpclmul), checksum32(crc32c_vpclmul, 0)},
+#endif
+      {"crc32c", "core", true, checksum32(crc32c_update, 0)},
+      {"crc64nvme", "core-portable", true, checksum64(crc64nvme_portable)},
+#if TVK_X86
+      {"crc64nvme", "core-pclmul", has(Backend::Pclmul), checksum64(crc64nvme_pclmul)},
+      {"crc64nvme", "core-vpclmul", has(Backend::Vpclmul), checksum64(crc64nvme_vpclmul)},
+#endif
+      {"crc64nvme", "core", true, checksum64(crc64nvme_update)},
 #ifdef HAVE_OPENSSL
       {"md5", "openssl", true, evp("MD5")},
       {"sha1", "openssl", true, evp("SHA1")},
@@ -219,6 +298,7 @@ int main(int argc, char **argv) {
      * SSE code that runs after it */
 #ifdef HAVE_ISAL
       {"crc32", "isa-l", true, checksum32(isal_crc32, 0)},
+      {"crc32c", "isa-l", true, checksum32(isal_crc32c, 0)},
 #endif
     };
     const size_t piece = piece_arg > 0 ? piece_arg : buffer.size();

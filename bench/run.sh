@@ -44,12 +44,13 @@ trap cleanup EXIT
 echo "building the native engine in $BUILD" >&2
 cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TESTS=OFF >/dev/null
 ninja -C "$BUILD" tvkchecksum tvkdigest tvk_read_loop >/dev/null
-g++ -O2 -std=c++17 -o "$BUILD/bench" "$root/bench/bench.cpp" -ldl -pthread
-# libdeflate and ISA-L only where their headers are (the program leaves out
+g++ -O2 -std=c++17 -I"$root/engine/include" -o "$BUILD/bench" "$root/bench/bench.cpp" -ldl -pthread
+# libdeflate, ISA-L and libxxhash only where their headers are (the program leaves out
 # what it cannot include).
 extra_libs=()
 [ -f /usr/include/libdeflate.h ] && extra_libs+=(-ldeflate)
 [ -f /usr/include/isa-l/crc.h ] && extra_libs+=(-lisal)
+[ -f /usr/include/xxhash.h ] && extra_libs+=(-lxxhash)
 g++ -O2 -std=c++17 -I"$root/engine" -o "$BUILD/checksum_backends" \
     "$root/bench/checksum_backends.cpp" "$BUILD/lib/libtvkdigest.a" -lz "${extra_libs[@]}" -lcrypto
 
@@ -63,7 +64,8 @@ else
     echo "building the win64 engine in $win_build" >&2
     (cd "$root" && cmake --preset win64 >/dev/null &&
         cmake --build --preset win64 -j2 --target tvkchecksum >/dev/null)
-    x86_64-w64-mingw32-g++-posix -O2 -static -std=c++17 -o "$win_build/bin/bench.exe" \
+    x86_64-w64-mingw32-g++-posix -O2 -static -std=c++17 -I"$root/engine/include" \
+        -o "$win_build/bin/bench.exe" \
         "$root/bench/bench.cpp"
 fi
 

@@ -141,63 +141,33 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
 
 } // namespace
 
-/* The words of an algorithm and its drivers come from the algorithm table;
- * the command table gives the order in which they are tested: the words of
- * the first seven algorithms and the job words at their fixed places, then
- * those of the later rows of the algorithm table (string words first), then
- * the wide file words (UTF-16 paths) of every row, "newexecutew" and
- * "getwidenames", then the HMAC words, so the older words cost what they
- * always did. */
-#define FILE_WORD(Id)                                                                              \
-    { facts(Algorithm::Id).file_word, file_word<Algorithm::Id, false> }
-#define WIDE_FILE_WORD(Id, ...)                                                                    \
-    {facts(Algorithm::Id).wide_file_word, file_word<Algorithm::Id, true>},
-#define STRING_WORD(Id)                                                                            \
-    { facts(Algorithm::Id).string_word, string_word<Algorithm::Id> }
-#define LATER_STRING_WORD(Id, ...) STRING_WORD(Id),
-#define LATER_FILE_WORD(Id, ...) FILE_WORD(Id),
-#define HMAC_WORD(Id, ...) {facts(Algorithm::Id).hmac_word, hmac_word<Algorithm::Id>},
+/* The words of each algorithm and its drivers come from its row of the
+ * algorithm table; the job words follow. Words are matched exactly, so
+ * their order here changes nothing a caller sees. */
+#define ALGORITHM_WORDS(Id, ...)                                                                   \
+    {facts(Algorithm::Id).string_word, string_word<Algorithm::Id>},                                \
+        {facts(Algorithm::Id).file_word, file_word<Algorithm::Id, false>},                         \
+        {facts(Algorithm::Id).wide_file_word, file_word<Algorithm::Id, true>},                     \
+        {facts(Algorithm::Id).hmac_word, hmac_word<Algorithm::Id>},
 
 // clang-format off
 const Command command_table[] = {
-    FILE_WORD(Adler32),
-    FILE_WORD(Crc32),
-    FILE_WORD(Sha256),
-    FILE_WORD(Sha1),
-    FILE_WORD(Md5),
-    FILE_WORD(Tvk32),
-    FILE_WORD(Md5_32),
-    STRING_WORD(Crc32),
-    STRING_WORD(Adler32),
-    STRING_WORD(Tvk32),
-    STRING_WORD(Sha256),
-    STRING_WORD(Sha1),
-    STRING_WORD(Md5_32),
-    STRING_WORD(Md5),
+    TVK_ALGORITHMS(ALGORITHM_WORDS)
     {"getnamea", get_name_a},
     {"newexecute", new_execute_word},
+    {"newexecutew", new_execute_wide_word},
     {"getreturnvalue", get_return_value},
     {"getstatus", get_status},
     {"getsum", get_sum},
     {"getprogress", get_progress},
+    {"getwidenames", get_wide_names},
     {"pause", pause_word},
     {"resume", resume_word},
     {"cancel", cancel_word},
-    TVK_LATER_ALGORITHMS(LATER_STRING_WORD)
-    TVK_LATER_ALGORITHMS(LATER_FILE_WORD)
-    TVK_ALGORITHMS(WIDE_FILE_WORD) // "adler32filew" ..., in the order of the table
-    {"newexecutew", new_execute_wide_word},
-    {"getwidenames", get_wide_names},
-    TVK_ALGORITHMS(HMAC_WORD) // "sha256hmac" ..., after every older word
 };
 // clang-format on
 
-#undef FILE_WORD
-#undef WIDE_FILE_WORD
-#undef STRING_WORD
-#undef LATER_STRING_WORD
-#undef LATER_FILE_WORD
-#undef HMAC_WORD
+#undef ALGORITHM_WORDS
 
 const size_t command_count = sizeof command_table / sizeof command_table[0];
 

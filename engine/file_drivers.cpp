@@ -112,11 +112,75 @@ int32_t read_direct(FileRun &run_state, std::FILE *file, Core &core, uint64_t do
 template <class Core> struct PieceHasher {
     FileRun &run_state;
     Core &core;
-    uint64_t done = 0;
+    uint64_t done;
 
-    static bool hash(void *self, const uint8_t *data, int64_t size) {
+    PieceHasher(FileRun &run, Core &piece_core, uint64_t before, size_t)
+        : run_state(run), core(piece_core), done(before) {}
+
+    static bool hash(void *self, size_t, const uint8_t *data, int64_t size) {
         auto &hasher = *static_cast<PieceHasher *>(self);
         return hash_piece(hasher.run_state, data, size, hasher.core, hasher.done);
+    }
+    static constexpr ReadAhead::PreparePiece prepare = nullptr;
+};
+
+/* For a core whose input splits into subtrees (BLAKE3): each thread
+ * computes the chaining values of the piece it read as soon as it has read
+ * it, so both threads hash at once, and in its turn only pushes them. A
+ * piece read while a pause is requested, or that is no whole number of
+ * subtrees, is fed to the core in its turn as any other, so a pause still
+ * slows the job to one block per sleep. */
+template <> struct PieceHasher<Blake3Core> {
+    static constexpr size_t MAX_SUBTREES =
+        READ_AHEAD_RING_SIZE / READ_AHEAD_THREADS / Blake3Core::SUBTREE_SIZE;
+    /* The chaining values of a piece read by one thread, and how many. */
+    struct Prepared {
+        uint8_t cvs[MAX_SUBTREES][32];
+        size_t count = 0;
+    };
+
+    FileRun &run_state;
+    Blake3Core &core;
+    uint64_t done;
+    const uint64_t start; // the offset of piece 0
+    const size_t piece_size;
+    /* One per thread: a piece's values are made and used by the thread
+     * that read it (index % READ_AHEAD_THREADS). */
+    Prepared prepared[READ_AHEAD_THREADS];
+
+    PieceHasher(FileRun &run, Blake3Core &piece_core, uint64_t before, size_t piece)
+        : run_state(run), core(piece_core), done(before), start(before), piece_size(piece) {}
+
+    bool paused() const { return run_state.pause_flag.load(std::memory_order_acquire) != 0; }
+
+    static void prepare(void *self, size_t index, const uint8_t *data, int64_t size) {
+        auto &hasher = *static_cast<PieceHasher *>(self);
+        Prepared &slot = hasher.prepared[index % READ_AHEAD_THREADS];
+        slot.count = 0;
+        const uint64_t offset = hasher.start + index * hasher.piece_size;
+        const auto bytes = static_cast<size_t>(size);
+        if (hasher.paused() || bytes % Blake3Core::SUBTREE_SIZE != 0 ||
+            offset % Blake3Core::SUBTREE_SIZE != 0 ||
+            bytes / Blake3Core::SUBTREE_SIZE > MAX_SUBTREES) {
+            return;
+        }
+        for (size_t at = 0; at < bytes; at += Blake3Core::SUBTREE_SIZE) {
+            Blake3Core::subtree_cv(data + at, offset + at, slot.cvs[slot.count++]);
+        }
+    }
+
+    static bool hash(void *self, size_t index, const uint8_t *data, int64_t size) {
+        auto &hasher = *static_cast<PieceHasher *>(self);
+        Prepared &slot = hasher.prepared[index % READ_AHEAD_THREADS];
+        if (slot.count == 0 || hasher.paused()) {
+            return hash_piece(hasher.run_state, data, size, hasher.core, hasher.done);
+        }
+        for (size_t i = 0; i < slot.count; ++i) {
+            hasher.core.push_subtree(slot.cvs[i]);
+        }
+        hasher.done += static_cast<uint64_t>(size);
+        hasher.run_state.bytes_done.store(hasher.done, std::memory_order_relaxed);
+        return true;
     }
 };
 
@@ -157,8 +221,8 @@ int32_t read_open_file(FileRun &run_state, std::FILE *file, const Char *path, si
     }
     if (size >= READ_AHEAD_MIN_FILE_SIZE) {
         ReadAhead reader(file_buffer, piece_size);
-        PieceHasher<Core> hasher{run_state, core, done};
-        return reader.run(file, PieceHasher<Core>::hash, &hasher);
+        PieceHasher<Core> hasher(run_state, core, done, piece_size);
+        return reader.run(file, PieceHasher<Core>::hash, &hasher, PieceHasher<Core>::prepare);
     }
     return read_direct(run_state, file, core, done);
 }

@@ -20,9 +20,10 @@ constexpr auto AWAKE_WAIT = std::chrono::microseconds(200);
 
 } // namespace
 
-int32_t ReadAhead::run(std::FILE *file, HashPiece hash, void *context) {
+int32_t ReadAhead::run(std::FILE *file, HashPiece hash, void *context, PreparePiece prepare) {
     file_ = file;
     hash_ = hash;
+    prepare_ = prepare;
     context_ = context;
     read_count_ = 0;
     hashed_count_ = 0;
@@ -99,6 +100,9 @@ void ReadAhead::work(size_t first) {
         }
         ++read_count_;
         wake(other);
+        if (prepare_ != nullptr && got > 0) {
+            prepare_(context_, index, buffer, got);
+        }
 
         await(self, [&] { return stopping_ || hashed_count_ == index; });
         if (stopping_) {
@@ -108,7 +112,7 @@ void ReadAhead::work(size_t first) {
             finish(JOB_READ_FAILED);
             return;
         }
-        if (!hash_(context_, buffer, got)) {
+        if (!hash_(context_, index, buffer, got)) {
             finish(JOB_CANCELLED);
             return;
         }

@@ -35,9 +35,14 @@ constexpr int64_t READ_AHEAD_MIN_FILE_SIZE = 8 << 20;
 
 class ReadAhead {
   public:
-    /* Hashes size bytes at data, the next piece of the file; false when the
-     * run is cancelled. Called by one thread at a time, in file order. */
-    using HashPiece = bool (*)(void *context, const uint8_t *data, int64_t size);
+    /* Hashes size bytes at data, piece number index of the run; false when
+     * the run is cancelled. Called by one thread at a time, in file order. */
+    using HashPiece = bool (*)(void *context, size_t index, const uint8_t *data, int64_t size);
+    /* Optional: the part of a piece's hashing that needs no order, done by
+     * the thread that read the piece as soon as it has, while the other
+     * thread may hash its own. The same thread's HashPiece call for that
+     * piece follows; no other piece comes between them on that thread. */
+    using PreparePiece = void (*)(void *context, size_t index, const uint8_t *data, int64_t size);
 
     /* ring: READ_AHEAD_RING_SIZE bytes that nothing else uses during run();
      * piece_size: at most READ_AHEAD_RING_SIZE / READ_AHEAD_THREADS. */
@@ -50,7 +55,7 @@ class ReadAhead {
      * thread could be made). A piece shorter than piece_size is the last.
      * Returns JOB_DONE, JOB_READ_FAILED (every piece before the failed read
      * has been hashed) or JOB_CANCELLED. */
-    int32_t run(std::FILE *file, HashPiece hash, void *context);
+    int32_t run(std::FILE *file, HashPiece hash, void *context, PreparePiece prepare = nullptr);
 
   private:
     static void helper_body(void *self);
@@ -68,6 +73,7 @@ class ReadAhead {
     size_t piece_size_;
     std::FILE *file_ = nullptr;
     HashPiece hash_ = nullptr;
+    PreparePiece prepare_ = nullptr;
     void *context_ = nullptr;
     size_t threads_ = READ_AHEAD_THREADS;
     PlatformThread helper_;

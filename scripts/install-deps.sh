@@ -12,8 +12,8 @@ set -euo pipefail
 what=${1:-all}
 export DEBIAN_FRONTEND=noninteractive
 
-native_pkgs=(cmake ninja-build g++ make zlib1g-dev googletest coreutils openssl
-             rhash util-linux python3 strace)
+native_pkgs=(cmake ninja-build g++ make zlib1g-dev libxxhash-dev googletest coreutils openssl
+             rhash b3sum xxhash util-linux python3 strace)
 fuzz_pkgs=(clang libclang-rt-dev)
 bench_pkgs=(libdeflate-dev libisal-dev libssl-dev 7zip)
 win_pkgs=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wixl msitools

@@ -4,39 +4,41 @@
 #include "platform.h"
 
 #include <cctype>
-#include <iterator>
 #include <utility>
 
 namespace tvksum {
 
 namespace {
 
-// The tags of "TAG (FILE) = SUM" lines, tvksum's own names, in the order of
-// the algorithm table; those of the standard digests as coreutils writes them.
-struct Tag {
-    Algo algo;
-    std::string_view tag;
-};
-constexpr Tag kTags[] = {
-    {Algo::Adler32, "ADLER32"}, {Algo::Crc32, "CRC32"},   {Algo::Sha256, "SHA256"},
-    {Algo::Sha1, "SHA1"},       {Algo::Md5, "MD5"},       {Algo::Md5_32, "MD5_32"},
-    {Algo::Tvk32, "TVK32"},     {Algo::Sha512, "SHA512"}, {Algo::Sha384, "SHA384"},
+// The tag of "TAG (FILE) = SUM" lines: the job name in capitals without its
+// hyphen ("sha-256" SHA256, "blake3" BLAKE3), as coreutils, b3sum and xxhsum
+// write the tags of their algorithms.
+struct TagText {
+    char text[16] = {};
+    std::size_t size = 0;
 };
 
-constexpr bool tags_in_table_order() {
-    if (std::size(kTags) != tvkalgo::algorithm_count)
-        return false;
-    for (std::size_t i = 0; i < tvkalgo::algorithm_count; ++i)
-        if (kTags[i].algo != tvkalgo::algorithm_table[i].id)
-            return false;
-    return true;
+constexpr TagText make_tag(const char *job_name) {
+    TagText tag;
+    for (; *job_name != '\0'; ++job_name) {
+        const char c = *job_name;
+        if (c != '-')
+            tag.text[tag.size++] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return tag;
 }
-static_assert(tags_in_table_order(), "one tag per algorithm, in table order");
+
+template <std::size_t... I>
+constexpr std::array<TagText, sizeof...(I)> make_tags(std::index_sequence<I...>) {
+    return {{make_tag(tvkalgo::algorithm_table[I].job_name)...}};
+}
+constexpr auto kTags = make_tags(std::make_index_sequence<tvkalgo::algorithm_count>());
 
 template <std::size_t... I>
 constexpr std::array<AlgoInfo, sizeof...(I)> make_algorithms(std::index_sequence<I...>) {
     return {{AlgoInfo{tvkalgo::algorithm_table[I].id, tvkalgo::algorithm_table[I].job_name,
-                      kTags[I].tag, tvkalgo::algorithm_table[I].digits}...}};
+                      std::string_view(kTags[I].text, kTags[I].size),
+                      tvkalgo::algorithm_table[I].digits}...}};
 }
 
 } // namespace
@@ -67,7 +69,7 @@ bool is_hex(std::string_view text, std::size_t digits) {
 const AlgoInfo *guess_from_length(std::size_t digits) {
     const AlgoInfo *only = nullptr;
     for (const AlgoInfo &a : kAlgorithms) {
-        if (a.digits != digits)
+        if (a.digits != digits || tvkalgo::facts(a.algo).hmac_block == 0)
             continue;
         if (only != nullptr)
             return nullptr; // several algorithms give this length

@@ -32,9 +32,11 @@ const AlgoInfo *find_algorithm(std::string_view name);
 // True when `text` is exactly `digits` hexadecimal digits (any case).
 bool is_hex(std::string_view text, std::size_t digits);
 
-// The algorithm a bare checksum of this length stands for, when only one
-// does: 128 sha-512, 96 sha-384, 64 sha-256, 40 sha-1, 32 md5. 8-digit sums
-// are ambiguous.
+// The message digest (an algorithm with an HMAC) a bare checksum of this
+// length stands for, as in the lists of sha256sum and its kin: 128 sha-512,
+// 96 sha-384, 64 sha-256, 40 sha-1, 32 md5. Other lengths, and the other
+// algorithms' lists (8-digit sums, b3sum's, xxhsum's untagged ones), need
+// -a.
 const AlgoInfo *guess_from_length(std::size_t digits);
 
 } // namespace tvksum

@@ -2,17 +2,14 @@
 #include "control_driver.h"
 
 #include "ErrorNumbers.h"
-#include "input_file.h"
 #include "interrupt.h"
 #include "utf.h"
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <iterator>
 #include <sys/stat.h>
 #include <thread>
-#include <tuple>
 
 namespace tvksum {
 
@@ -20,33 +17,8 @@ ControlDriver::ControlDriver(ProgressBar &bar) : bar_(bar), control_(this) {}
 
 namespace {
 
-// The control's string and file method of each algorithm, in the order of
-// kAlgorithms. SHA-512 and SHA-384 have none (the control's interface is
-// fixed): their files always run as jobs, their strings from a temporary
-// file.
-struct Methods {
-    tvk::String (tvk::TVKChecksum::*string)(tvk::String, tvk::Long);
-    tvk::String (tvk::TVKChecksum::*file)(tvk::String);
-};
-constexpr Methods kMethods[] = {
-    {&tvk::TVKChecksum::Adler32String, &tvk::TVKChecksum::Adler32file},
-    {&tvk::TVKChecksum::CRC32String, &tvk::TVKChecksum::CRC32File},
-    {&tvk::TVKChecksum::SHA256String, &tvk::TVKChecksum::SHA256File},
-    {&tvk::TVKChecksum::SHA1String, &tvk::TVKChecksum::SHA1File},
-    {&tvk::TVKChecksum::MD5String, &tvk::TVKChecksum::MD5File},
-    {&tvk::TVKChecksum::MD5_32String, &tvk::TVKChecksum::MD5_32file},
-    {&tvk::TVKChecksum::TVK32String, &tvk::TVKChecksum::TVK32file},
-    {nullptr, nullptr},
-    {nullptr, nullptr},
-};
-static_assert(std::size(kMethods) == std::tuple_size<decltype(kAlgorithms)>::value);
-
-const Methods &methods(Algo a) {
-    return kMethods[static_cast<std::size_t>(a)];
-}
-
-// Files smaller than these are answered by the control's synchronous file
-// method, at once; larger ones run as a background job, which Ctrl-C can
+// Files smaller than these are answered by the control's synchronous
+// HashFile, at once; larger ones run as a background job, which Ctrl-C can
 // cancel and whose progress a bar shows. A file of under 1 MiB is done
 // before a bar could be seen; with no bar, the job is kept only where a
 // cancel within one block matters.
@@ -102,15 +74,15 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
         return out;
     }
     bool cancel_sent = false;
-    const auto file_method = methods(algo.algo).file;
-    if (file_method != nullptr && synchronous(path, size)) {
-        const tvk::String sum = (control_.*file_method)(*name);
+    const tvk::String job_name = utf8_to_utf16(algo.job_name).value();
+    if (synchronous(path, size)) {
+        const tvk::String sum = control_.HashFile(job_name, *name, u"hex");
         if (error_number_ == 0) {
             finished_ = true;
             sum_ = utf16_to_utf8(sum);
         }
     } else {
-        control_.NewCheckSumFile(utf8_to_utf16(algo.job_name).value(), *name);
+        control_.NewCheckSumFile(job_name, *name);
         const auto job_start = std::chrono::steady_clock::now();
         int sleeps = 0;
         while (control_.Timer1.Enabled()) {
@@ -146,19 +118,11 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
 }
 
 std::string ControlDriver::checksum_string(const AlgoInfo &algo, const std::string &text) {
-    const auto wide = utf8_to_utf16(text);
-    if (!wide || text.size() > 0x7fffffffu)
+    if (!utf8_to_utf16(text))
         return {};
-    if (methods(algo.algo).string == nullptr) {
-        // The same bytes, as a file of their own.
-        const InputFile input{InputFile::Holding{}, text};
-        if (!input.error().empty())
-            return {};
-        const JobOutcome out = checksum_file(algo, input.path(), "-");
-        return out.kind == JobOutcome::Ok ? out.sum : std::string();
-    }
     const std::string sum = utf16_to_utf8(
-        (control_.*methods(algo.algo).string)(*wide, static_cast<tvk::Long>(text.size())));
+        control_.HashData(utf8_to_utf16(algo.job_name).value(),
+                          tvk::DataArgument::Bytes(text.data(), text.size()), u"hex"));
     return is_hex(sum, algo.digits) ? sum : std::string();
 }
 

@@ -18,8 +18,7 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     explicit ControlDriver(ProgressBar &bar);
 
     // Checksums the file at `path`: a small file through the control's
-    // synchronous file method, a large one (and any file of an algorithm
-    // without such a method) with NewCheckSumFile, delivering Timer1's ticks
+    // synchronous HashFile, a large one with NewCheckSumFile, delivering Timer1's ticks
     // every 2 ms at most (sooner at first) until the job's Finished event.
     // The output is the same either way. `display` names the file on the progress bar. Ctrl-C
     // cancels a job through CancelExecution. Throws tvk::RuntimeError when
@@ -29,10 +28,9 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
                              const std::string &display, std::int64_t size = -1);
 
-    // The checksum of the UTF-8 bytes of `text` through the string method,
-    // or through a job on a temporary file holding them where the control
-    // has no string method; empty when the control gave no valid checksum
-    // text.
+    // The checksum of the UTF-8 bytes of `text` through the control's
+    // HashData; empty for text that is not UTF-8 or when the control gave
+    // no valid checksum text.
     std::string checksum_string(const AlgoInfo &algo, const std::string &text);
 
     // A job's outcome had engine_broken set: the engine cannot be used.
@@ -40,7 +38,7 @@ class ControlDriver : private tvk::TVKChecksumEvents {
 
   private:
     // Whether `path` (of `size` bytes, -1: not known) is answered by the
-    // synchronous file method.
+    // synchronous HashFile.
     bool synchronous(const std::string &path, std::int64_t size) const;
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;

@@ -1,12 +1,52 @@
 // help_text.cpp -- the usage text.
 #include "help_text.h"
 
+#include "algorithms.h"
 #include "tvk_version.h"
 
 namespace tvksum {
 
+namespace {
+
+// The names -a takes, from the algorithm table, folded to the help's width
+// and indented under the option's text: "adler32, crc32, sha-256
+// (default), ... or crc64nvme; any case; the tags (SHA256, BLAKE3, ...) too".
+std::string algorithm_list() {
+    constexpr std::size_t kIndent = 24, kWidth = 78;
+    std::string words;
+    for (std::size_t i = 0; i < kAlgorithms.size(); ++i) {
+        const AlgoInfo &a = kAlgorithms[i];
+        words += i == 0 ? "" : i + 1 == kAlgorithms.size() ? " or " : ", ";
+        words += a.job_name;
+        if (a.algo == Algo::Sha256)
+            words += " (default)";
+    }
+    words += "; any case; the tags (SHA256, BLAKE3, ...) too";
+    std::string out;
+    std::size_t column = kIndent;
+    for (std::size_t at = 0; at < words.size();) {
+        std::size_t end = words.find(' ', at);
+        if (end == std::string::npos)
+            end = words.size();
+        const std::size_t n = end - at;
+        if (column > kIndent && column + 1 + n > kWidth) {
+            out += "\n" + std::string(kIndent, ' ');
+            column = kIndent;
+        } else if (column > kIndent) {
+            out += ' ';
+            ++column;
+        }
+        out.append(words, at, n);
+        column += n;
+        at = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
 std::string help_text() {
-    return R"(Usage: tvksum [-a ALGO] [--tag] [-z] [-r [-L]] [-j N] [FILE]...
+    return std::string(R"(Usage: tvksum [-a ALGO] [--tag] [-z] [-r [-L]] [-j N] [FILE]...
   or:  tvksum --all [-z] [-r [-L]] [-j N] [FILE]...
   or:  tvksum [-a ALGO] -s TEXT [-s TEXT]...
   or:  tvksum -c [-a ALGO] [--quiet|--status] [--strict] [-w] [--ignore-missing] [LIST]...
@@ -14,10 +54,9 @@ Print or check checksums of files, computed by the TVK Checksum control and
 its engine. Lines look like those of sha256sum: the checksum, two blanks, the
 file name.
 
-  -a, --algorithm=ALGO  adler32, crc32, sha-256 (default), sha-1, md5, md5_32,
-                        tvk32, sha-512 or sha-384; any case; SHA256, SHA1,
-                        SHA512, SHA384 are accepted too
-      --all             all nine checksums of each file, one line each, in
+  -a, --algorithm=ALGO  )" +
+                       algorithm_list() + R"(
+      --all             every checksum of each file, one line each, in
                         the form  ALGO (FILE) = CHECKSUM
       --tag             the  ALGO (FILE) = CHECKSUM  form for one algorithm
   -z, --zero            end each line with NUL, not newline, and do not
@@ -31,11 +70,12 @@ file name.
   -s, --string=TEXT     checksum TEXT (its UTF-8 bytes) instead of a file;
                         printed as the checksum of standard input ("-")
   -c, --check           read checksum lists (sha256sum, sha512sum,
-                        sha384sum, md5sum, sha1sum or tagged output) and
-                        verify every file they name; the algorithm comes from
-                        the tag, from -a, or from the length of the checksum
-                        (128 sha-512, 96 sha-384, 64 sha-256, 40 sha-1,
-                        32 md5; 8-digit sums need -a)
+                        sha384sum, md5sum, sha1sum, b3sum, xxhsum or tagged
+                        output) and verify every file they name; the
+                        algorithm comes from the tag, from -a, or from the
+                        length of the checksum (128 sha-512, 96 sha-384,
+                        64 sha-256, 40 sha-1, 32 md5; other lists, such as
+                        b3sum's, need -a)
   -q, --quiet           with -c: do not print OK for verified files
       --status          with -c: print only files that cannot be read; the
                         exit code tells
@@ -59,7 +99,7 @@ that is a terminal, and Ctrl-C cancels it.
 Exit status: 0 all fine; 1 a checksum did not match, a file could not be read
 or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C
 (143 with SIGTERM). A second Ctrl-C ends tvksum at once.
-)";
+)");
 }
 
 std::string version_text() {

@@ -73,12 +73,6 @@ InputFile::~InputFile() {
         close(fd_);
 }
 
-InputFile::InputFile(Holding, const std::string &bytes) {
-    std::string dir;
-    if (make_temporary(dir) && write_bytes(bytes, dir))
-        path_ = fd_path(fd_);
-}
-
 // An unnamed file in $TMPDIR (else /tmp), open in fd_; dir names the
 // folder.
 bool InputFile::make_temporary(std::string &dir) {
@@ -99,22 +93,6 @@ bool InputFile::spool(int from) {
     if (!make_temporary(dir) || !copy(from, dir))
         return false;
     path_ = fd_path(fd_);
-    return true;
-}
-
-bool InputFile::write_bytes(const std::string &bytes, const std::string &dir) {
-    for (std::size_t off = 0; off < bytes.size();) {
-        const ssize_t w = write(fd_, bytes.data() + off, bytes.size() - off);
-        if (w < 0 && errno == EINTR && !interrupted())
-            continue;
-        if (w < 0) {
-            error_ = "cannot write the text to " + dir + ": " + std::strerror(errno);
-            close(fd_);
-            fd_ = -1;
-            return false;
-        }
-        off += static_cast<std::size_t>(w);
-    }
     return true;
 }
 

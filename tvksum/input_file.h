@@ -18,9 +18,6 @@ class InputFile {
   public:
     // `name` as given on the command line or in a checksum list.
     explicit InputFile(const std::string &name);
-    // An unnamed temporary file that holds `bytes`.
-    struct Holding {};
-    InputFile(Holding, const std::string &bytes);
     ~InputFile();
     InputFile(const InputFile &) = delete;
     InputFile &operator=(const InputFile &) = delete;
@@ -37,7 +34,6 @@ class InputFile {
     bool spool(int from);
     bool make_temporary(std::string &dir);
     bool copy(int from, const std::string &dir);
-    bool write_bytes(const std::string &bytes, const std::string &dir);
     std::string path_;
     std::string error_;
     int fd_ = -1;

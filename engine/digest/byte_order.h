@@ -12,6 +12,10 @@ inline uint32_t load_le32(const uint8_t *p) {
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
+inline uint64_t load_le64(const uint8_t *p) {
+    return static_cast<uint64_t>(load_le32(p + 4)) << 32 | load_le32(p);
+}
+
 inline uint32_t load_be32(const uint8_t *p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
            static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);

@@ -1,6 +1,7 @@
 /* dispatch.h -- which backend (backends.h) runs the dispatched digest
  * functions sha1_block, sha256_block, sha512_block, tvk32_update,
- * crc32_update and adler32_update. Each walks a ladder
+ * crc32_update, adler32_update, xxh3_update (xxh3.h), crc32c_update and
+ * crc64nvme_update. Each walks a ladder
  * of backends, fastest first, and runs the first one that the CPU supports
  * (cpuid, asked once per process); the portable core is the last rung.
  * tvk_force_backend narrows the choice to one backend, so that tests and
@@ -30,15 +31,15 @@ enum TvkIsa : uint32_t {
 /* The backends, each by the instruction sets it needs. */
 enum class Backend : uint32_t {
     Portable = 0,
-    Sse2 = TVK_ISA_SSE2,                                         /* TVK32 */
-    Ssse3 = TVK_ISA_SSSE3,                                       /* Adler-32 */
-    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,        /* BLAKE3 */
-    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41,      /* CRC-32C */
-    Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32, SHA-512 */
-    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,         /* SHA-1, SHA-256 */
-    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
-    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL, /* CRC-32 */
-    Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512 */
+    Sse2 = TVK_ISA_SSE2,                                    /* TVK32, XXH3 */
+    Ssse3 = TVK_ISA_SSSE3,                                  /* Adler-32 */
+    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,   /* BLAKE3 */
+    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41, /* CRC-32C */
+    Avx2 = TVK_ISA_AVX2,                                    /* TVK32, Adler-32, SHA-512, XXH3 */
+    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,    /* SHA-1, SHA-256 */
+    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                 /* CRC-32 */
+    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL,             /* CRC-32 */
+    Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512, XXH3 */
     Automatic = 0xffffffffu, /* the fastest the CPU has */
 };
 
@@ -79,5 +80,21 @@ uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length);
 /* The backend that crc32_update or adler32_update would run now. */
 Backend crc32_backend();
 Backend adler32_backend();
+
+/* CRC-32C (Castagnoli) and CRC-64/NVME of length more bytes in zlib's
+ * convention: a running value, 0 at the start, each result the finished
+ * CRC so far and the running value for the next piece. */
+uint32_t crc32c_update(uint32_t crc, const uint8_t *input, size_t length);
+uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length);
+
+/* The backend that crc32c_update or crc64nvme_update would run now (on
+ * long inputs: CRC-32C takes short ones to Sse42 where the CPU has it). */
+Backend crc32c_backend();
+Backend crc64nvme_backend();
+
+/* BLAKE3 (blake3.h): the chaining values, 32 bytes each into cvs, of n
+ * whole 1024-byte chunks laid end to end and numbered from chunk; or, with
+ * parents, of n parent nodes of 64 bytes each (two chaining values). */
+void blake3_hash_many(const uint8_t *input, size_t n, uint64_t chunk, bool parents, uint8_t *cvs);
 
 #endif

@@ -1,4 +1,4 @@
-/* algorithm_table.h -- the nine algorithms, written once. The engine makes
+/* algorithm_table.h -- the algorithms, written once. The engine makes
  * its command words, drivers and selector map from this table; the control
  * and tvksum read the job names and digit counts from it. Plain data only.
  *
@@ -23,9 +23,9 @@
  *             hash faster than the page cache reads (a large read is what
  *             the system copies fastest), 128 KiB for the others (the
  *             piece is still in the cache when the core reaches it)
- * Rows in the order of the selectors. The first seven have their words at
- * fixed places of the engine's command table; the words of the later rows
- * follow all of those, string words first, then file words.
+ * Rows in the order of the selectors. Everything else about an algorithm
+ * (its command words, its names in tvksum and the control) is made from
+ * its row, so an algorithm is its core and one row here.
  */
 #ifndef TVK_ALGORITHM_TABLE_H
 #define TVK_ALGORITHM_TABLE_H
@@ -34,19 +34,22 @@
 #include <cstdint>
 
 // clang-format off
-#define TVK_FIRST_ALGORITHMS(X)                                                  \
-    /* Id       word     core     selector job name  digits string file hmac read */ \
-    X(Adler32,  adler32, Adler32, 1,       "adler32", 8,     9,     9,   0,   1024)      \
-    X(Crc32,    crc32,   Crc32,   2,       "crc32",   8,     9,     9,   0,   1024)      \
-    X(Sha256,   sha256,  Sha256,  3,       "sha-256", 64,    65,    65,  64,  128)       \
-    X(Sha1,     sha1,    Sha1,    4,       "sha-1",   40,    41,    41,  64,  128)       \
-    X(Md5,      md5,     Md5,     5,       "md5",     32,    33,    33,  64,  128)       \
-    X(Md5_32,   md532,   Md5,     6,       "md5_32",  8,     10,    16,  0,   128)       \
-    X(Tvk32,    tvk32,   Tvk32,   7,       "tvk32",   8,     9,     9,   0,   1024)
-#define TVK_LATER_ALGORITHMS(X)                                                        \
-    X(Sha512,   sha512,  Sha512,  8,       "sha-512", 128,   129,   129, 128, 128)       \
-    X(Sha384,   sha384,  Sha384,  9,       "sha-384", 96,    97,    97,  128, 128)
-#define TVK_ALGORITHMS(X) TVK_FIRST_ALGORITHMS(X) TVK_LATER_ALGORITHMS(X)
+#define TVK_ALGORITHMS(X)                                                                   \
+    /* Id       word       core       selector job name     digits string file hmac read */  \
+    X(Adler32,  adler32,   Adler32,   1,       "adler32",   8,     9,     9,   0,   1024)      \
+    X(Crc32,    crc32,     Crc32,     2,       "crc32",     8,     9,     9,   0,   1024)      \
+    X(Sha256,   sha256,    Sha256,    3,       "sha-256",   64,    65,    65,  64,  128)       \
+    X(Sha1,     sha1,      Sha1,      4,       "sha-1",     40,    41,    41,  64,  128)       \
+    X(Md5,      md5,       Md5,       5,       "md5",       32,    33,    33,  64,  128)       \
+    X(Md5_32,   md532,     Md5,       6,       "md5_32",    8,     10,    16,  0,   128)       \
+    X(Tvk32,    tvk32,     Tvk32,     7,       "tvk32",     8,     9,     9,   0,   1024)      \
+    X(Sha512,   sha512,    Sha512,    8,       "sha-512",   128,   129,   129, 128, 128)       \
+    X(Sha384,   sha384,    Sha384,    9,       "sha-384",   96,    97,    97,  128, 128)       \
+    X(Blake3,   blake3,    Blake3,    10,      "blake3",    64,    65,    65,  0,   1024)      \
+    X(Xxh3,     xxh3,      Xxh3,      11,      "xxh3",      16,    17,    17,  0,   1024)      \
+    X(Xxh128,   xxh128,    Xxh128,    12,      "xxh128",    32,    33,    33,  0,   1024)      \
+    X(Crc32c,   crc32c,    Crc32c,    13,      "crc32c",    8,     9,     9,   0,   1024)      \
+    X(Crc64nvme,crc64nvme, Crc64nvme, 14,      "crc64nvme", 16,    17,    17,  0,   1024)
 // clang-format on
 
 namespace tvkalgo {

@@ -61,7 +61,7 @@ TEST(JobOwners, AJobThatEndedBeforeItsTickIsReportedToItsOwnerOnly) {
     eventsA.Lines.clear();
     eventsB.Lines.clear();
     b.NewCheckSumFile(u"md5", fileB);
-    a.Timer1_Timer(); // a stray tick of A's: not its job
+    a.Timer1_Timer();      // a stray tick of A's: not its job
     WaitUntilEngineIdle(); // B's first tick sees its job ended
     PollToTheEnd(b);
     EXPECT_EQ(eventsB.Lines,

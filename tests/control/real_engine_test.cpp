@@ -169,10 +169,11 @@ TEST(RealEngine, BackgroundJobReportsProgressAndFinishesWithTheSum) {
     EXPECT_EQ(control.SHA1File(file), expected);
 }
 
-// SHA-512 and SHA-384 have no method of their own: a job is their only
-// way. Each name runs to its checksum (hashlib's), and a job paused from its
-// start, resumed, paused again and cancelled ends as any cancelled job.
-TEST(RealEngine, Sha512AndSha384JobsFinishPauseResumeAndCancel) {
+// The algorithms without a method of their own (SHA-512 and SHA-384 in the
+// first interface, the fast modern ones in none) as jobs. Each name runs to its checksum
+// (hashlib's), and a job paused from its start, resumed, paused again and cancelled ends as any
+// cancelled job.
+TEST(RealEngine, JobsOfTheLaterAlgorithmsFinishPauseResumeAndCancel) {
     TempDir dir;
     std::string content(200000, '\0');
     for (std::size_t i = 0; i < content.size(); ++i)
@@ -183,6 +184,10 @@ TEST(RealEngine, Sha512AndSha384JobsFinishPauseResumeAndCancel) {
                      "94279052f4988a1935892ea43e680596eb1df460a549a031574ef9cd2691aeed"},
         {u"sha-384", "076958adc52d0b8153e442da02e1a82c7219666fdbfb773ec7f618b6fb3011f1"
                      "5fe06996a14a2687e64a2e595288081c"},
+        // b3sum, xxhsum -H2 and the CRC-64/NVME polynomial bit by bit.
+        {u"Blake3", "6e77d8e6bcbbe8ef47336e94716d45d2dea55f3eec501fd9f8941d12a5dd54c2"},
+        {u"xxh128", "184d5aa9a85c0af5a5a17177a27fd3e7"},
+        {u"crc64nvme", "865a43d4fdf24bab"},
     };
     EventLog events;
     TVKChecksum control(&events);

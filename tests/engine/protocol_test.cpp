@@ -1,5 +1,6 @@
 /* protocol_test.cpp -- the command words of interface1, called through the
  * loaded library: results, output bytes and the bytes left alone. */
+#include "algorithm_table.h"
 #include "engine_library.h"
 #include "test_files.h"
 
@@ -61,6 +62,8 @@ struct WordCase {
     size_t bytes;     // bytes written, zeros included
 };
 
+#define BLAKE3_ABC "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85"
+
 const WordCase abc_cases[] = {
     {"adler32file", true, "024d0127", 9},
     {"crc32file", true, "352441c2", 9},
@@ -80,6 +83,18 @@ const WordCase abc_cases[] = {
     {"sha384string", false, SHA384_ABC, 97},
     {"sha512file", true, SHA512_ABC, 129},
     {"sha384file", true, SHA384_ABC, 97},
+    // b3sum, xxhsum -H3 and -H2, and the CRC-32C and CRC-64/NVME polynomials
+    // bit by bit, on "abc".
+    {"blake3string", false, BLAKE3_ABC, 65},
+    {"blake3file", true, BLAKE3_ABC, 65},
+    {"xxh3string", false, "78af5f94892f3950", 17},
+    {"xxh3file", true, "78af5f94892f3950", 17},
+    {"xxh128string", false, "06b05ab6733a618578af5f94892f3950", 33},
+    {"xxh128file", true, "06b05ab6733a618578af5f94892f3950", 33},
+    {"crc32cstring", false, "364b3fb7", 9},
+    {"crc32cfile", true, "364b3fb7", 9},
+    {"crc64nvmestring", false, "05e5cabb3fc1faeb", 17},
+    {"crc64nvmefile", true, "05e5cabb3fc1faeb", 17},
 };
 
 TEST(EngineProtocol, LibraryLoadsAndExportsInterface1) {
@@ -234,9 +249,10 @@ TEST(EngineProtocol, GetNameAGivesTheTvksumModuleWhenLoaded) {
 }
 #endif
 
-TEST(EngineProtocol, NewExecuteRefusesSelectorsOutsideOneToNine) {
+TEST(EngineProtocol, NewExecuteRefusesSelectorsOutsideTheTable) {
     const std::string file = write_test_file("abc.bin", std::string("abc"));
-    for (uintptr_t selector : {uintptr_t{0}, uintptr_t{10}, ~uintptr_t{0}}) {
+    for (uintptr_t selector :
+         {uintptr_t{0}, uintptr_t{tvkalgo::algorithm_count + 1}, ~uintptr_t{0}}) {
         const std::string initial = "initial " + std::to_string(selector);
         EXPECT_EQ(engine().call("newexecute", file.c_str(), initial.c_str(), selector), 1);
         EXPECT_EQ(engine().status(), 0);

@@ -108,9 +108,10 @@ TEST(EngineReadBlock, FileThatShrinksOrGrowsWhileReadAheadGivesTheChecksumOfTheB
     // After the first read, shrunk to a piece and 10 bytes (those bytes are
     // the file), to a piece exactly (a read ends there), or to nothing (the
     // first read is all); or grown by a piece of zeros (the reads go on to
-    // the new end). In 1 MiB pieces (CRC-32) and 128 KiB ones (SHA-256).
+    // the new end). In 1 MiB pieces (CRC-32), 128 KiB ones (SHA-256) and
+    // 1 MiB pieces hashed as subtrees by both threads (BLAKE3).
     for (const tvkalgo::Algorithm algorithm :
-         {tvkalgo::Algorithm::Crc32, tvkalgo::Algorithm::Sha256}) {
+         {tvkalgo::Algorithm::Crc32, tvkalgo::Algorithm::Sha256, tvkalgo::Algorithm::Blake3}) {
         const size_t piece = tvkalgo::facts(algorithm).read_piece_size;
         std::vector<uint8_t> grown = original;
         grown.resize(size + piece, 0);

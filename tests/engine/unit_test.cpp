@@ -148,31 +148,6 @@ TEST(EngineUnit, FileDriverOnMissingFileChangesNothing) {
     job_slot.run.clear();
 }
 
-TEST(EngineUnit, CommandTableHasTheOriginalWordsThenTheLaterOnesThenTheWideOnes) {
-    const char *words[] = {"adler32file",    "crc32file",   "sha256file",   "sha1file",
-                           "md5file",        "tvk32file",   "md532file",    "crc32string",
-                           "adler32string",  "tvk32string", "sha256string", "sha1string",
-                           "md532string",    "md5string",   "getnamea",     "newexecute",
-                           "getreturnvalue", "getstatus",   "getsum",       "getprogress",
-                           "pause",          "resume",      "cancel",       "sha512string",
-                           "sha384string",   "sha512file",  "sha384file"};
-    const char *wide_words[] = {"adler32filew", "crc32filew",  "sha256filew", "sha1filew",
-                                "md5filew",     "md532filew",  "tvk32filew",  "sha512filew",
-                                "sha384filew",  "newexecutew", "getwidenames"};
-    const char *hmac_words[] = {"adler32hmac", "crc32hmac", "sha256hmac", "sha1hmac",  "md5hmac",
-                                "md532hmac",   "tvk32hmac", "sha512hmac", "sha384hmac"};
-    ASSERT_EQ(command_count, 47u);
-    for (size_t i = 0; i < 27; ++i) {
-        EXPECT_STREQ(command_table[i].word, words[i]);
-    }
-    for (size_t i = 27; i < 38; ++i) {
-        EXPECT_STREQ(command_table[i].word, wide_words[i - 27]);
-    }
-    for (size_t i = 38; i < command_count; ++i) {
-        EXPECT_STREQ(command_table[i].word, hmac_words[i - 38]);
-    }
-}
-
 // The HMAC words: RFC 4231 case 2 and RFC 2202 case 2 written as the string
 // words write (digits, zeros up to the string output size); the words of
 // algorithms without HMAC answer 0 and write nothing.

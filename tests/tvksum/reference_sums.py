@@ -1,10 +1,27 @@
 #!/usr/bin/env python3
-"""Independent reference for tvksum --all: the nine checksums of each file,
-from zlib, hashlib and a plain TVK32 (four cascaded 8-bit sums), printed as
-'ALGO (FILE) = SUM' lines."""
+"""Independent reference for tvksum --all: every checksum of each file, from
+zlib, hashlib, a plain TVK32 (four cascaded 8-bit sums), b3sum, xxhsum and
+bytewise CRCs from the polynomials, printed as 'ALGO (FILE) = SUM' lines."""
 import hashlib
+import subprocess
 import sys
 import zlib
+
+
+def crc(data, poly, bits):
+    """A reflected CRC with init and xorout all ones, bit by bit per byte."""
+    mask = (1 << bits) - 1
+    value = mask
+    for x in data:
+        value ^= x
+        for _ in range(8):
+            value = (value >> 1) ^ (poly if value & 1 else 0)
+    return value ^ mask
+
+
+def tool(args, data):
+    out = subprocess.run(args, input=data, stdout=subprocess.PIPE, check=True).stdout
+    return out.split()[-1 if b"=" in out else 0].decode()
 
 
 def tvk32(data):
@@ -29,6 +46,11 @@ def sums(data):
         ("TVK32", "%08x" % tvk32(data)),
         ("SHA512", hashlib.sha512(data).hexdigest()),
         ("SHA384", hashlib.sha384(data).hexdigest()),
+        ("BLAKE3", tool(["b3sum", "--no-names"], data)),
+        ("XXH3", tool(["xxhsum", "-H3", "-"], data)),
+        ("XXH128", tool(["xxhsum", "-H2", "-"], data)),
+        ("CRC32C", "%08x" % crc(data, 0x82F63B78, 32)),
+        ("CRC64NVME", "%016x" % crc(data, 0x9A6C9329AC4BC9B5, 64)),
     ]
 
 
