@@ -339,7 +339,8 @@ case_coreutils() {
             "--tag -t f" "-t --tag f" "--tag -b f" "-z -b b\s" "-c --tag OL" "-c -b OL" \
             "-c -t OR" "-c -z -b OL" "--tag -t -z f" "--ignore-missing f" \
             "--status --ignore-missing f" "--strict --quiet f" "--status --warn f" \
-            "--bogus f" "-x f" "-c OL" "-c OR" "-c --strict OL OR"; do
+            "--bogus f" "-x f" "-c OL" "-c OR" "-c --strict OL OR" "--tag -z b\s f" \
+            "-z b\s" "-c -w --status OR"; do
             # shellcheck disable=SC2086
             TOOL=$tool INPUT=f same_as_md5sum "$tool $args" -a $algo -- $args
         done
