@@ -28,16 +28,37 @@ constexpr TagText make_tag(const char *job_name) {
     return tag;
 }
 
-template <std::size_t... I>
-constexpr std::array<TagText, sizeof...(I)> make_tags(std::index_sequence<I...>) {
-    return {{make_tag(tvkalgo::algorithm_table[I].job_name)...}};
+/* OpenSSL 3's name of a SHA-2 digest in `openssl dgst` lines: "sha-256"
+ * SHA2-256; none for the others (its SHA1 and MD5 are the tags above). */
+constexpr TagText make_openssl_tag(const char *job_name) {
+    TagText tag;
+    const char *prefix = "sha-";
+    for (int i = 0; i < 4; ++i)
+        if (job_name[i] != prefix[i])
+            return tag;
+    if (job_name[4] == '1' && job_name[5] == '\0')
+        return tag;
+    for (const char c : {'S', 'H', 'A', '2', '-'})
+        tag.text[tag.size++] = c;
+    for (job_name += 4; *job_name != '\0'; ++job_name)
+        tag.text[tag.size++] = *job_name;
+    return tag;
 }
-constexpr auto kTags = make_tags(std::make_index_sequence<tvkalgo::algorithm_count>());
+
+template <std::size_t... I>
+constexpr std::array<TagText, sizeof...(I)> make_tags(std::index_sequence<I...>,
+                                                      TagText (*make)(const char *)) {
+    return {{make(tvkalgo::algorithm_table[I].job_name)...}};
+}
+constexpr auto kTags = make_tags(std::make_index_sequence<tvkalgo::algorithm_count>(), make_tag);
+constexpr auto kOpensslTags =
+    make_tags(std::make_index_sequence<tvkalgo::algorithm_count>(), make_openssl_tag);
 
 template <std::size_t... I>
 constexpr std::array<AlgoInfo, sizeof...(I)> make_algorithms(std::index_sequence<I...>) {
     return {{AlgoInfo{tvkalgo::algorithm_table[I].id, tvkalgo::algorithm_table[I].job_name,
                       std::string_view(kTags[I].text, kTags[I].size),
+                      std::string_view(kOpensslTags[I].text, kOpensslTags[I].size),
                       tvkalgo::algorithm_table[I].digits}...}};
 }
 

@@ -17,6 +17,7 @@ struct AlgoInfo {
     Algo algo;
     std::string_view job_name; // the name NewCheckSumFile takes
     std::string_view tag;      // the name in "TAG (FILE) = SUM" lines
+    std::string_view openssl;  // OpenSSL 3's other tag ("SHA2-256(FILE)= SUM"), or empty
     std::size_t digits;        // length of the checksum text
 };
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tvksum {
 
@@ -58,12 +59,14 @@ std::optional<std::string> listed_name(std::string_view text, bool escaped) {
     return out;
 }
 
-// The algorithm whose tag `s` starts with, the longest such tag.
-const AlgoInfo *tag_at(std::string_view s) {
-    const AlgoInfo *best = nullptr;
+// The algorithm whose tag (or OpenSSL 3 name) `s` starts with, the longest
+// such tag, and the tag's length.
+std::pair<const AlgoInfo *, std::size_t> tag_at(std::string_view s) {
+    std::pair<const AlgoInfo *, std::size_t> best{nullptr, 0};
     for (const AlgoInfo &a : kAlgorithms)
-        if (s.substr(0, a.tag.size()) == a.tag && (!best || a.tag.size() > best->tag.size()))
-            best = &a;
+        for (const std::string_view tag : {a.tag, a.openssl})
+            if (!tag.empty() && s.substr(0, tag.size()) == tag && tag.size() > best.second)
+                best = {&a, tag.size()};
     return best;
 }
 
@@ -132,8 +135,8 @@ CheckLine read_check_line(std::string_view line, const AlgoInfo *forced, BlankFo
     const bool escaped = i < line.size() && line[i] == '\\';
     std::string_view s = line.substr(i + (escaped ? 1 : 0));
     bool ok = false;
-    if (const AlgoInfo *tag = tag_at(s)) {
-        s.remove_prefix(tag->tag.size());
+    if (const auto [tag, tag_size] = tag_at(s); tag != nullptr) {
+        s.remove_prefix(tag_size);
         if (!s.empty() && s.front() == ' ')
             s.remove_prefix(1);
         ok = !s.empty() && s.front() == '(' && (!forced || forced == tag) &&

@@ -80,6 +80,14 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
         if (error_number_ == 0) {
             finished_ = true;
             sum_ = utf16_to_utf8(sum);
+        } else if (error_number_ == tvk::Error::InputFileInvalid &&
+                   checksum_string(algo, std::string()).empty()) {
+            // The control words an engine it cannot call (no interface1)
+            // as an invalid input file; that it cannot hash a string
+            // either tells the two apart.
+            out.error_text = "the engine gave no valid checksum";
+            out.engine_broken = engine_broken_ = true;
+            return out;
         }
     } else {
         control_.NewCheckSumFile(job_name, *name);

@@ -46,9 +46,9 @@ std::string algorithm_list() {
 } // namespace
 
 std::string help_text() {
-    return std::string(R"(Usage: tvksum [-a ALGO] [--tag] [-z] [-r [-L]] [-j N] [FILE]...
+    return std::string(R"(Usage: tvksum [-a ALGO] [-b|-t|--tag] [-z] [-r [-L]] [-j N] [FILE]...
   or:  tvksum --all [-z] [-r [-L]] [-j N] [FILE]...
-  or:  tvksum [-a ALGO] -s TEXT [-s TEXT]...
+  or:  tvksum [-a ALGO] [-b|-t|--tag] -s TEXT [-s TEXT]...
   or:  tvksum -c [-a ALGO] [--quiet|--status] [--strict] [-w] [--ignore-missing] [LIST]...
 Print or check checksums of files, computed by the TVK Checksum control and
 its engine. Lines look like those of sha256sum: the checksum, two blanks, the
@@ -58,7 +58,10 @@ file name.
                        algorithm_list() + R"(
       --all             every checksum of each file, one line each, in
                         the form  ALGO (FILE) = CHECKSUM
+  -b, --binary          mark each name with '*' (SUM *FILE), as sha256sum -b
+  -t, --text            two blanks before each name (the default)
       --tag             the  ALGO (FILE) = CHECKSUM  form for one algorithm
+                        (not with --text given after it)
   -z, --zero            end each line with NUL, not newline, and do not
                         escape file names
   -r, --recursive       checksum every regular file below a directory, in
@@ -70,8 +73,9 @@ file name.
   -s, --string=TEXT     checksum TEXT (its UTF-8 bytes) instead of a file;
                         printed as the checksum of standard input ("-")
   -c, --check           read checksum lists (sha256sum, sha512sum,
-                        sha384sum, md5sum, sha1sum, b3sum, xxhsum or tagged
-                        output) and verify every file they name; the
+                        sha384sum, md5sum, sha1sum, b3sum, xxhsum, openssl
+                        dgst or tagged output) and verify every file they
+                        name, in text or binary mode alike; the
                         algorithm comes from the tag, from -a, or from the
                         length of the checksum (128 sha-512, 96 sha-384,
                         64 sha-256, 40 sha-1, 32 md5; other lists, such as
@@ -96,9 +100,10 @@ Files are checksummed by the control's file methods; a large file runs as a
 background job of the control, with a progress bar on standard error when
 that is a terminal, and Ctrl-C cancels it.
 
-Exit status: 0 all fine; 1 a checksum did not match, a file could not be read
-or the engine library is missing; 2 bad usage; 130 cancelled with Ctrl-C
-(143 with SIGTERM). A second Ctrl-C ends tvksum at once.
+Exit status: 0 all fine; 1 a checksum did not match, a file could not be
+read, the engine library is missing, or bad usage (as md5sum and sha256sum);
+130 cancelled with Ctrl-C (143 with SIGTERM). A second Ctrl-C ends tvksum at
+once.
 )");
 }
 

@@ -10,7 +10,7 @@ struct JobOutcome;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;        // a mismatch, an unreadable file, no engine
-constexpr int kExitUsage = 2;         // bad command line
+constexpr int kExitUsage = 1;         // bad command line, as coreutils' checksum tools
 constexpr int kExitInterrupted = 130; // Ctrl-C; see interrupted_exit_code()
 
 // "tvksum: TEXT" on standard error.

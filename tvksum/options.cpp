@@ -3,6 +3,8 @@
 // the options.
 #include "options.h"
 
+#include <utility>
+
 namespace tvksum {
 
 namespace {
@@ -13,6 +15,9 @@ struct Parser {
     std::size_t pos = 0;
     Options opt;
     bool check = false, strings_given = false, about = false, help = false, version = false;
+    // -b (1) or -t (0), the last one given; --tag and --all set binary, as
+    // their lines have no text mode; -1: neither.
+    int binary = -1;
     std::string error;
 
     // -c's output: the last of --status, --warn and --quiet counts, as in
@@ -31,10 +36,15 @@ struct Parser {
 
     bool set_algo(const std::string &name) {
         const AlgoInfo *a = find_algorithm(name);
-        if (!a)
-            return fail("unknown algorithm '" + name +
-                        "' (choose adler32, crc32, sha-256, sha-1, md5, md5_32, tvk32, "
-                        "sha-512 or sha-384)");
+        if (!a) {
+            std::string names;
+            for (const AlgoInfo &row : kAlgorithms)
+                names += (names.empty()                 ? ""
+                          : &row == &kAlgorithms.back() ? " or "
+                                                        : ", ") +
+                         std::string(row.job_name);
+            return fail("unknown algorithm '" + name + "' (choose " + names + ")");
+        }
         opt.algo = a;
         return true;
     }
@@ -88,9 +98,13 @@ struct Parser {
         if (name == "--check")
             check = true;
         else if (name == "--all")
-            opt.all = true;
+            opt.all = true, binary = 1;
         else if (name == "--tag")
-            opt.tag = true;
+            opt.tag = true, binary = 1;
+        else if (name == "--binary")
+            binary = 1;
+        else if (name == "--text")
+            binary = 0;
         else if (name == "--quiet")
             set_output(false, false, true);
         else if (name == "--status")
@@ -137,6 +151,12 @@ struct Parser {
                 return value(attached, rest, "-j", v) && set_jobs(v);
             case 'c':
                 check = true;
+                break;
+            case 'b':
+                binary = 1;
+                break;
+            case 't':
+                binary = 0;
                 break;
             case 'w':
                 set_output(false, true, false);
@@ -194,25 +214,42 @@ struct Parser {
             opt.mode = Mode::About;
             return true;
         }
-        const bool check_only =
-            opt.quiet || opt.status || opt.strict || opt.ignore_missing || opt.warn;
-        if (check && strings_given)
-            return fail("-c and -s cannot be used together");
-        if (check && (opt.all || opt.tag))
-            return fail("--all and --tag are meaningless when verifying checksums");
+        // md5sum's refusals, in its order and words.
+        if (binary == 0 && (opt.tag || opt.all))
+            return fail(std::string(opt.tag ? "--tag" : "--all") + " does not support --text mode");
         if (check && opt.zero)
             return fail("the --zero option is not supported when verifying checksums");
+        if (check && opt.tag)
+            return fail("the --tag option is meaningless when verifying checksums");
+        if (check && binary >= 0 && !opt.all)
+            return fail("the --binary and --text options are meaningless when verifying "
+                        "checksums");
+        if (!check) {
+            const std::pair<bool, const char *> only_check[] = {
+                {opt.ignore_missing, "--ignore-missing"},
+                {opt.status, "--status"},
+                {opt.warn, "--warn"},
+                {opt.quiet, "--quiet"},
+                {opt.strict, "--strict"}};
+            for (const auto &[given, name] : only_check)
+                if (given)
+                    return fail(std::string("the ") + name +
+                                " option is meaningful only when verifying checksums");
+        }
+        // tvksum's own.
+        if (check && strings_given)
+            return fail("-c and -s cannot be used together");
+        if (check && opt.all)
+            return fail("the --all option is meaningless when verifying checksums");
         if (check && opt.recursive)
             return fail("--recursive is meaningless when verifying checksums");
-        if (!check && check_only)
-            return fail("--quiet, --status, --strict, --warn and --ignore-missing are "
-                        "meaningful only when verifying checksums");
         if (strings_given && opt.recursive)
             return fail("-s cannot be used together with --recursive");
         if (opt.all && opt.algo)
             return fail("--all and -a cannot be used together");
         if (strings_given && !opt.files.empty())
             return fail("-s cannot be used together with file names");
+        opt.binary = binary == 1 && !opt.tag && !opt.all;
         opt.mode = check ? Mode::Check : strings_given ? Mode::Strings : Mode::Sum;
         if (opt.files.empty() && opt.mode != Mode::Strings)
             opt.files.push_back("-");

@@ -16,6 +16,7 @@ struct Options {
     const AlgoInfo *algo = nullptr;   // -a; nullptr: sha-256 (Check: from the list)
     bool all = false;                 // --all: every algorithm, tagged lines
     bool tag = false;                 // --tag
+    bool binary = false;              // -b: " *" before the name (-t: two blanks)
     bool quiet = false;               // -c: no "OK" lines
     bool status = false;              // -c: no output at all, exit code only
     bool strict = false;              // -c: malformed lines fail
@@ -31,7 +32,7 @@ struct Options {
 
 struct ParseResult {
     Options options;
-    std::string error; // non-empty: bad usage, print it and exit 2
+    std::string error; // non-empty: bad usage, print it and exit 1
 };
 
 ParseResult parse_options(const std::vector<std::string> &args);

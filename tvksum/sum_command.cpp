@@ -34,7 +34,7 @@ static std::vector<const AlgoInfo *> chosen_algorithms(const Options &opt) {
 static std::string sum_line(const Options &opt, const AlgoInfo &algo, const std::string &sum,
                             const std::string &name) {
     return (opt.all || opt.tag) ? format_tag_line(algo, sum, name, opt.zero)
-                                : format_sum_line(sum, name, opt.zero);
+                                : format_sum_line(sum, name, opt.zero, opt.binary);
 }
 
 static void print_line(const Options &opt, const AlgoInfo &algo, const std::string &sum,

@@ -23,11 +23,11 @@ static std::string escape(std::string_view name) {
     return out;
 }
 
-std::string format_sum_line(std::string_view sum, std::string_view name, bool zero) {
+std::string format_sum_line(std::string_view sum, std::string_view name, bool zero, bool binary) {
     const bool esc = !zero && needs_escape(name);
     std::string line = esc ? "\\" : "";
     line.append(sum);
-    line += "  ";
+    line += binary ? " *" : "  ";
     line += esc ? escape(name) : std::string(name);
     line.push_back(zero ? '\0' : '\n');
     return line;

@@ -10,10 +10,12 @@
 
 namespace tvksum {
 
-// "SUM  NAME\n", as sha256sum writes it. A name holding a backslash, line
-// feed or carriage return is escaped and the line starts with a backslash.
-// With `zero` (sha256sum -z) the line ends in a NUL and nothing is escaped.
-std::string format_sum_line(std::string_view sum, std::string_view name, bool zero = false);
+// "SUM  NAME\n", as sha256sum writes it, or with `binary` (sha256sum -b)
+// "SUM *NAME\n". A name holding a backslash, line feed or carriage return is
+// escaped and the line starts with a backslash. With `zero` (sha256sum -z)
+// the line ends in a NUL and nothing is escaped.
+std::string format_sum_line(std::string_view sum, std::string_view name, bool zero = false,
+                            bool binary = false);
 
 // "TAG (NAME) = SUM\n", the tagged form (sha256sum --tag), with the same
 // escaping and the same `zero` form.

@@ -163,6 +163,7 @@ uint32_t adler32_zlib(uint32_t adler, const uint8_t *input, size_t length) {
     return static_cast<uint32_t>(adler32_z(adler, input, length));
 }
 
+/* CRC-32 and CRC-64/NVME: the widest carry-less multiplication that folds. */
 Backend crc32_backend() {
 #if TVK_X86
     if (use(Backend::Vpclmul))
@@ -259,13 +260,7 @@ uint32_t crc32c_update(uint32_t crc, const uint8_t *input, size_t length) {
 }
 
 Backend crc64nvme_backend() {
-#if TVK_X86
-    if (use(Backend::Vpclmul))
-        return Backend::Vpclmul;
-    if (use(Backend::Pclmul))
-        return Backend::Pclmul;
-#endif
-    return Backend::Portable;
+    return crc32_backend();
 }
 
 uint64_t crc64nvme_update(uint64_t crc, const uint8_t *input, size_t length) {

@@ -41,7 +41,7 @@ struct MethodCase {
 const MethodCase methods[] = {
     {u"crc32string", &TVKChecksum::CRC32String, FuzzAlgo::Crc32},
     {u"tvk32string", &TVKChecksum::TVK32String, FuzzAlgo::Tvk32},
-    {u"md532string", &TVKChecksum::MD5_32String, FuzzAlgo::Md532},
+    {u"md532string", &TVKChecksum::MD5_32String, FuzzAlgo::Md5_32},
     {u"md5string", &TVKChecksum::MD5String, FuzzAlgo::Md5},
     {u"sha1string", &TVKChecksum::SHA1String, FuzzAlgo::Sha1},
     {u"sha256string", &TVKChecksum::SHA256String, FuzzAlgo::Sha256},

@@ -209,10 +209,11 @@ std::string choose_word(FuzzedDataProvider &fdp) {
     return word;
 }
 
-const ChecksumWord *find_word(const ChecksumWord *table, const std::string &word) {
-    for (int i = 0; i < CHECKSUM_WORD_COUNT; ++i)
-        if (word == table[i].word)
-            return &table[i];
+const ChecksumWord *find_word(const std::array<ChecksumWord, CHECKSUM_WORD_COUNT> &table,
+                              const std::string &word) {
+    for (const ChecksumWord &w : table)
+        if (word == w.word)
+            return &w;
     return nullptr;
 }
 

@@ -6,7 +6,9 @@
 
 #include "fuzz_support.h"
 
+#include <array>
 #include <cstddef>
+#include <utility>
 #include <string>
 
 struct ChecksumWord {
@@ -15,15 +17,15 @@ struct ChecksumWord {
     size_t written; // bytes written: the digits and the zero(s) after them
 };
 
-constexpr int CHECKSUM_WORD_COUNT = 9;
-extern const ChecksumWord string_words[CHECKSUM_WORD_COUNT];
-extern const ChecksumWord file_words[CHECKSUM_WORD_COUNT];
+constexpr size_t CHECKSUM_WORD_COUNT = tvkalgo::algorithm_count;
+extern const std::array<ChecksumWord, CHECKSUM_WORD_COUNT> string_words;
+extern const std::array<ChecksumWord, CHECKSUM_WORD_COUNT> file_words;
 
 /* The exact bytes a checksum word writes for this checksum text: the
  * digits, then zeros up to `written`. */
 std::string written_bytes(const ChecksumWord &word, const std::string &digits);
 
-/* Algorithm of a "newexecute" selector; false outside 1 to 9. */
+/* Algorithm of a "newexecute" selector; false for a number no row has. */
 bool selector_algo(int32_t selector, FuzzAlgo &algo);
 
 #endif

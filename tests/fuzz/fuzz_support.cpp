@@ -2,11 +2,13 @@
 #include "fuzz_support.h"
 
 #include "digest/backends.h"
+#include "digest/blake3.h"
 #include "digest/checksum_text.h"
 #include "digest/md5.h"
 #include "digest/sha1.h"
 #include "digest/sha256.h"
 #include "digest/sha512.h"
+#include "digest/xxh3.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -85,7 +87,7 @@ std::string reference_text(FuzzAlgo algo, const uint8_t *bytes, size_t count, si
     case FuzzAlgo::Md5:
         return digest<Md5Context, MD5_DIGEST_SIZE>(bytes, count, piece, md5_init, md5_update,
                                                    md5_final);
-    case FuzzAlgo::Md532:
+    case FuzzAlgo::Md5_32:
         return reference_text(FuzzAlgo::Md5, bytes, count, piece).substr(0, MD532_DIGITS);
     case FuzzAlgo::Sha1:
         return digest<Sha1Context, SHA1_DIGEST_SIZE>(bytes, count, piece, sha1_init, sha1_update,
@@ -99,6 +101,29 @@ std::string reference_text(FuzzAlgo algo, const uint8_t *bytes, size_t count, si
     case FuzzAlgo::Sha384:
         return digest<Sha512Context, SHA384_DIGEST_SIZE>(bytes, count, piece, sha384_init,
                                                          sha512_update, sha384_final);
+    case FuzzAlgo::Blake3:
+        return digest<Blake3Context, BLAKE3_DIGEST_SIZE>(bytes, count, piece, blake3_init,
+                                                         blake3_update, blake3_final);
+    case FuzzAlgo::Xxh3:
+        return digest<Xxh3Context, XXH3_DIGEST_SIZE>(bytes, count, piece, xxh3_init,
+                                                     xxh3_update_portable, xxh3_final);
+    case FuzzAlgo::Xxh128:
+        return digest<Xxh3Context, XXH128_DIGEST_SIZE>(bytes, count, piece, xxh3_init,
+                                                       xxh3_update_portable, xxh128_final);
+    case FuzzAlgo::Crc32c: {
+        uint32_t value = 0;
+        in_pieces(bytes, count, piece,
+                  [&](const uint8_t *p, uint32_t n) { value = crc32c_portable(value, p, n); });
+        return hex32(value);
+    }
+    case FuzzAlgo::Crc64nvme: {
+        uint64_t value = 0;
+        in_pieces(bytes, count, piece,
+                  [&](const uint8_t *p, uint32_t n) { value = crc64nvme_portable(value, p, n); });
+        char text[17];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+        return text;
+    }
     }
     fuzz_fail("unknown algorithm %d", static_cast<int>(algo));
 }

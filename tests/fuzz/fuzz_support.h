@@ -3,6 +3,7 @@
 #ifndef TVK_TESTS_FUZZ_SUPPORT_H
 #define TVK_TESTS_FUZZ_SUPPORT_H
 
+#include "algorithm_table.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,8 +18,7 @@
             fuzz_fail(__VA_ARGS__);                                                                \
     } while (0)
 
-enum class FuzzAlgo { Crc32, Adler32, Tvk32, Md5, Md532, Sha1, Sha256, Sha512, Sha384 };
-constexpr int FUZZ_ALGO_COUNT = 9;
+using FuzzAlgo = tvkalgo::Algorithm;
 
 /* The checksum text (digits only) of count bytes, computed with zlib and
  * the digest library's portable functions, fed in pieces of piece bytes

@@ -1,4 +1,4 @@
-/* string_words_fuzzer.cpp -- the seven string words through interface1 of
+/* string_words_fuzzer.cpp -- every string word through interface1 of
  * the loaded engine library, on random bytes at random alignments. The
  * input lies in a heap block of exactly the byte count, so any read past it
  * is reported; every text is compared with the reference, and the bytes of

@@ -1,4 +1,4 @@
-// The command line: modes, option forms and the refusals that exit with 2.
+// The command line: modes, option forms and the refusals that exit with 1.
 #include "options.h"
 
 #include <gtest/gtest.h>
