@@ -1,4 +1,4 @@
-/* xxh3.h -- XXH3, 64-bit and 128-bit, of xxHash's specification (seed 0,
+/* xxh3.h -- XXH3, 64-bit and 128-bit, as xxHash defines them (seed 0,
  * the default secret), computed by xxHash's own header (the Debian package
  * libxxhash-dev) inlined into one source per vector width. Both widths
  * share one streaming state: XXH3-64 and XXH128 differ only in their final
