@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace tvkengine {
 
@@ -172,10 +173,13 @@ template <> struct PieceHasher<Blake3Core> {
     static bool hash(void *self, size_t index, const uint8_t *data, int64_t size) {
         auto &hasher = *static_cast<PieceHasher *>(self);
         Prepared &slot = hasher.prepared[index % READ_AHEAD_THREADS];
-        if (slot.count == 0 || hasher.paused()) {
+        // The values serve this piece only: an empty piece at the end (its
+        // read gave nothing, so prepare did not run) finds none.
+        const size_t count = std::exchange(slot.count, 0);
+        if (count == 0 || hasher.paused()) {
             return hash_piece(hasher.run_state, data, size, hasher.core, hasher.done);
         }
-        for (size_t i = 0; i < slot.count; ++i) {
+        for (size_t i = 0; i < count; ++i) {
             hasher.core.push_subtree(slot.cvs[i]);
         }
         hasher.done += static_cast<uint64_t>(size);

@@ -104,16 +104,16 @@ TEST(EngineUnit, PausedFileDriverStillReadsToTheEnd) {
 
 TEST(EngineUnit, FilesAtTheEdgesOfRunsAndReadsHashLikeTheirBytes) {
     // Runs of HASH_RUN_SIZE, direct reads of DIRECT_READ_SIZE, pieces read
-    // in turn by two threads: with a last one that is no whole number of
-    // runs, and an odd or even number of whole 1 MiB pieces (the last, empty
-    // read on either thread).
+    // by two threads after the first direct read: with a last one that is no
+    // whole number of runs, and an odd or even number of whole 1 MiB pieces
+    // (the last, empty read on either thread).
     const size_t sizes[] = {HASH_RUN_SIZE - 1,
                             HASH_RUN_SIZE + 1,
                             DIRECT_READ_SIZE,
                             DIRECT_READ_SIZE + READ_BLOCK_SIZE + 1,
                             READ_AHEAD_MIN_FILE_SIZE + HASH_RUN_SIZE + 7,
-                            READ_AHEAD_MIN_FILE_SIZE + (1 << 20),
-                            READ_AHEAD_MIN_FILE_SIZE + (2 << 20)};
+                            DIRECT_READ_SIZE + READ_AHEAD_MIN_FILE_SIZE,
+                            DIRECT_READ_SIZE + READ_AHEAD_MIN_FILE_SIZE + (1 << 20)};
     for (const size_t size : sizes) {
         const std::vector<uint8_t> bytes = pattern_bytes(size);
         const std::string path = write_test_file("run-edges.bin", bytes);
