@@ -84,10 +84,13 @@ constexpr size_t DIRECT_READ_SIZE = 256 * 1024;
  * fast core. For the benchmark; returns a driver's result code. */
 int32_t read_file_unhashed(FileRun &run, const char *path, size_t piece_size);
 
-/* How the file drivers read a block and the reader thread a piece:
- * platform_read_block, which tests may replace to make reads fail. */
+/* How the file drivers read: a block from the stream's position
+ * (platform_read_block), a piece of a large file at its offset
+ * (platform_read_at). Tests may replace them to make reads fail. */
 using BlockReader = int64_t (*)(std::FILE *file, uint8_t *buffer, size_t size);
 extern BlockReader file_block_reader;
+using PieceReader = int64_t (*)(std::FILE *file, int64_t offset, uint8_t *buffer, size_t size);
+extern PieceReader file_piece_reader;
 
 } // namespace tvkengine
 

@@ -24,6 +24,7 @@ using tvkalgo::Algorithm;
 using tvkalgo::facts;
 
 BlockReader file_block_reader = platform_read_block;
+PieceReader file_piece_reader = platform_read_at;
 
 namespace {
 
@@ -200,8 +201,8 @@ std::FILE *open_input(const char16_t *path) {
 /* Reads the open file through core. The first read is a direct one: a
  * file that ends within it (most files) is then whole, and its size is
  * what was read, with no system call to ask it. A longer one goes on in
- * direct reads, or from 8 MiB on in pieces of piece_size bytes read and
- * hashed by two threads. */
+ * direct reads, or, a regular file of 8 MiB or more, in pieces of
+ * piece_size bytes read and hashed by two threads. */
 template <class Core, class Char>
 int32_t read_open_file(FileRun &run_state, std::FILE *file, const Char *path, size_t piece_size,
                        Core &core) {
@@ -223,10 +224,10 @@ int32_t read_open_file(FileRun &run_state, std::FILE *file, const Char *path, si
     if (whole) {
         return JOB_DONE;
     }
-    if (size >= READ_AHEAD_MIN_FILE_SIZE) {
+    if (size >= READ_AHEAD_MIN_FILE_SIZE && platform_regular_file_size(file) >= 0) {
         ReadAhead reader(file_buffer, piece_size);
         PieceHasher<Core> hasher(run_state, core, done, piece_size);
-        return reader.run(file, PieceHasher<Core>::hash, &hasher, PieceHasher<Core>::prepare);
+        return reader.run(file, got, PieceHasher<Core>::hash, &hasher, PieceHasher<Core>::prepare);
     }
     return read_direct(run_state, file, core, done);
 }

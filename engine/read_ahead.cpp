@@ -14,20 +14,20 @@ namespace {
 using Hold = std::unique_lock<PlatformLock>;
 
 /* How long a thread waits awake before it sleeps: about the time a piece
- * takes to read, so the usual wait for the other thread ends without the
+ * takes to hash, so the usual wait for the other thread ends without the
  * cost of a sleep and a wake-up. */
 constexpr auto AWAKE_WAIT = std::chrono::microseconds(200);
 
 } // namespace
 
-int32_t ReadAhead::run(std::FILE *file, HashPiece hash, void *context, PreparePiece prepare) {
+int32_t ReadAhead::run(std::FILE *file, int64_t start, HashPiece hash, void *context,
+                       PreparePiece prepare) {
     file_ = file;
+    start_ = start;
     hash_ = hash;
     prepare_ = prepare;
     context_ = context;
-    read_count_ = 0;
     hashed_count_ = 0;
-    read_ended_ = false;
     stopping_ = false;
     result_ = JOB_DONE;
     threads_ = READ_AHEAD_THREADS;
@@ -79,27 +79,21 @@ void ReadAhead::finish(int32_t result) {
     }
 }
 
-/* The pieces first, first + threads_, ... of the file: each read when the
- * piece before it has been read, hashed when the piece before it has been
- * hashed. A failed read takes its hash turn too, so every piece before it
- * is hashed before the run ends. */
+/* The pieces first, first + threads_, ... of the file: each read at once,
+ * hashed when the piece before it has been hashed. A failed read takes its
+ * hash turn too, so every piece before it is hashed before the run ends.
+ * After the last piece nothing more is read: the other thread's piece past
+ * it is never hashed, and neither thread reads again. */
 void ReadAhead::work(size_t first) {
     Side &self = sides_[first];
     Side &other = sides_[(first + 1) % READ_AHEAD_THREADS];
     uint8_t *buffer = ring_ + first * piece_size_;
     for (size_t index = first;; index += threads_) {
-        await(self, [&] { return stopping_ || read_count_ == index; });
-        if (stopping_ || read_ended_) {
+        if (stopping_) {
             return;
         }
-        const int64_t got = file_block_reader(file_, buffer, piece_size_);
-        // A short piece is the end of the file; -1 is an error.
-        const bool last = got < static_cast<int64_t>(piece_size_);
-        if (last) {
-            read_ended_ = true;
-        }
-        ++read_count_;
-        wake(other);
+        const int64_t offset = start_ + static_cast<int64_t>(index * piece_size_);
+        const int64_t got = file_piece_reader(file_, offset, buffer, piece_size_);
         if (prepare_ != nullptr && got > 0) {
             prepare_(context_, index, buffer, got);
         }
@@ -116,11 +110,12 @@ void ReadAhead::work(size_t first) {
             finish(JOB_CANCELLED);
             return;
         }
-        ++hashed_count_;
-        if (last) {
+        // A short piece is the end of the file.
+        if (got < static_cast<int64_t>(piece_size_)) {
             finish(JOB_DONE);
             return;
         }
+        ++hashed_count_;
         wake(other);
     }
 }

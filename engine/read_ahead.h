@@ -1,13 +1,13 @@
-/* read_ahead.h -- a large file read and hashed by two threads that take
- * turns: while one hashes the piece it has just read, the other reads the
- * next. The reads follow one another in file order, and so do the hashes;
- * each piece is hashed by the thread that read it, from the cache its copy
+/* read_ahead.h -- a large file read and hashed by two threads: thread k
+ * reads pieces k, k + 2, ... each at its own offset, so both copy from the
+ * system at once, and the threads take turns only to hash, in file order.
+ * Each piece is hashed by the thread that read it, from the cache its copy
  * left it in, so no piece moves between cores.
  *
  * The second thread runs only inside run(): no thread outlives the file
  * driver that started it, so the engine library can be unloaded as soon as
- * no driver runs. Pieces are read through file_block_reader, so a read
- * error is seen exactly as in a driver's own reads.
+ * no driver runs. Pieces are read through file_piece_reader, which tests
+ * may replace to make reads fail.
  */
 #ifndef TVK_ENGINE_READ_AHEAD_H
 #define TVK_ENGINE_READ_AHEAD_H
@@ -50,12 +50,14 @@ class ReadAhead {
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
 
-    /* Reads the file from its position to its end in pieces and hands each
-     * to hash, on this thread and a second one (on this one alone when no
-     * thread could be made). A piece shorter than piece_size is the last.
-     * Returns JOB_DONE, JOB_READ_FAILED (every piece before the failed read
-     * has been hashed) or JOB_CANCELLED. */
-    int32_t run(std::FILE *file, HashPiece hash, void *context, PreparePiece prepare = nullptr);
+    /* Reads the regular file from offset start to its end in pieces and
+     * hands each to hash, on this thread and a second one (on this one alone
+     * when no thread could be made). A piece shorter than piece_size is the
+     * last: a file that shrinks ends there, one that grows is read on to
+     * its new end. Returns JOB_DONE, JOB_READ_FAILED (every piece before the
+     * failed read has been hashed) or JOB_CANCELLED. */
+    int32_t run(std::FILE *file, int64_t start, HashPiece hash, void *context,
+                PreparePiece prepare = nullptr);
 
   private:
     static void helper_body(void *self);
@@ -72,20 +74,19 @@ class ReadAhead {
     uint8_t *ring_;
     size_t piece_size_;
     std::FILE *file_ = nullptr;
+    int64_t start_ = 0;
     HashPiece hash_ = nullptr;
     PreparePiece prepare_ = nullptr;
     void *context_ = nullptr;
     size_t threads_ = READ_AHEAD_THREADS;
     PlatformThread helper_;
-    /* The counters and flags are sequentially consistent: a thread that
-     * goes to sleep sets its sleeping flag and then looks at a counter, the
+    /* The counter and flags are sequentially consistent: a thread that goes
+     * to sleep sets its sleeping flag and then looks at the counter, the
      * other raises the counter and then looks at that flag, so one of them
      * sees the other (see await and wake). */
     PlatformLock lock_;
     Side sides_[READ_AHEAD_THREADS];
-    std::atomic<size_t> read_count_{0};   // pieces read (or failed)
     std::atomic<size_t> hashed_count_{0}; // pieces hashed
-    std::atomic<bool> read_ended_{false}; // the last piece has been read
     std::atomic<bool> stopping_{false};   // no more reads or hashes
     std::atomic<int32_t> result_{0};
 };

@@ -132,6 +132,13 @@ int64_t platform_regular_file_size(std::FILE *file);
  * error, whatever it had read before the error. */
 int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size);
 
+/* Reads up to size bytes of an open regular file from offset on, without
+ * the stream: several threads may read one file at once, each at its own
+ * offset. Returns the number of bytes read (fewer than size only at the end
+ * of the file), or -1 on a read error. Leaves the stream's position
+ * undefined. */
+int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_t size);
+
 /* Longest UTF-16 path the system's wide API takes, in units, without its
  * zero. */
 constexpr std::size_t PLATFORM_WIDE_PATH_MAX = 32767;

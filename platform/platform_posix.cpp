@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -21,22 +22,22 @@
 
 namespace {
 
-/* Whether a debugger traces this process: TracerPid in /proc/self/status. */
+/* Whether a debugger traces this process: TracerPid in /proc/self/status,
+ * read with one system call (the line comes early in the file). */
 bool read_tracer() {
-    std::FILE *status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr) {
+    const int fd = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return false;
     }
-    char line[256];
-    bool traced = false;
-    while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "TracerPid:", 10) == 0) {
-            traced = std::strtol(line + 10, nullptr, 10) != 0;
-            break;
-        }
+    char text[1024];
+    const ssize_t got = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (got <= 0) {
+        return false;
     }
-    std::fclose(status);
-    return traced;
+    text[got] = '\0';
+    const char *line = std::strstr(text, "\nTracerPid:");
+    return line != nullptr && std::strtol(line + 11, nullptr, 10) != 0;
 }
 
 /* Asked once per process: the answer costs an open and a read of a file
@@ -242,6 +243,25 @@ int64_t platform_regular_file_size(std::FILE *file) {
         return -1;
     }
     return static_cast<int64_t>(st.st_size);
+}
+
+int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_t size) {
+    const int fd = fileno(file);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = pread(fd, buffer + got, size - got, static_cast<off_t>(offset + got));
+        if (n == 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return -1;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(got);
 }
 
 /* A lone surrogate has no UTF-8 form and becomes '?', as Windows does with

@@ -6,6 +6,7 @@
 
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -192,6 +193,35 @@ int64_t platform_regular_file_size(std::FILE *file) {
         return -1;
     }
     return static_cast<int64_t>(size.QuadPart);
+}
+
+/* ReadFile at an offset: on a handle opened for synchronous reads it waits
+ * for the read, and Windows takes the reads of one handle one at a time. */
+int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_t size) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (handle == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    size_t got = 0;
+    while (got < size) {
+        const auto at = static_cast<uint64_t>(offset) + got;
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(at);
+        position.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(size - got, 1u << 30));
+        DWORD n = 0;
+        if (!ReadFile(handle, buffer + got, want, &n, &position)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                break;
+            }
+            return -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    return static_cast<int64_t>(got);
 }
 
 std::u16string platform_own_module_path() {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -34,9 +35,11 @@ std::string crc_text(const std::vector<uint8_t> &bytes) {
     return text;
 }
 
-/* A block reader that fails once it has delivered blocks_before_error blocks. */
+/* A block reader that fails once it has delivered blocks_before_error
+ * blocks, and a piece reader that fails from failing_offset on. */
 int blocks_before_error = 0;
 int blocks_delivered = 0;
+int64_t failing_offset = 0;
 int64_t failing_reader(std::FILE *file, uint8_t *buffer, size_t size) {
     if (blocks_delivered == blocks_before_error) {
         return -1;
@@ -44,15 +47,23 @@ int64_t failing_reader(std::FILE *file, uint8_t *buffer, size_t size) {
     ++blocks_delivered;
     return platform_read_block(file, buffer, size);
 }
+int64_t failing_piece_reader(std::FILE *file, int64_t offset, uint8_t *buffer, size_t size) {
+    return offset >= failing_offset ? -1 : platform_read_at(file, offset, buffer, size);
+}
 
-/* Puts the failing reader in place for one scope. */
+/* Puts the failing readers in place for one scope. */
 struct FailingReads {
-    explicit FailingReads(int blocks) {
+    FailingReads(int blocks, int64_t offset) {
         blocks_before_error = blocks;
         blocks_delivered = 0;
+        failing_offset = offset;
         file_block_reader = failing_reader;
+        file_piece_reader = failing_piece_reader;
     }
-    ~FailingReads() { file_block_reader = platform_read_block; }
+    ~FailingReads() {
+        file_block_reader = platform_read_block;
+        file_piece_reader = platform_read_at;
+    }
     FailingReads(const FailingReads &) = delete;
     FailingReads &operator=(const FailingReads &) = delete;
 };
@@ -60,9 +71,10 @@ struct FailingReads {
 TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
     // A small file is read in direct reads on the caller's thread; a large
     // one after its first direct read in pieces of the algorithm's read
-    // size by two threads in turn (a failure after 1 or 3 reads hits the
-    // caller's thread, after 2 the other). Every read goes through the
-    // seam, and every piece before the failed read is hashed.
+    // size by two threads at once (a failure in the 1st or 3rd piece hits
+    // the caller's thread, in the 2nd the other, which may have read it
+    // before the piece ahead of it). Every read goes through the seams, and
+    // every piece before the failed one is hashed.
     for (const bool large : {false, true}) {
         const size_t size = large ? READ_AHEAD_MIN_FILE_SIZE + 100 : 5 * DIRECT_READ_SIZE;
         const std::string path = write_test_file("fails.bin", pattern_bytes(size));
@@ -70,7 +82,7 @@ TEST(EngineReadBlock, DriverWhoseReadFailsAfterSomeReadsWritesNothing) {
             for (const tvkalgo::AlgorithmFacts &row : tvkalgo::algorithm_table) {
                 const size_t later = large ? row.read_piece_size : DIRECT_READ_SIZE;
                 const size_t read = reads == 0 ? 0 : DIRECT_READ_SIZE + (reads - 1) * later;
-                FailingReads fail(reads);
+                FailingReads fail(large ? std::min(reads, 1) : reads, static_cast<int64_t>(read));
                 job_slot.run.clear();
                 char out[160];
                 std::memset(out, 0x5a, sizeof out);
@@ -159,7 +171,7 @@ TEST(EngineReadBlock, JobWhoseReadFailsEndsWithResultThreeAndItsInitialText) {
                            a4);
     };
     {
-        FailingReads fail(2);
+        FailingReads fail(2, 0);
         ASSERT_EQ(call("newexecute", path.c_str(), "initial", 5), 0);
         while (call("getstatus") == 1) {
             std::this_thread::yield();
