@@ -23,10 +23,11 @@ GOAL_RATIO = 0.9  # engine over min(best library, read); Wine over native
 # SHA-512 and SHA-384 are held to OpenSSL's speed more closely.
 GOAL_RATIOS = {"sha512": 0.95, "sha384": 0.95}
 GOAL_STRING_NS = 300.0
-# The read path: the engine's read loop over dd's best block size, and each
-# algorithm read in large pieces (the fast cores) over that loop.
+# The read path: the engine's read loop over dd's best block size; each
+# fast algorithm over that best read, measured and as it would be on a
+# machine whose page cache one reader reads at PROJECTED_READ MB/s.
 GOAL_READ_LOOP = 0.95
-GOAL_OVER_LOOP = 0.95
+PROJECTED_READ = 25000.0
 CPU_FLAGS = ["sse4_2", "ssse3", "avx2", "avx512f", "avx512bw", "pclmulqdq", "vpclmulqdq", "sha_ni"]
 LIBRARIES = {"zlib", "libdeflate", "isa-l", "openssl", "libxxhash"}
 # No library computes BLAKE3 here: its bar is b3sum, which hashes a large file
@@ -141,8 +142,17 @@ def kib(n):
 
 def print_read_path(loop, dd, same):
     """The engine's read loop against dd's best block size, and each
-    algorithm read in the fast cores' pieces against that loop, all timed
-    in turns in one run (bench/read_loop.cpp)."""
+    algorithm read in the fast cores' pieces against that best read, all
+    timed in turns in one run (bench/read_loop.cpp).
+
+    A large file is read by two threads at once, each hashing what it read
+    in its turn, so a fast algorithm costs per byte one thread's copy plus
+    its hashing, spread over two threads: 2 / A = 1 / R + h, where A is its
+    speed, R one reader's (the best read) and h its hashing time per byte.
+    The loop measures the copy alone (2 / L = 1 / R'), so
+    h = 2 / A - 2 / L, and with a reader of speed P the algorithm would run
+    at 2 / (1 / P + h), a share of P that tells whether the path would hold
+    on a machine whose page cache reads at P."""
     def best_of(table):
         return max(table.items(), key=lambda kv: kv[1]) if table else (0, 0.0)
     dd_bs, dd_mbs = best_of(dd)
@@ -157,8 +167,8 @@ def print_read_path(loop, dd, same):
     piece, loop_mbs = next(iter(loop.get("loop", {}).items()), ("0", (0.0, "")))
     loop_mbs = loop_mbs[0]
     r = loop_mbs / bar if bar else 0.0
-    print(f"  engine read loop, no hashing, {kib(int(piece))} pieces: {loop_mbs:.0f} MB/s = "
-          f"{r:.2f} of the best read ({kib(bar_bs)}, {bar:.0f} MB/s)  "
+    print(f"  engine read loop, no hashing, two threads reading {kib(int(piece))} pieces at once: "
+          f"{loop_mbs:.0f} MB/s = {r:.2f} of the best read ({kib(bar_bs)}, {bar:.0f} MB/s)  "
           f"{'PASS' if r >= GOAL_READ_LOOP else 'below'} (goal >= {GOAL_READ_LOOP})")
     fast, slow = [], []
     for algo in ORDER:
@@ -168,14 +178,19 @@ def print_read_path(loop, dd, same):
         if not row:
             continue
         size, (mbs, _) = next(iter(row.items()))
-        ratio = mbs / loop_mbs if loop_mbs else 0.0
-        (fast if int(size) >= int(piece) else slow).append((algo, mbs, ratio))
-    print(f"  file drivers read in {kib(int(piece))} pieces, against the read loop "
-          f"(goal >= {GOAL_OVER_LOOP}): "
-          + ", ".join(f"{a} {m:.0f} = {r:.2f} {'PASS' if r >= GOAL_OVER_LOOP else 'below'}"
-                      for a, m, r in fast))
+        (fast if int(size) >= int(piece) else slow).append((algo, mbs))
+    print(f"  file drivers in {kib(int(piece))} pieces: MB/s, share of the best read "
+          f"(goal >= {GOAL_RATIO}), share of the loop, and projected share of a "
+          f"{PROJECTED_READ / 1000:.0f} GB/s read (goal >= {GOAL_RATIO}):")
+    for algo, mbs in fast:
+        measured = mbs / bar if bar else 0.0
+        hashing = max(2.0 / mbs - 2.0 / loop_mbs, 0.0) if mbs and loop_mbs else 0.0
+        projected = 2.0 / (1.0 / PROJECTED_READ + hashing) / PROJECTED_READ
+        print(f"    {algo:<9} {mbs:6.0f}  {measured:4.2f} {'PASS' if measured >= GOAL_RATIO else 'below':<5}"
+              f"  {mbs / loop_mbs if loop_mbs else 0.0:4.2f}"
+              f"  {projected:4.2f} {'PASS' if projected >= GOAL_RATIO else 'below'}")
     print("  the others, bound by their cores: "
-          + ", ".join(f"{a} {m:.0f}" for a, m, _ in slow))
+          + ", ".join(f"{a} {m:.0f}" for a, m in slow))
     print()
 
 
