@@ -4,6 +4,7 @@
 #include "ErrorNumbers.h"
 #include "interrupt.h"
 #include "utf.h"
+#include "whole_file.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +25,9 @@ namespace {
 // cancel within one block matters.
 constexpr std::int64_t kSyncLimitWithBar = std::int64_t{1} << 20;
 constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
+// A regular file smaller than this is read here and its bytes hashed by
+// HashData: one open instead of the control's check and the engine's read.
+constexpr std::size_t kWholeReadRoom = std::size_t{1} << 20;
 
 // The ticks come more often than the timer's interval: this host delivers
 // them itself, and a tick costs no more than a few engine calls, so the end
@@ -75,16 +79,32 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
     }
     bool cancel_sent = false;
     const tvk::String job_name = utf8_to_utf16(algo.job_name).value();
-    if (synchronous(path, size)) {
-        const tvk::String sum = control_.HashFile(job_name, *name, u"hex");
+    long long whole = -1;
+    if (size >= 0 && static_cast<std::uint64_t>(size) < kWholeReadRoom) {
+        // Room for the file and a byte more, kept for the next file; not
+        // cleared, as the read fills what is used.
+        const std::size_t room = static_cast<std::size_t>(size) + 1;
+        if (room > whole_room_) {
+            whole_room_ = std::max(room, std::min(whole_room_ * 2, kWholeReadRoom));
+            whole_.reset(new unsigned char[whole_room_]);
+        }
+        whole = read_whole_file(path, whole_.get(), whole_room_);
+    }
+    if (whole >= 0 || synchronous(path, size)) {
+        const tvk::String sum =
+            whole >= 0 ? control_.HashData(job_name,
+                                           tvk::DataArgument::Bytes(
+                                               whole_.get(), static_cast<std::size_t>(whole)),
+                                           u"hex")
+                       : control_.HashFile(job_name, *name, u"hex");
         if (error_number_ == 0) {
             finished_ = true;
             sum_ = utf16_to_utf8(sum);
-        } else if (error_number_ == tvk::Error::InputFileInvalid &&
+        } else if ((whole >= 0 || error_number_ == tvk::Error::InputFileInvalid) &&
                    checksum_string(algo, std::string()).empty()) {
             // The control words an engine it cannot call (no interface1)
-            // as an invalid input file; that it cannot hash a string
-            // either tells the two apart.
+            // as an invalid selection of bytes or an invalid input file;
+            // that it cannot hash an empty string either tells them apart.
             out.error_text = "the engine gave no valid checksum";
             out.engine_broken = engine_broken_ = true;
             return out;

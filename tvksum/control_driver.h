@@ -9,6 +9,7 @@
 #include "progress_bar.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tvksum {
@@ -17,8 +18,10 @@ class ControlDriver : private tvk::TVKChecksumEvents {
   public:
     explicit ControlDriver(ProgressBar &bar);
 
-    // Checksums the file at `path`: a small file through the control's
-    // synchronous HashFile, a large one with NewCheckSumFile, delivering Timer1's ticks
+    // Checksums the file at `path`: a small regular file read here and
+    // hashed by the control's HashData, a larger one (or one that cannot be
+    // read here) through the control's synchronous HashFile, a large one
+    // with NewCheckSumFile, delivering Timer1's ticks
     // every 2 ms at most (sooner at first) until the job's Finished event.
     // The output is the same either way. `display` names the file on the progress bar. Ctrl-C
     // cancels a job through CancelExecution. Throws tvk::RuntimeError when
@@ -52,6 +55,8 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     tvk::Long error_number_ = 0;
     std::string error_text_;
     bool engine_broken_ = false;
+    std::unique_ptr<unsigned char[]> whole_; // a small file's bytes
+    std::size_t whole_room_ = 0;             // and their room
 };
 
 } // namespace tvksum

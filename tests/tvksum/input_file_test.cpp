@@ -3,6 +3,7 @@
 #include "input_file.h"
 #include "job_outcome.h"
 #include "messages.h"
+#include "whole_file.h"
 
 #include <gtest/gtest.h>
 
@@ -193,3 +194,28 @@ TEST_F(InputFileTest, FileErrorMessages) {
 }
 
 } // namespace
+
+TEST_F(InputFileTest, WholeFileReadsOnlyRegularFilesThatFitTheRoom) {
+    // -1 sends the file to the control, which reads it or names the failure.
+    const std::string fifo = dir_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        std::size_t room;
+        long long expected;
+    } cases[] = {
+        {make("empty", ""), 1, 0},
+        {make("three", "abc"), 4, 3},
+        {make("fills", "abcd"), 4, -1}, // no room to see the end
+        {dir_ + "/missing", 16, -1},
+        {dir_, 16, -1}, // a folder
+        {fifo, 16, -1}, // no writer: refused without waiting
+    };
+    for (const auto &c : cases) {
+        unsigned char buffer[16];
+        EXPECT_EQ(read_whole_file(c.path, buffer, c.room), c.expected) << c.path;
+        if (c.expected > 0) {
+            EXPECT_EQ(std::string(buffer, buffer + c.expected), slurp(c.path));
+        }
+    }
+}
