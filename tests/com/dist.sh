@@ -16,11 +16,11 @@
 #    product or installer registration of the shared keys' components;
 #  - for the current user alone: each package installs into a folder of its
 #    own in the user's profile and writes exactly the keys of regsvr32 /n
-#    /i:user; the x64 one nothing for the machine, the x86 one nothing
+#    /i:user and nothing for the machine: the x64 one alone, the x86 one
 #    beside the x64 package installed for the machine. The plain "msiexec /x
 #    PACKAGE" removes the x64 one, "msiexec /x {PRODUCT}" (as Apps & features
-#    does) the x86 one, leaving nothing for the user and the machine's x64
-#    install as it was.
+#    does) the x86 one, leaving nothing for the user and the machine's keys
+#    as they were.
 # Where Wine differs from Windows (docs/installing.md shows the logs):
 #  - its msi writes the rows of a 32-bit component of the x64 package (run
 #    by the 64-bit msiexec) below HKLM\Software\Wow6432Node\Classes, which
@@ -324,7 +324,43 @@ gone() {
     check "  no product" test -z "$(our_products)"
 }
 
+# for_user BITS: installs the package of that bitness for the current user
+# and checks it, beside what the machine has (a dump as regsvr32-64.reg or
+# nothing); then removes it, the x64 one by msiexec /x PACKAGE, the x86 one
+# by its product code, as Apps & features does, and checks that nothing is
+# left for the user and the machine's keys are as they were.
+for_user() {
+    local bits=$1 machine=$2 how
+    echo "${arch[$bits]} for the current user:"
+    regsvr "$bits" /s /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
+    registry_dump HKCU "${distw[$bits]}" > "$work/user-$bits.reg"
+    regsvr "$bits" /s /u /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
+    msiexec "$bits" /i "${msi[$bits]}" ALLUSERS= /qn
+    check "the ${arch[$bits]} package installs for the user" test $? -eq 0
+    check "  into the profile" test -f "$user_dir (${arch[$bits]})/TVKChecksum.ocx" \
+        -a -f "$user_dir (${arch[$bits]})/tvkchecksum.dll" -a ! -e "${dirs[$bits]}"
+    registry_dump HKCU "$local_appdata\\Programs\\TVK Checksum (${arch[$bits]})" > "$work/left.reg"
+    check "  exactly the keys and values of regsvr32 /n /i:user" \
+        diff "$work/user-$bits.reg" "$work/left.reg"
+    registry_dump HKLM "${dirw[64]}" | any_view > "$work/left.reg"
+    check "  the machine's keys as before" diff <(any_view "$machine") "$work/left.reg"
+    if [ "$bits" = 64 ]; then
+        how=PACKAGE
+        msiexec "$bits" /x "${msi[$bits]}" /qn
+    else
+        how={PRODUCT}
+        msiexec "$bits" /x "$(our_products "${arch[$bits]}")" /qn
+    fi
+    check "  removed by msiexec /x $how" test $? -eq 0
+    check "  nothing left for the user" test -z "$(registry_dump HKCU none)" \
+        -a ! -e "$user_dir (${arch[$bits]})"
+    registry_dump HKLM "${dirw[64]}" | any_view > "$work/left.reg"
+    check "  the machine's keys as before" diff <(any_view "$machine") "$work/left.reg"
+}
+
 # Side by side, in the four orders; the first pair is installed already.
+# Once only the x64 package is left, the x86 one goes in and out for the
+# current user beside it.
 for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
     read -r first second removed <<< "$order"
     echo "${arch[$first]}, then ${arch[$second]} installed; ${arch[$removed]} removed first:"
@@ -335,45 +371,12 @@ for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
     remove "$removed"
     kept=$((96 - removed))
     works "$kept"
+    [ "$order" = "32 64 32" ] && for_user 32 "$work/regsvr32-64.reg"
     remove "$kept"
     gone
 done
 
-# For the current user alone, into the profile: the x64 package alone, the
-# x86 one beside the x64 package installed for the machine.
-for bits in 64 32; do
-    echo "${arch[$bits]} for the current user:"
-    regsvr "$bits" /s /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
-    registry_dump HKCU "${distw[$bits]}" > "$work/user-$bits.reg"
-    regsvr "$bits" /s /u /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
-    [ "$bits" = 32 ] && install 64
-    msiexec "$bits" /i "${msi[$bits]}" ALLUSERS= /qn
-    check "the ${arch[$bits]} package installs for the user" test $? -eq 0
-    check "  into the profile" test -f "$user_dir (${arch[$bits]})/TVKChecksum.ocx" \
-        -a -f "$user_dir (${arch[$bits]})/tvkchecksum.dll" -a ! -e "${dirs[$bits]}"
-    registry_dump HKLM "${dirw[64]}" | any_view > "$work/left.reg"
-    if [ "$bits" = 64 ]; then
-        check "  nothing of the control for the machine" test ! -s "$work/left.reg"
-    else
-        check "  the machine's x64 registration as before" \
-            diff <(any_view "$work/regsvr32-64.reg") "$work/left.reg"
-    fi
-    registry_dump HKCU "$local_appdata\\Programs\\TVK Checksum (${arch[$bits]})" > "$work/left.reg"
-    check "  exactly the keys and values of regsvr32 /n /i:user" \
-        diff "$work/user-$bits.reg" "$work/left.reg"
-    if [ "$bits" = 64 ]; then
-        msiexec "$bits" /x "${msi[$bits]}" /qn
-    else
-        msiexec "$bits" /x "$(our_products x86)" /qn
-    fi
-    check "  removed by msiexec /x $([ "$bits" = 64 ] && echo PACKAGE || echo '{PRODUCT}')" \
-        test $? -eq 0
-    if [ "$bits" = 32 ]; then
-        check "  nothing left for the user" test -z "$(registry_dump HKCU none)" \
-            -a ! -e "$user_dir (x86)"
-        works 64
-        remove 64
-    fi
-    gone
-done
+# The x64 package for the current user alone.
+for_user 64 /dev/null
+gone
 finish
