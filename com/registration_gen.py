@@ -5,8 +5,10 @@ TVKChecksum.idl:
 
   registration_gen.py cpp OUT        the table DllRegisterServer writes
   registration_gen.py wxs OUT        an installer package source for wixl,
-                                     plus OUT.keys: the registry rows, as
-                                     msibuild queries
+                                     plus OUT.keys: the registry rows, the
+                                     components of the shared keys, the
+                                     searches and custom actions that pick
+                                     the context, as msibuild queries
   registration_gen.py fill TEMPLATE OUT   any other template (manifests)
 
 Common options: --rows, --idl, --oleidl (the SDK header that gives the
