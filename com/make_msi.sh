@@ -1,8 +1,8 @@
 #!/bin/sh
 # make_msi.sh WXS ARCH MSI OCX DLL -- builds the installer package of the
-# control OCX and its engine DLL with wixl, then adds the registry rows and
-# the component of the shared keys, which wixl cannot express (WXS.keys, one
-# msibuild query a line).
+# control OCX and its engine DLL with wixl, then adds the registry rows, the
+# components of the shared keys and the context's searches and custom
+# actions, which wixl cannot express (WXS.keys, one msibuild query a line).
 set -eu
 wxs=$1
 arch=$2

@@ -5,8 +5,10 @@ TVKChecksum.idl:
 
   registration_gen.py cpp OUT        the table DllRegisterServer writes
   registration_gen.py wxs OUT        an installer package source for wixl,
-                                     plus OUT.keys: the registry rows, as
-                                     msibuild queries
+                                     plus OUT.keys: the registry rows, the
+                                     components of the shared keys, the
+                                     searches and custom actions that pick
+                                     the context, as msibuild queries
   registration_gen.py fill TEMPLATE OUT   any other template (manifests)
 
 Common options: --rows, --idl, --oleidl (the SDK header that gives the
@@ -175,15 +177,18 @@ class Source:
         keep = dict(self.names, **{n: f"@{n}@" for n in RUNTIME})
         self.trees = [(expand(t, keep, args.rows), shared) for t, shared in trees]
         # A row below a shared tree is written alike by both bitnesses,
-        # unless its key names the bitness (@WIN@).
-        self.shared = []
+        # unless its key names the bitness (@WIN@); its place is that tree,
+        # None for a row of the bitness's own.
+        self.places = []
         for key, name, data in rows:
-            shared = "@WIN@" not in key and any(
-                is_shared and (key + "\\").startswith(t + "\\") for t, is_shared in trees
-            )
-            if shared and data is not None and "@MODULE@" in data:
+            place = None
+            if "@WIN@" not in key:
+                for (tree, is_shared), (expanded, _) in zip(trees, self.trees):
+                    if is_shared and (key + "\\").startswith(tree + "\\"):
+                        place = expanded
+            if place is not None and data is not None and "@MODULE@" in data:
                 fail(f"{args.rows}: {key} is shared but its value differs between the bitnesses")
-            self.shared.append(shared)
+            self.places.append(place)
         self.rows = [
             tuple(None if x is None else expand(x, keep, args.rows) for x in row) for row in rows
         ]
@@ -259,11 +264,82 @@ def sql_text(text):
     return "'" + text.replace("'", "''") + "'"
 
 
-# The package's names: its feature, the component of the control's file and
-# the component of the keys that both bitnesses share.
+# The package's names: its feature and the component of the control's file,
+# which holds the keys of this bitness too.
 FEATURE = "Control"
 OWN_COMPONENT = "TVKChecksum.ocx"
-SHARED_COMPONENT = "TVKShared"
+# Set where a key directly below the classes root (the ProgID) that a 32-bit
+# component of the x64 package writes is not the one 64-bit programs read.
+# Windows 7 and later keep one such key for both views. Wine's msi writes it
+# from the 64-bit msiexec below HKLM\Software\Wow6432Node\Classes, which
+# only 32-bit programs read; Wine is known by its HID bus driver's key, which
+# every Wine prefix has.
+PER_VIEW = "TVKCLASSESPERVIEW"
+PER_VIEW_PROBE = ("System\\CurrentControlSet\\Services\\winebus", "ImagePath")
+
+
+def shared_components(x64):
+    """The components of the shared keys: (name, GUID fact, 64-bit, condition,
+    whether it holds the keys directly below the classes root). The keys
+    below a key of the root (the type library) and those directly below it
+    (the ProgID) are two 32-bit components, the same in both packages, which
+    Windows Installer keeps until the last package holding them goes. Where
+    the 64-bit package's 32-bit component does not write the key that 64-bit
+    programs read, a 64-bit component of its own writes it as well."""
+    components = [
+        ("TVKShared", "shared_component_32", False, None, False),
+        ("TVKRoot", "root_component_32", False, None, True),
+    ]
+    if x64:
+        components.append(("TVKRoot64", "root_component_64", True, PER_VIEW, True))
+    return components
+
+
+def context_queries(src, x64):
+    """The searches and property settings (custom action type 51) that pick
+    the package's context and folder, in both sequences before costing.
+    A per-user install goes to a folder of the user's profile. Its removal
+    or repair, known by the user's registration of the control in that
+    folder, runs for the user (ALLUSERS empty) and there, whatever ALLUSERS
+    the command line or the package's default asks for: Windows Installer
+    takes the context of an installed product from its registration, but an
+    installer that chose it from ALLUSERS would otherwise look for the files
+    and keys of the machine."""
+    view = 16 if x64 else 0  # msidbLocatorType64bit
+    module_key = next(key for key, _, data in src.rows if data == "@MODULE@")
+    searches = [("TVKUSERMODULE", 1, "Software\\Classes\\" + msi_value(module_key), None)]
+    if x64:
+        searches.append((PER_VIEW, 2) + PER_VIEW_PROBE)
+    queries = []
+    for prop, root, key, name in searches:
+        row = {"Signature_": prop, "Root": root, "Key": key, "Type": 2 | view}  # raw value
+        if name:
+            row["Name"] = name
+        queries.append(sql_insert("RegLocator", row))
+        queries.append(sql_insert("AppSearch", {"Property": prop, "Signature_": prop}))
+    user_dir = f"[LocalAppDataFolder]Programs\\{src.names['folder']} ({src.names['ARCH']})\\"
+    actions = [
+        # AppSearch, then: the per-user folder; the user's context for an
+        # installed per-user product ("{}" formats to nothing, which unsets
+        # ALLUSERS); the per-user folder as the install folder where the
+        # context is the user's (Windows Installer 5 resets ALLUSERS 2 to
+        # empty for MSIINSTALLPERUSER=1 itself).
+        ("AppSearch", None, None, None, 50),
+        ("TVKUserFolder", "TVKUSERDIR", user_dir, None, 51),
+        ("TVKUserContext", "ALLUSERS", "{}", "Installed AND TVKUSERMODULE ~<< TVKUSERDIR", 52),
+        ("TVKPerUserFolder", "INSTALLDIR", "[TVKUSERDIR]",
+         "(ALLUSERS=2 AND MSIINSTALLPERUSER=1) OR NOT ALLUSERS", 53),
+    ]
+    for action, prop, value, condition, sequence in actions:
+        if prop:
+            row = {"Action": action, "Type": 51, "Source": prop, "Target": value}
+            queries.append(sql_insert("CustomAction", row))
+        for table in ("InstallExecuteSequence", "InstallUISequence"):
+            row = {"Action": action, "Sequence": sequence}
+            if condition:
+                row["Condition"] = condition
+            queries.append(sql_insert(table, row))
+    return queries
 
 
 def sql_insert(table, values):
@@ -281,59 +357,58 @@ def write_wxs(src, args, out):
     # HKLM\Software\Classes when the package is installed for the machine and
     # HKCU\Software\Classes when it is installed for one user. The names "*"
     # (create the key, remove it on uninstall) and "-" (remove the tree on
-    # uninstall) stand for keys with no value and owned trees. The keys that
-    # both bitnesses write alike (ProgID, type library) form a component of
-    # their own with the same GUID in both packages: Windows Installer counts
-    # the packages that hold it and removes those keys with the last one.
-    rows = [(src.shared[i], k, n, d) for i, (k, n, d) in enumerate(src.rows)]
-    rows += [(shared, t, "-", None) for t, shared in src.trees]
-    queries, numbers, key_path = [], {True: 0, False: 0}, None
-    for shared, key, name, data in rows:
-        numbers[shared] += 1
-        row = {
-            "Registry": ("TVKShared" if shared else "TVKReg") + str(numbers[shared]),
-            "Root": -1,
-            "Key": "Software\\Classes\\" + msi_value(key),
-            "Component_": SHARED_COMPONENT if shared else OWN_COMPONENT,
-        }
-        if data is None:
-            row["Name"] = name or "*"
+    # uninstall) stand for keys with no value and owned trees.
+    x64 = src.names["WIN64"] == "yes"
+    components = shared_components(x64)
+    rows = [(src.places[i], k, n, d) for i, (k, n, d) in enumerate(src.rows)]
+    rows += [(t if shared else None, t, "-", None) for t, shared in src.trees]
+    queries, numbers, key_paths = [], {}, {}
+    for place, key, name, data in rows:
+        if place is None:
+            owners = [OWN_COMPONENT]
         else:
-            if name is not None:
-                row["Name"] = name
-            row["Value"] = msi_value(data)
-            if shared and key_path is None:
-                key_path = row["Registry"]
-        queries.append(sql_insert("Registry", row))
-    if key_path is None:
-        fail(f"{args.rows}: no shared value to be the shared component's key path")
-    queries.append(
-        sql_insert(
-            "Component",
-            {
-                "Component": SHARED_COMPONENT,
-                "ComponentId": src.facts["shared_component"],
-                "Directory_": "TARGETDIR",
-                # Its key path is a registry value; it is of the package's
-                # bitness: Windows keeps these keys once for both views, while
-                # Wine shares them only when each bitness writes its own view.
-                "Attributes": 4 | (256 if src.names["WIN64"] == "yes" else 0),
-                "KeyPath": key_path,
-            },
-        )
-    )
-    queries.append(
-        sql_insert("FeatureComponents", {"Feature_": FEATURE, "Component_": SHARED_COMPONENT})
-    )
+            at_root = "\\" not in place
+            owners = [c[0] for c in components if c[4] == at_root]
+        for component in owners:
+            prefix = "TVKReg" if component == OWN_COMPONENT else component
+            numbers[prefix] = numbers.get(prefix, 0) + 1
+            row = {
+                "Registry": prefix + str(numbers[prefix]),
+                "Root": -1,
+                "Key": "Software\\Classes\\" + msi_value(key),
+                "Component_": component,
+            }
+            if data is None:
+                row["Name"] = name or "*"
+            else:
+                if name is not None:
+                    row["Name"] = name
+                row["Value"] = msi_value(data)
+                key_paths.setdefault(component, row["Registry"])
+            queries.append(sql_insert("Registry", row))
+    for component, guid, is64, condition, _ in components:
+        if component not in key_paths:
+            fail(f"{args.rows}: no value to be the key path of {component}")
+        row = {
+            "Component": component,
+            "ComponentId": src.facts[guid],
+            "Directory_": "TARGETDIR",
+            # Its key path is a registry value (4), of the 64-bit view (256).
+            "Attributes": 4 | (256 if is64 else 0),
+            "KeyPath": key_paths[component],
+        }
+        if condition:
+            row["Condition"] = condition
+        queries.append(sql_insert("Component", row))
+        row = {"Feature_": FEATURE, "Component_": component}
+        queries.append(sql_insert("FeatureComponents", row))
+    queries += context_queries(src, x64)
     # wixl schedules the registry actions only for rows of its own; these are
     # their places in the standard sequence.
     for action, sequence in (("RemoveRegistryValues", 2600), ("WriteRegistryValues", 5000)):
         queries.append(
             sql_insert("InstallExecuteSequence", {"Action": action, "Sequence": sequence})
         )
-    # wixl makes every custom action deferred; setting the per-user folder
-    # must run at once (type 51: set a property).
-    queries.append("UPDATE `CustomAction` SET `Type` = 51 WHERE `Action` = 'PerUserFolder'")
     open(out + ".keys", "w", encoding="utf-8").write("\n".join(queries) + "\n")
 
 

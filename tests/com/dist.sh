@@ -12,18 +12,35 @@
 #    either order, and either is removed, the other works by its ProgID and
 #    type library (the deployment client and docs/examples/checksum.vbs of
 #    its bitness) and leaves exactly the keys that regsvr32 of that bitness
-#    writes; removing the second leaves no key, file or product;
+#    writes; removing the second leaves no key in either view, file, folder,
+#    product or installer registration of the shared keys' components;
 #  - for the current user alone: each package installs into a folder of its
 #    own in the user's profile and writes exactly the keys of regsvr32 /n
-#    /i:user and nothing of the control for the machine; removing it leaves
-#    nothing. Wine's msi differs from Windows Installer 5 here: it takes the
-#    machine context whenever ALLUSERS is 1 or 2 and ignores
-#    MSIINSTALLPERUSER, so the per-user install that Windows makes of
+#    /i:user and nothing for the machine: the x64 one alone, the x86 one
+#    beside the x64 package installed for the machine. The plain "msiexec /x
+#    PACKAGE" removes the x64 one, "msiexec /x {PRODUCT}" (as Apps & features
+#    does) the x86 one, leaving nothing for the user and the machine's keys
+#    as they were.
+# Where Wine differs from Windows (docs/installing.md shows the logs):
+#  - its msi writes the rows of a 32-bit component of the x64 package (run
+#    by the 64-bit msiexec) below HKLM\Software\Wow6432Node\Classes, which
+#    only 32-bit programs read, where Windows writes the ProgID that both
+#    views share; a 32-bit program writes that shared key in Wine too. The
+#    x64 package finds Wine by its HID bus driver's key and writes the ProgID
+#    with a 64-bit component of its own as well, so in Wine the ProgID of
+#    the x64 package shows in both views and the one left by the x86
+#    package after the x64 one went only in the 32-bit view: the ProgID's
+#    keys are compared whatever view holds them;
+#  - it does not redirect HKCU\Software\Classes\CLSID, so the per-user
+#    keys of either bitness show in both views;
+#  - its msi takes the machine context whenever ALLUSERS is 1 or 2 and
+#    ignores MSIINSTALLPERUSER, so the per-user install that Windows makes of
 #    "MSIINSTALLPERUSER=1 ALLUSERS=2" is made with an empty ALLUSERS (the
-#    same context); it places the rows of the root -1 by the ALLUSERS
-#    property rather than by the context of the install, so the removal
-#    needs the empty ALLUSERS again; and its COM does not look for classes
-#    under HKCU, so no client is run.
+#    same context); it places the rows of the root -1 by ALLUSERS rather than
+#    by the context, which the package's own search of the user's
+#    registration mends for the removal;
+#  - its COM does not look for classes under HKCU, so no client is run for
+#    the per-user installs.
 # Both deployment clients (com_deploy_client of each build) create the
 # control by its ProgID. Exits 77 (skipped) when the 64-bit build is not
 # there.
@@ -51,13 +68,14 @@ msiexec() { # msiexec BITS ARGS...
 }
 # The product codes of every installed package of the control, for the
 # machine or the user, of either bitness.
-our_products() {
+our_products() { # our_products [ARCH]: of that package only
     local root view
     for root in HKLM HKCU; do
         for view in 64 32; do
-            reg_query "$view" "$root\\$uninstall_key" /s | awk '
+            reg_query "$view" "$root\\$uninstall_key" /s | awk -v arch="${1:-}" '
                 /^HKEY/ { key = $0 }
-                /^ +DisplayName +REG_SZ +TVK Checksum OCX/ { sub(/.*\\/, "", key); print key }'
+                /^ +DisplayName +REG_SZ +TVK Checksum OCX/ && index($0, "(" arch) {
+                    sub(/.*\\/, "", key); print key }'
         done
     done | sort -u
 }
@@ -103,12 +121,40 @@ registry_dump() { # registry_dump ROOT FOLDER
         done
     done < <(trees)
 }
+# The dump with the ProgID's keys compared whatever view holds them: Wine
+# keeps the copy that the x64 package's 32-bit component writes apart from
+# the key that both views share (see above).
+any_view() {
+    awk -v p="\\Classes\\$PROGID" '
+        /^[0-9]+: HKEY/ {
+            i = index($0, p)
+            k = i && (i + length(p) > length($0) || substr($0, i + length(p), 1) == "\\")
+        }
+        k { sub(/^[0-9]+:/, "any:") }
+        !(k && seen[$0]++)' "$@"
+}
 nothing_registered() { test -z "$(registry_dump HKLM none)$(registry_dump HKCU none)"; }
+# The components of the shared keys (registration.rows), as Windows
+# Installer's registry names them (the GUID's digits in its packed order).
+shared_components=$(
+    sed -n 's/^fact [a-z]*_component_[0-9]* *= *{\(.*\)}/\1/p' "$src/com/registration.rows" |
+        python3 -c 'import sys
+for g in sys.stdin.read().split():
+    h = g.replace("-", "")
+    pairs = "".join(h[i + 1] + h[i] for i in range(16, 32, 2))
+    print(h[7::-1] + h[11:7:-1] + h[15:11:-1] + pairs)'
+)
+# Is any of them still registered for a product, in either context?
+components_registered() {
+    reg_query 64 'HKLM\Software\Microsoft\Windows\CurrentVersion\Installer\UserData' /s |
+        grep -qiF "$shared_components"
+}
 verifies() { osslsigncode verify -CAfile "$ca/root.pem" -in "$1" >/dev/null 2>&1; }
 
 # The install folders: for the machine, and the base of those for the user.
 dir64="$WINEPREFIX/drive_c/Program Files/TVK Checksum"
 dir32="$WINEPREFIX/drive_c/Program Files (x86)/TVK Checksum"
+declare -A dirs=([64]="$dir64" [32]="$dir32")
 # The folder of the per-user installs.
 local_appdata=$("$WINE64" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
 user_dir=$("$WINE64" winepath -u "$local_appdata\\Programs" 2>/dev/null)/TVK\ Checksum
@@ -266,18 +312,55 @@ works() {
     cscript_run "$bits" "$(winpath "$src/docs/examples/checksum.vbs")" "$(winpath "$data")" \
         2>/dev/null | tr -d '\r' > "$work/vbs.out"
     check "  ${arch[$bits]}: docs/examples/checksum.vbs" diff "$work/vbs.expected" "$work/vbs.out"
-    registry_dump HKLM "${dirw[$bits]}" > "$work/left.reg"
+    registry_dump HKLM "${dirw[$bits]}" | any_view > "$work/left.reg"
     check "  ${arch[$bits]}: exactly the keys and values of its regsvr32" \
-        diff "$work/regsvr32-$bits.reg" "$work/left.reg"
+        diff <(any_view "$work/regsvr32-$bits.reg") "$work/left.reg"
 }
 gone() {
     check "  nothing registered" nothing_registered
+    check "  no installer registration of the shared components" fails components_registered
     check "  no file or folder" \
         test ! -e "$dir64" -a ! -e "$dir32" -a ! -e "$user_dir (x64)" -a ! -e "$user_dir (x86)"
     check "  no product" test -z "$(our_products)"
 }
 
+# for_user BITS: installs the package of that bitness for the current user
+# and checks it, beside what the machine has (a dump as regsvr32-64.reg or
+# nothing); then removes it, the x64 one by msiexec /x PACKAGE, the x86 one
+# by its product code, as Apps & features does, and checks that nothing is
+# left for the user and the machine's keys are as they were.
+for_user() {
+    local bits=$1 machine=$2 how
+    echo "${arch[$bits]} for the current user:"
+    regsvr "$bits" /s /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
+    registry_dump HKCU "${distw[$bits]}" > "$work/user-$bits.reg"
+    regsvr "$bits" /s /u /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
+    msiexec "$bits" /i "${msi[$bits]}" ALLUSERS= /qn
+    check "the ${arch[$bits]} package installs for the user" test $? -eq 0
+    check "  into the profile" test -f "$user_dir (${arch[$bits]})/TVKChecksum.ocx" \
+        -a -f "$user_dir (${arch[$bits]})/tvkchecksum.dll" -a ! -e "${dirs[$bits]}"
+    registry_dump HKCU "$local_appdata\\Programs\\TVK Checksum (${arch[$bits]})" > "$work/left.reg"
+    check "  exactly the keys and values of regsvr32 /n /i:user" \
+        diff "$work/user-$bits.reg" "$work/left.reg"
+    registry_dump HKLM "${dirw[64]}" | any_view > "$work/left.reg"
+    check "  the machine's keys as before" diff <(any_view "$machine") "$work/left.reg"
+    if [ "$bits" = 64 ]; then
+        how=PACKAGE
+        msiexec "$bits" /x "${msi[$bits]}" /qn
+    else
+        how={PRODUCT}
+        msiexec "$bits" /x "$(our_products "${arch[$bits]}")" /qn
+    fi
+    check "  removed by msiexec /x $how" test $? -eq 0
+    check "  nothing left for the user" test -z "$(registry_dump HKCU none)" \
+        -a ! -e "$user_dir (${arch[$bits]})"
+    registry_dump HKLM "${dirw[64]}" | any_view > "$work/left.reg"
+    check "  the machine's keys as before" diff <(any_view "$machine") "$work/left.reg"
+}
+
 # Side by side, in the four orders; the first pair is installed already.
+# Once only the x64 package is left, the x86 one goes in and out for the
+# current user beside it.
 for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
     read -r first second removed <<< "$order"
     echo "${arch[$first]}, then ${arch[$second]} installed; ${arch[$removed]} removed first:"
@@ -288,26 +371,12 @@ for order in "64 32 32" "64 32 64" "32 64 32" "32 64 64"; do
     remove "$removed"
     kept=$((96 - removed))
     works "$kept"
+    [ "$order" = "32 64 32" ] && for_user 32 "$work/regsvr32-64.reg"
     remove "$kept"
     gone
 done
 
-# For the current user alone, into the profile.
-for bits in 64 32; do
-    echo "${arch[$bits]} for the current user:"
-    regsvr "$bits" /s /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
-    registry_dump HKCU "${distw[$bits]}" > "$work/user-$bits.reg"
-    regsvr "$bits" /s /u /n /i:user "${distw[$bits]}\\TVKChecksum.ocx"
-    msiexec "$bits" /i "${msi[$bits]}" ALLUSERS= /qn
-    check "the ${arch[$bits]} package installs for the user" test $? -eq 0
-    check "  into the profile" test -f "$user_dir (${arch[$bits]})/TVKChecksum.ocx" \
-        -a -f "$user_dir (${arch[$bits]})/tvkchecksum.dll" -a ! -e "$dir64" -a ! -e "$dir32"
-    check "  nothing of the control for the machine" test -z "$(registry_dump HKLM none)"
-    registry_dump HKCU "$local_appdata\\Programs\\TVK Checksum (${arch[$bits]})" > "$work/left.reg"
-    check "  exactly the keys and values of regsvr32 /n /i:user" \
-        diff "$work/user-$bits.reg" "$work/left.reg"
-    msiexec "$bits" /x "${msi[$bits]}" ALLUSERS= /qn
-    check "  the package is removed" test $? -eq 0
-    gone
-done
+# The x64 package for the current user alone.
+for_user 64 /dev/null
+gone
 finish
