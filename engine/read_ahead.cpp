@@ -31,6 +31,9 @@ int32_t ReadAhead::run(std::FILE *file, int64_t start, HashPiece hash, void *con
     stopping_ = false;
     result_ = JOB_DONE;
     threads_ = READ_AHEAD_THREADS;
+    // The second thread's own stream, where the system needs one to read
+    // at two offsets at once.
+    helper_file_ = platform_reopen_read(file);
     const bool helped = platform_thread_start(helper_, helper_body, this);
     if (!helped) {
         // Without a second thread this one takes every turn.
@@ -39,6 +42,10 @@ int32_t ReadAhead::run(std::FILE *file, int64_t start, HashPiece hash, void *con
     work(0);
     if (helped) {
         platform_thread_join(helper_);
+    }
+    if (helper_file_ != nullptr) {
+        std::fclose(helper_file_);
+        helper_file_ = nullptr;
     }
     return result_;
 }
@@ -88,12 +95,13 @@ void ReadAhead::work(size_t first) {
     Side &self = sides_[first];
     Side &other = sides_[(first + 1) % READ_AHEAD_THREADS];
     uint8_t *buffer = ring_ + first * piece_size_;
+    std::FILE *file = first != 0 && helper_file_ != nullptr ? helper_file_ : file_;
     for (size_t index = first;; index += threads_) {
         if (stopping_) {
             return;
         }
         const int64_t offset = start_ + static_cast<int64_t>(index * piece_size_);
-        const int64_t got = file_piece_reader(file_, offset, buffer, piece_size_);
+        const int64_t got = file_piece_reader(file, offset, buffer, piece_size_);
         if (prepare_ != nullptr && got > 0) {
             prepare_(context_, index, buffer, got);
         }

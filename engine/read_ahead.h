@@ -74,6 +74,7 @@ class ReadAhead {
     uint8_t *ring_;
     size_t piece_size_;
     std::FILE *file_ = nullptr;
+    std::FILE *helper_file_ = nullptr; // the second thread's, or nullptr
     int64_t start_ = 0;
     HashPiece hash_ = nullptr;
     PreparePiece prepare_ = nullptr;

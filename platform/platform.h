@@ -139,6 +139,12 @@ int64_t platform_read_block(std::FILE *file, uint8_t *buffer, size_t size);
  * undefined. */
 int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_t size);
 
+/* A stream of its own on the open file, for a second thread's positioned
+ * reads, to close with fclose: on Windows, which takes the reads of one
+ * handle one at a time, a second handle; nullptr where the one stream
+ * serves both threads at once (POSIX) or no second one could be made. */
+std::FILE *platform_reopen_read(std::FILE *file);
+
 /* Longest UTF-16 path the system's wide API takes, in units, without its
  * zero. */
 constexpr std::size_t PLATFORM_WIDE_PATH_MAX = 32767;

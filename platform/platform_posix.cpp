@@ -264,6 +264,10 @@ int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_
     return static_cast<int64_t>(got);
 }
 
+std::FILE *platform_reopen_read(std::FILE *) {
+    return nullptr; // pread serves both threads on the one descriptor
+}
+
 /* A lone surrogate has no UTF-8 form and becomes '?', as Windows does with
  * characters its code page lacks. */
 std::string platform_to_ansi(std::u16string_view text) {

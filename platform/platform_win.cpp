@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <algorithm>
@@ -222,6 +223,29 @@ int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_
         got += n;
     }
     return static_cast<int64_t>(got);
+}
+
+std::FILE *platform_reopen_read(std::FILE *file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    // Shared as the first handle is, so it opens wherever that one did.
+    const HANDLE again =
+        ReOpenFile(handle, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    if (again == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(again), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(again);
+        return nullptr;
+    }
+    std::FILE *stream = _fdopen(fd, "rb");
+    if (stream == nullptr) {
+        _close(fd);
+    }
+    return stream;
 }
 
 std::u16string platform_own_module_path() {
