@@ -22,7 +22,7 @@ tvk_ensure_display() {
 # inherits its descriptor: Wine's system processes outlive the command that
 # starts them and would hold the lock for as long as they live.
 tvk_ensure_prefix() {
-    local ready="$WINEPREFIX/.tvk-ready-2"
+    local ready="$WINEPREFIX/.tvk-ready-3"
     [ -f "$ready" ] && return 0
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -35,6 +35,11 @@ tvk_ensure_prefix() {
                 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
                     /v Debugger /t REG_SZ /d '' /f /reg:$view >/dev/null 2>&1 </dev/null 9>&-
             done
+            # Windows that no window manager manages: Xvfb runs none, and
+            # Wine waits two seconds for one to withdraw each managed window
+            # it hides (every message box a test closes).
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+                >/dev/null 2>&1 </dev/null 9>&-
             touch "$ready"
         fi
     ) 9>"$WINEPREFIX.lock"
