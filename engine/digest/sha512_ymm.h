@@ -20,35 +20,34 @@ template <class Sigma> class Sha512Ymm {
   public:
     static constexpr size_t LANES = 4;
 
-    void start(const uint8_t *const block[LANES]) {
-        for (size_t i = 0; i < LANES; ++i)
-            block_[i] = block[i];
+    /* Words 0 to 15 of the four blocks. */
+    void load(const uint8_t *const block[LANES], uint64_t (*wk)[LANES]) {
+        for (int j = 0; j < 4; ++j)
+            load_words(block, j);
+        for (int t = 0; t < 16; ++t)
+            store(wk, t);
     }
 
-    /* Steps 0 to 3 load four words each, steps 16 to 79 compute one. */
+    /* Word t, from 16 to 79, in place of word t - 16. t need not be known
+     * at compile time: the sixteen words live in memory, which lets the
+     * round loop stay short. */
     [[gnu::always_inline]] void step(int t, uint64_t (*wk)[LANES]) {
-        if (t < 4) {
-            load_words(t);
-            for (int i = 4 * t; i < 4 * t + 4; ++i)
-                store(wk, i);
-        } else if (t >= 16) {
-            w_[t & 15] = _mm256_add_epi64(
-                _mm256_add_epi64(w_[t & 15], Sigma::sigma0(w_[(t - 15) & 15])),
-                _mm256_add_epi64(w_[(t - 7) & 15], Sigma::sigma1(w_[(t - 2) & 15])));
-            store(wk, t);
-        }
+        w_[t & 15] =
+            _mm256_add_epi64(_mm256_add_epi64(w_[t & 15], Sigma::sigma0(w_[(t - 15) & 15])),
+                             _mm256_add_epi64(w_[(t - 7) & 15], Sigma::sigma1(w_[(t - 2) & 15])));
+        store(wk, t);
     }
 
   private:
     /* Words 4j to 4j + 3 of the four blocks, byte-swapped from big-endian,
      * as four vectors of one word each (lane i from block i). */
-    [[gnu::always_inline]] void load_words(int j) {
+    [[gnu::always_inline]] void load_words(const uint8_t *const block[LANES], int j) {
         const __m256i swap = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,
                                               7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
         __m256i v[LANES];
         for (size_t i = 0; i < LANES; ++i)
             v[i] = _mm256_shuffle_epi8(
-                _mm256_loadu_si256(reinterpret_cast<const __m256i *>(block_[i] + 32 * j)), swap);
+                _mm256_loadu_si256(reinterpret_cast<const __m256i *>(block[i] + 32 * j)), swap);
         const __m256i lo01 = _mm256_unpacklo_epi64(v[0], v[1]); /* w0 w0 w2 w2 */
         const __m256i hi01 = _mm256_unpackhi_epi64(v[0], v[1]); /* w1 w1 w3 w3 */
         const __m256i lo23 = _mm256_unpacklo_epi64(v[2], v[3]);
@@ -65,8 +64,7 @@ template <class Sigma> class Sha512Ymm {
         _mm256_store_si256(reinterpret_cast<__m256i *>(wk[t]), _mm256_add_epi64(w_[t & 15], k));
     }
 
-    const uint8_t *block_[LANES];
-    __m256i w_[16];
+    __m256i w_[16]; /* the last sixteen words, word t at t % 16 */
 };
 
 } // namespace
