@@ -29,7 +29,7 @@ struct Avx2Sigma {
 } // namespace
 
 void sha512_block_avx2(uint64_t state[8], const uint8_t *blocks, size_t n) {
-    sha512_blocks_in_lanes<Sha512Ymm<Avx2Sigma>>(state, blocks, n);
+    sha512_blocks_in_lanes<Sha512Ymm<Avx2Sigma, 16>>(state, blocks, n);
 }
 
 #endif
