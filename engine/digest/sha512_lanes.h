@@ -43,27 +43,24 @@ constexpr int SHA512_PASSES = 80 / SHA512_PASS_ROUNDS;
  * operations after e (Sigma1's three, then one add, d + h + wk and Ch being
  * summed beforehand), and the new a four after a, with
  * Maj(a, b, c) = (a & (b ^ c)) + (b & c) (the two never share a bit, so
- * they add as well as they or), the b ^ c and b & c of a round being the
- * a ^ b and a & b of the round before: bxc and bnc bring them in, axb and
- * anb take the new ones out. t1 and the new a wait for e longer, but
- * nothing needs them before the round after next. */
-#define SHA512_LANE_ROUND(a, b, c, d, e, f, g, h, wk, bxc, bnc, axb, anb)                          \
+ * they add as well as they or), b ^ c and b & c being ready before a is.
+ * t1 and the new a wait for e longer, but nothing needs them before the
+ * round after next. */
+#define SHA512_LANE_ROUND(a, b, c, d, e, f, g, h, wk)                                              \
     do {                                                                                           \
         const uint64_t hwk = (h) + (wk);                                                           \
         const uint64_t ch = ((e) & (f)) ^ (~(e) & (g));                                            \
         const uint64_t s1 = sha512_big_sigma1(e);                                                  \
         uint64_t dhwk = (d) + hwk;                                                                 \
-        uint64_t t1 = hwk + (bnc);                                                                 \
+        uint64_t t1 = hwk + ((b) & (c));                                                           \
         dhwk += ch;                                                                                \
         t1 += ch;                                                                                  \
         SHA512_PIN(dhwk);                                                                          \
         SHA512_PIN(t1);                                                                            \
         (d) = dhwk + s1;                                                                           \
         t1 += s1;                                                                                  \
-        (axb) = (a) ^ (b);                                                                         \
-        (anb) = (a) & (b);                                                                         \
         SHA512_PIN(t1);                                                                            \
-        t1 += (a) & (bxc);                                                                         \
+        t1 += (a) & ((b) ^ (c));                                                                   \
         SHA512_PIN(t1);                                                                            \
         (h) = t1 + sha512_big_sigma0(a);                                                           \
     } while (0)
@@ -77,25 +74,24 @@ constexpr int SHA512_PASSES = 80 / SHA512_PASS_ROUNDS;
 #define SHA512_PIN(v)
 #endif
 
-/* Eight rounds from round t on, as SHA512_8_ROUNDS of sha512_rounds.h:
- * x, xn and y, yn are the two pairs of b ^ c and b & c. */
+/* Eight rounds from round t on, as SHA512_8_ROUNDS of sha512_rounds.h. */
 #define SHA512_LANE_8_ROUNDS(t, WK, STEP)                                                          \
     do {                                                                                           \
-        SHA512_LANE_ROUND(a, b, c, d, e, f, g, h, WK((t) + 0), x, xn, y, yn);                      \
+        SHA512_LANE_ROUND(a, b, c, d, e, f, g, h, WK((t) + 0));                                    \
         STEP((t) + 0);                                                                             \
-        SHA512_LANE_ROUND(h, a, b, c, d, e, f, g, WK((t) + 1), y, yn, x, xn);                      \
+        SHA512_LANE_ROUND(h, a, b, c, d, e, f, g, WK((t) + 1));                                    \
         STEP((t) + 1);                                                                             \
-        SHA512_LANE_ROUND(g, h, a, b, c, d, e, f, WK((t) + 2), x, xn, y, yn);                      \
+        SHA512_LANE_ROUND(g, h, a, b, c, d, e, f, WK((t) + 2));                                    \
         STEP((t) + 2);                                                                             \
-        SHA512_LANE_ROUND(f, g, h, a, b, c, d, e, WK((t) + 3), y, yn, x, xn);                      \
+        SHA512_LANE_ROUND(f, g, h, a, b, c, d, e, WK((t) + 3));                                    \
         STEP((t) + 3);                                                                             \
-        SHA512_LANE_ROUND(e, f, g, h, a, b, c, d, WK((t) + 4), x, xn, y, yn);                      \
+        SHA512_LANE_ROUND(e, f, g, h, a, b, c, d, WK((t) + 4));                                    \
         STEP((t) + 4);                                                                             \
-        SHA512_LANE_ROUND(d, e, f, g, h, a, b, c, WK((t) + 5), y, yn, x, xn);                      \
+        SHA512_LANE_ROUND(d, e, f, g, h, a, b, c, WK((t) + 5));                                    \
         STEP((t) + 5);                                                                             \
-        SHA512_LANE_ROUND(c, d, e, f, g, h, a, b, WK((t) + 6), x, xn, y, yn);                      \
+        SHA512_LANE_ROUND(c, d, e, f, g, h, a, b, WK((t) + 6));                                    \
         STEP((t) + 6);                                                                             \
-        SHA512_LANE_ROUND(b, c, d, e, f, g, h, a, WK((t) + 7), y, yn, x, xn);                      \
+        SHA512_LANE_ROUND(b, c, d, e, f, g, h, a, WK((t) + 7));                                    \
         STEP((t) + 7);                                                                             \
     } while (0)
 
@@ -112,7 +108,6 @@ sha512_lane_rounds(uint64_t state[8], const uint64_t (*wk)[Lanes], size_t lane, 
                    uint64_t (*next_wk)[Lanes], int first) {
     uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
-    uint64_t x = b ^ c, xn = b & c, y = 0, yn = 0;
     constexpr int every = Steps > 0 ? SHA512_PASS_ROUNDS / Steps : SHA512_PASS_ROUNDS;
     for (int pass = 0; pass < SHA512_PASSES; ++pass) {
         const uint64_t *w = &wk[pass * SHA512_PASS_ROUNDS][lane];
