@@ -254,7 +254,7 @@ int main(int argc, char **argv) {
       {"sha256", "core", true,
        engine_digest<Sha256Context, SHA256_DIGEST_SIZE, sha256_init, sha256_update, sha256_final>},
       {"sha512", "core-portable", true, forced(Backend::Portable, sha512_core)},
-      {"sha512", "core-avx2", has(Backend::Avx2), forced(Backend::Avx2, sha512_core)},
+      {"sha512", "core-avx2bmi", has(Backend::Avx2Bmi), forced(Backend::Avx2Bmi, sha512_core)},
       {"sha512", "core-avx512", has(Backend::Avx512), forced(Backend::Avx512, sha512_core)},
       {"sha512", "core", true, sha512_core},
       {"sha384", "core", true,

@@ -38,10 +38,10 @@ constexpr uint32_t adler32_base = 65521;
 constexpr size_t adler32_nmax = 5552;
 
 #if TVK_X86
-void sha1_block_shani(uint32_t state[5], const uint8_t *blocks, size_t n);    /* SHA-NI */
-void sha256_block_shani(uint32_t state[8], const uint8_t *blocks, size_t n);  /* SHA-NI */
-void sha512_block_avx2(uint64_t state[8], const uint8_t *blocks, size_t n);   /* AVX2 */
-void sha512_block_avx512(uint64_t state[8], const uint8_t *blocks, size_t n); /* AVX-512F, BMI */
+void sha1_block_shani(uint32_t state[5], const uint8_t *blocks, size_t n);     /* SHA-NI */
+void sha256_block_shani(uint32_t state[8], const uint8_t *blocks, size_t n);   /* SHA-NI */
+void sha512_block_avx2bmi(uint64_t state[8], const uint8_t *blocks, size_t n); /* AVX2, BMI */
+void sha512_block_avx512(uint64_t state[8], const uint8_t *blocks, size_t n);  /* AVX-512F, BMI */
 uint32_t tvk32_update_sse2(uint32_t value, const uint8_t *input, uint32_t length); /* SSE2 */
 uint32_t tvk32_update_avx2(uint32_t value, const uint8_t *input, uint32_t length); /* AVX2 */
 uint32_t crc32_pclmul(uint32_t crc, const uint8_t *input, size_t length);          /* PCLMULQDQ */

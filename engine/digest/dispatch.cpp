@@ -137,8 +137,8 @@ void sha512_block(uint64_t state[8], const uint8_t *blocks, size_t n) {
 #if TVK_X86
     if (use(Backend::Avx512))
         return sha512_block_avx512(state, blocks, n);
-    if (use(Backend::Avx2))
-        return sha512_block_avx2(state, blocks, n);
+    if (use(Backend::Avx2Bmi))
+        return sha512_block_avx2bmi(state, blocks, n);
 #endif
     sha512_block_portable(state, blocks, n);
 }

@@ -31,14 +31,15 @@ enum TvkIsa : uint32_t {
 /* The backends, each by the instruction sets it needs. */
 enum class Backend : uint32_t {
     Portable = 0,
-    Sse2 = TVK_ISA_SSE2,                                    /* TVK32, XXH3 */
-    Ssse3 = TVK_ISA_SSSE3,                                  /* Adler-32 */
-    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,   /* BLAKE3 */
-    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41, /* CRC-32C */
-    Avx2 = TVK_ISA_AVX2,                                    /* TVK32, Adler-32, SHA-512, XXH3 */
-    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,    /* SHA-1, SHA-256 */
-    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                 /* CRC-32 */
-    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL,             /* CRC-32 */
+    Sse2 = TVK_ISA_SSE2,                                         /* TVK32, XXH3 */
+    Ssse3 = TVK_ISA_SSSE3,                                       /* Adler-32 */
+    Sse41 = TVK_ISA_SSE41 | TVK_ISA_SSSE3 | TVK_ISA_SSE2,        /* BLAKE3 */
+    Sse42 = TVK_ISA_SSE42 | TVK_ISA_PCLMUL | TVK_ISA_SSE41,      /* CRC-32C */
+    Avx2 = TVK_ISA_AVX2,                                         /* TVK32, Adler-32, XXH3 */
+    Avx2Bmi = TVK_ISA_AVX2 | TVK_ISA_BMI,                        /* SHA-512 */
+    ShaNi = TVK_ISA_SHA | TVK_ISA_SSSE3 | TVK_ISA_SSE41,         /* SHA-1, SHA-256 */
+    Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
+    Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL, /* CRC-32 */
     Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512, XXH3 */
     Automatic = 0xffffffffu, /* the fastest the CPU has */
 };
@@ -49,10 +50,10 @@ struct BackendName {
     const char *name;
 };
 inline constexpr BackendName tvk_backends[] = {
-    {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},     {Backend::Ssse3, "ssse3"},
-    {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"},   {Backend::Pclmul, "pclmul"},
-    {Backend::Vpclmul, "vpclmul"},   {Backend::Avx512, "avx512"}, {Backend::Sse41, "sse41"},
-    {Backend::Sse42, "sse42"},
+    {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},       {Backend::Ssse3, "ssse3"},
+    {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"},     {Backend::Pclmul, "pclmul"},
+    {Backend::Vpclmul, "vpclmul"},   {Backend::Avx512, "avx512"},   {Backend::Sse41, "sse41"},
+    {Backend::Sse42, "sse42"},       {Backend::Avx2Bmi, "avx2bmi"},
 };
 
 /* Whether this CPU (and system) can run the backend. */

@@ -31,7 +31,7 @@ struct Avx512Sigma {
 } // namespace
 
 void sha512_block_avx512(uint64_t state[8], const uint8_t *blocks, size_t n) {
-    sha512_blocks_in_lanes<Sha512Ymm<Avx512Sigma>>(state, blocks, n);
+    sha512_blocks_in_lanes<Sha512Ymm<Avx512Sigma, 80>>(state, blocks, n);
 }
 
 #endif

@@ -166,9 +166,9 @@ void compare_sha512(Backend backend, void (*block)(uint64_t *, const uint8_t *, 
     tvk_force_backend(Backend::Automatic);
 }
 
-TEST(DigestBackends, Sha512Avx2MatchesPortable) {
-    SKIP_WITHOUT(tvk_cpu_has(Backend::Avx2), "no AVX2 on this CPU");
-    compare_sha512(Backend::Avx2, sha512_block_avx2, 11);
+TEST(DigestBackends, Sha512Avx2BmiMatchesPortable) {
+    SKIP_WITHOUT(tvk_cpu_has(Backend::Avx2Bmi), "no AVX2 with BMI on this CPU");
+    compare_sha512(Backend::Avx2Bmi, sha512_block_avx2bmi, 11);
 }
 
 TEST(DigestBackends, Sha512Avx512MatchesPortable) {
