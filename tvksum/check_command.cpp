@@ -26,6 +26,8 @@
 
 namespace tvksum {
 
+using namespace checklist; // the list lines and algorithm names tvksum shares with the control
+
 namespace {
 
 // What a line of the list counted as.

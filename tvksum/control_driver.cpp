@@ -14,6 +14,8 @@
 
 namespace tvksum {
 
+using namespace checklist; // the list lines and algorithm names tvksum shares with the control
+
 ControlDriver::ControlDriver(ProgressBar &bar) : bar_(bar), control_(this) {}
 
 namespace {

@@ -28,13 +28,13 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     // the engine library cannot be loaded.
     // `size` is the file's size when the caller has just looked it up, else
     // -1.
-    JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
+    JobOutcome checksum_file(const checklist::AlgoInfo &algo, const std::string &path,
                              const std::string &display, std::int64_t size = -1);
 
     // The checksum of the UTF-8 bytes of `text` through the control's
     // HashData; empty for text that is not UTF-8 or when the control gave
     // no valid checksum text.
-    std::string checksum_string(const AlgoInfo &algo, const std::string &text);
+    std::string checksum_string(const checklist::AlgoInfo &algo, const std::string &text);
 
     // A job's outcome had engine_broken set: the engine cannot be used.
     bool engine_broken() const { return engine_broken_; }

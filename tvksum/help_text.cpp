@@ -6,6 +6,8 @@
 
 namespace tvksum {
 
+using namespace checklist; // the list lines and algorithm names tvksum shares with the control
+
 namespace {
 
 // The names -a takes, from the algorithm table, folded to the help's width

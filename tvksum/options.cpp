@@ -7,6 +7,8 @@
 
 namespace tvksum {
 
+using namespace checklist; // the list lines and algorithm names tvksum shares with the control
+
 namespace {
 
 struct Parser {

@@ -20,6 +20,8 @@
 
 namespace tvksum {
 
+using namespace checklist; // the list lines and algorithm names tvksum shares with the control
+
 static std::vector<const AlgoInfo *> chosen_algorithms(const Options &opt) {
     std::vector<const AlgoInfo *> list;
     if (opt.all) {

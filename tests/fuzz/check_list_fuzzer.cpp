@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-using namespace tvksum;
+using namespace checklist;
 
 namespace {
 

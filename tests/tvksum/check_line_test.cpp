@@ -7,7 +7,7 @@
 
 #include <vector>
 
-using namespace tvksum;
+using namespace checklist;
 using namespace std::string_literals;
 
 namespace {

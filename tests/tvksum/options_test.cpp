@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace checklist;
 using namespace tvksum;
 
 namespace {

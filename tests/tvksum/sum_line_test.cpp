@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace tvksum;
+using namespace checklist;
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+using namespace checklist;
 using namespace tvksum;
 
 namespace {

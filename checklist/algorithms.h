@@ -1,6 +1,7 @@
-// algorithms.h -- the algorithms as tvksum names them.
-#ifndef TVKSUM_ALGORITHMS_H
-#define TVKSUM_ALGORITHMS_H
+// algorithms.h -- the algorithms as checksum lists name them (tvksum and the
+// control read the same names and tags).
+#ifndef TVK_CHECKLIST_ALGORITHMS_H
+#define TVK_CHECKLIST_ALGORITHMS_H
 
 #include "algorithm_table.h"
 
@@ -9,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace tvksum {
+namespace checklist {
 
 using Algo = tvkalgo::Algorithm;
 
@@ -40,6 +41,15 @@ bool is_hex(std::string_view text, std::size_t digits);
 // -a.
 const AlgoInfo *guess_from_length(std::size_t digits);
 
-} // namespace tvksum
+// The algorithm a list's file name (without its folder) stands for, which
+// tells the untagged lines of the algorithms whose sums have a message
+// digest's length apart (b3sum's 64 digits, xxhsum -H2's 32): a name ending
+// in ".TAG" or ".NAME" ("x.sha256", "x.xxh128", "x.b3") or
+// being "TAGSUMS" ("SHA256SUMS", "B3SUMS"), in any case, where TAG is the
+// algorithm's tag, NAME its job name, and "B3" stands for BLAKE3 as in
+// b3sum's own lists. nullptr for other names.
+const AlgoInfo *algorithm_of_list_name(std::string_view file_name);
+
+} // namespace checklist
 
 #endif

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <utility>
 
-namespace tvksum {
+namespace checklist {
 
 namespace {
 
@@ -99,4 +99,31 @@ const AlgoInfo *guess_from_length(std::size_t digits) {
     return only;
 }
 
-} // namespace tvksum
+namespace {
+
+bool ends_with_nocase(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() &&
+           platform_equal_nocase(text.substr(text.size() - end.size()), end);
+}
+
+// "x.NAME" or "NAMESUMS".
+bool list_named(std::string_view file_name, std::string_view name) {
+    const std::string_view rest =
+        file_name.size() > name.size() ? file_name.substr(0, file_name.size() - name.size()) : "";
+    return (ends_with_nocase(file_name, name) && !rest.empty() && rest.back() == '.') ||
+           (file_name.size() == name.size() + 4 &&
+            platform_equal_nocase(file_name.substr(0, name.size()), name) &&
+            ends_with_nocase(file_name, "SUMS"));
+}
+
+} // namespace
+
+const AlgoInfo *algorithm_of_list_name(std::string_view file_name) {
+    for (const AlgoInfo &a : kAlgorithms)
+        if (list_named(file_name, a.tag) || list_named(file_name, a.job_name) ||
+            (a.algo == Algo::Blake3 && list_named(file_name, "B3")))
+            return &a;
+    return nullptr;
+}
+
+} // namespace checklist

@@ -1,14 +1,14 @@
 // check_line.h -- one line of a checksum list as -c reads it: the entry and
 // the algorithm it is verified with, read by md5sum -c's rules.
-#ifndef TVKSUM_CHECK_LINE_H
-#define TVKSUM_CHECK_LINE_H
+#ifndef TVK_CHECKLIST_CHECK_LINE_H
+#define TVK_CHECKLIST_CHECK_LINE_H
 
 #include "algorithms.h"
 #include "sum_line.h"
 
 #include <string_view>
 
-namespace tvksum {
+namespace checklist {
 
 struct CheckLine {
     LineKind kind = LineKind::Skip; // Entry: entry and algo are both set
@@ -33,12 +33,15 @@ enum class BlankForm { Undecided, Marked, OneBlank };
 // algorithm is the line's tag, else `forced`, else the one the length of the
 // sum stands for; a line whose tag contradicts -a, or whose sum does not
 // have that algorithm's length, is Malformed. `form` is updated as md5sum
-// updates it, lists of one run sharing it.
-CheckLine read_check_line(std::string_view line, const AlgoInfo *forced, BlankForm &form);
+// updates it, lists of one run sharing it. `untagged`, when given and no
+// algorithm is forced, is the algorithm of the untagged lines whose sums have
+// its length, ahead of the one the length stands for.
+CheckLine read_check_line(std::string_view line, const AlgoInfo *forced, BlankForm &form,
+                          const AlgoInfo *untagged = nullptr);
 
 // The same for a line read on its own.
 CheckLine read_check_line(std::string_view line, const AlgoInfo *forced);
 
-} // namespace tvksum
+} // namespace checklist
 
 #endif

@@ -1,7 +1,7 @@
 // sum_line.cpp -- checksum list lines, escaped the way GNU coreutils does.
 #include "sum_line.h"
 
-namespace tvksum {
+namespace checklist {
 
 static bool needs_escape(std::string_view name) {
     return name.find_first_of("\\\n\r") != std::string_view::npos;
@@ -46,4 +46,4 @@ std::string format_tag_line(const AlgoInfo &algo, std::string_view sum, std::str
     return line;
 }
 
-} // namespace tvksum
+} // namespace checklist

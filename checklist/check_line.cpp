@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-namespace tvksum {
+namespace checklist {
 
 namespace {
 
@@ -94,12 +94,15 @@ bool read_tagged(std::string_view s, bool escaped, const AlgoInfo &tag, CheckLin
 }
 
 // "SUM NAME", "SUM  NAME" or "SUM *NAME" (the blank after SUM may be a tab).
-bool read_untagged(std::string_view s, bool escaped, const AlgoInfo *forced, BlankForm &form,
-                   CheckLine &out) {
+bool read_untagged(std::string_view s, bool escaped, const AlgoInfo *forced,
+                   const AlgoInfo *untagged, BlankForm &form, CheckLine &out) {
     std::size_t digits = 0;
     while (digits < s.size() && std::isxdigit(static_cast<unsigned char>(s[digits])))
         ++digits;
-    const AlgoInfo *algo = forced ? forced : guess_from_length(digits);
+    const AlgoInfo *algo = forced ? forced
+                           : untagged != nullptr && untagged->digits == digits
+                               ? untagged
+                               : guess_from_length(digits);
     // The sum, a blank and at least one more character.
     if (!algo || digits != algo->digits || s.size() < digits + 2 || !blank(s[digits]))
         return false;
@@ -122,7 +125,8 @@ bool read_untagged(std::string_view s, bool escaped, const AlgoInfo *forced, Bla
 
 } // namespace
 
-CheckLine read_check_line(std::string_view line, const AlgoInfo *forced, BlankForm &form) {
+CheckLine read_check_line(std::string_view line, const AlgoInfo *forced, BlankForm &form,
+                          const AlgoInfo *untagged) {
     CheckLine out;
     if (!line.empty() && line.front() == '#')
         return out;
@@ -142,7 +146,7 @@ CheckLine read_check_line(std::string_view line, const AlgoInfo *forced, BlankFo
         ok = !s.empty() && s.front() == '(' && (!forced || forced == tag) &&
              read_tagged(s.substr(1), escaped, *tag, out);
     } else {
-        ok = read_untagged(s, escaped, forced, form, out);
+        ok = read_untagged(s, escaped, forced, untagged, form, out);
     }
     if (ok) {
         out.kind = LineKind::Entry;
@@ -158,4 +162,4 @@ CheckLine read_check_line(std::string_view line, const AlgoInfo *forced) {
     return read_check_line(line, forced, form);
 }
 
-} // namespace tvksum
+} // namespace checklist

@@ -1,14 +1,14 @@
 // sum_line.h -- the lines of sha256sum-style checksum lists: writing them and
 // the entries -c reads back from them.
-#ifndef TVKSUM_SUM_LINE_H
-#define TVKSUM_SUM_LINE_H
+#ifndef TVK_CHECKLIST_SUM_LINE_H
+#define TVK_CHECKLIST_SUM_LINE_H
 
 #include "algorithms.h"
 
 #include <string>
 #include <string_view>
 
-namespace tvksum {
+namespace checklist {
 
 // "SUM  NAME\n", as sha256sum writes it, or with `binary` (sha256sum -b)
 // "SUM *NAME\n". A name holding a backslash, line feed or carriage return is
@@ -32,6 +32,6 @@ struct CheckEntry {
 // improperly formatted line (check_line.h reads them).
 enum class LineKind { Entry, Skip, Malformed };
 
-} // namespace tvksum
+} // namespace checklist
 
 #endif
