@@ -6,6 +6,7 @@
 #include "Form1.h"
 #include "Globals.h"
 #include "ZipClass.h"
+#include "verify_list.h"
 
 #include <atomic>
 #include <chrono>

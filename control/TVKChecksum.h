@@ -1,4 +1,4 @@
-// TVKChecksum.h -- the checksum control: twenty-seven methods, three events.
+// TVKChecksum.h -- the checksum control: twenty-eight methods, four events.
 // The control computes nothing itself; it drives the engine library through
 // its EngineHost (ZipClass). Automation types are modelled portably: String
 // is UTF-16, Long is 32-bit signed, Variant is the empty variant.
@@ -45,6 +45,12 @@ class TVKChecksumEvents {
     virtual void Finished(String &CheckSumString) = 0;
     virtual void Progress(Long &Value) = 0;
     virtual void ErrorCode(Long &ErrorNumber, String &ErrorDescription) = 0;
+    // A line of NewVerifyList's list has been decided (see NewVerifyList).
+    // Hosts of the first interface know nothing of it.
+    virtual void FileChecked(String &FileName, String &Result) {
+        (void)FileName;
+        (void)Result;
+    }
 };
 
 // Timer1: 100 ms, ticks on the control's thread. The control only switches it
@@ -100,6 +106,7 @@ struct DataArgument {
 };
 
 class ZipClass;
+struct ListRun;
 
 class TVKChecksum {
   public:
@@ -155,6 +162,29 @@ class TVKChecksum {
     String HMAC(String Algorithm, const DataArgument &Key, const DataArgument &Data,
                 String Encoding);
 
+    // The member of the third interface: verifies the checksum list
+    // ListFile (the lines of md5sum, sha1sum, sha256sum, sha384sum,
+    // sha512sum, b3sum and xxhsum, plain or tagged, as tvksum -c reads them;
+    // an untagged sum's algorithm is told by its length, or by the list's
+    // file name, "B3SUMS", "x.b3", "x.xxh128"...) as one background job:
+    // its files, named relative to the list's folder unless absolute, are
+    // read one after another. Refused as NewCheckSumFile is (error 8 while
+    // a job runs or another control holds the slot, 3 for an empty name or
+    // a list that cannot be read to its end, 5 for a name that is no
+    // readable file). The ticks of Timer1 raise Progress (the bytes of the
+    // whole list) and, in list order, FileChecked(FileName, Result) for
+    // every line decided since the last tick: FileName as the list writes
+    // it, Result "OK", "FAILED" (the sum differs; hex digits compare in any
+    // case), "FAILED open or read" or "improperly formatted" (the whole
+    // line as FileName; such lines never reach the engine). Finished then
+    // carries the summary: "N OK", followed by ", N FAILED", ", N FAILED
+    // open or read" and ", N improperly formatted" in that order, each only
+    // when N is not 0 ("3 OK, 1 FAILED, 1 FAILED open or read"). Pause,
+    // resume and cancel act on the whole list; a cancelled list raises
+    // ErrorCode 9 (user abort) and Finished with the summary of the lines
+    // raised before the cancel.
+    Variant NewVerifyList(String ListFile);
+
     // One tick of Timer1: the poll of a background job.
     void Timer1_Timer();
     // The container resized the control: it ends at 750 x 750 twips.
@@ -192,7 +222,14 @@ class TVKChecksum {
     bool ClaimJob();
     void ReleaseJob();
 
+    // The list job (TVKChecksum_list.cpp): one tick's poll, the lines
+    // decided since the last (false when one is still pending), the end.
+    void ListTick();
+    bool RaiseDecidedEntries();
+    void FinishList(bool cancelled);
+
     std::unique_ptr<ZipClass> EngineHost;
+    std::unique_ptr<ListRun> List; // while a list job runs
     TVKChecksumEvents *Events;
 };
 

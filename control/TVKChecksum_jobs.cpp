@@ -5,6 +5,7 @@
 #include "ErrorNumbers.h"
 #include "ZipClass.h"
 #include "algorithm_names.h"
+#include "verify_list.h"
 
 namespace tvk {
 
@@ -80,7 +81,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     Long error = Error::AlreadyExecuting;
     // Another control's job, running or not yet collected by it, holds the
     // slot as a running one does.
-    if (AskEngine(u"getstatus") == 1 || JobHeldByOther()) {
+    if (AskEngine(u"getstatus") == 1 || JobHeldByOther() || List) {
         ReportError(error);
         return {};
     }
@@ -124,6 +125,10 @@ void TVKChecksum::Timer1_Timer() {
     Host().Init(false);
     if (!OwnsJob()) {
         Timer1.SetEnabled(false);
+        return;
+    }
+    if (List) {
+        ListTick();
         return;
     }
     if (AskEngine(u"getstatus") != 0) {

@@ -42,10 +42,11 @@ class ZipClass {
 
     // The bridge of the words that take an address as it is (the string
     // words with the caller's own bytes, the HMAC words with their block of
-    // four words): a2 and a4 go unchanged, string33 is a result buffer of 300
-    // blanks and a NUL, and result gets its text up to the first NUL.
+    // four words; "getlistentry" with its index): a2 and a4 go unchanged,
+    // string33 is a result buffer of `room` (300) blanks and a NUL, and
+    // result gets its text up to the first NUL.
     Long CallWindowAddress(const String &string11, std::uintptr_t a2, std::uintptr_t a4,
-                           String &result);
+                           String &result, std::size_t room = 300);
 
     // Whether the engine takes the wide words, learned once at the load
     // with "getwidenames" (an engine older than them answers 0, as to every

@@ -9,13 +9,13 @@
 namespace tvk {
 
 Long ZipClass::CallWindowAddress(const String &string11, std::uintptr_t a2, std::uintptr_t a4,
-                                 String &result) {
+                                 String &result, std::size_t room) {
     result.clear();
     if (!EngineReachable())
         return 0;
     std::string word = Globals::ToNarrow(string11);
     word += '\0';
-    std::vector<char> out(300, ' ');
+    std::vector<char> out(room, ' ');
     out.push_back('\0');
     const auto answer = static_cast<Long>(
         Globals::CallEntry(EngineEntry, reinterpret_cast<std::uintptr_t>(word.data()), a2,

@@ -177,6 +177,12 @@ const char16_t *platform_open_name(const char16_t *path, char16_t *buffer);
  * nothing. */
 std::FILE *platform_open_read(const char16_t *path);
 
+/* A file name as a checksum list in list_path names it: the name itself
+ * when it is absolute (on Windows also "\\x", "/x" and "C:..." names),
+ * else the name in the list's folder (the name itself when list_path has
+ * no folder part). */
+std::u16string platform_name_beside(std::u16string_view list_path, std::u16string_view name);
+
 /* --- Text --------------------------------------------------------------- */
 
 /* The one reader of UTF-16 text: the character at text[i] (i < size), with

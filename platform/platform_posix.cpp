@@ -358,3 +358,12 @@ std::FILE *platform_open_read(const char16_t *path) {
     }
     return file;
 }
+
+std::u16string platform_name_beside(std::u16string_view list_path, std::u16string_view name) {
+    const std::size_t cut = list_path.find_last_of(u'/');
+    if ((!name.empty() && name.front() == u'/') || cut == std::u16string_view::npos)
+        return std::u16string(name);
+    std::u16string path(list_path.substr(0, cut + 1));
+    path += name;
+    return path;
+}

@@ -484,3 +484,17 @@ std::FILE *platform_open_read(const char16_t *path) {
     }
     return file;
 }
+
+std::u16string platform_name_beside(std::u16string_view list_path, std::u16string_view name) {
+    const bool absolute = (!name.empty() && (name.front() == u'\\' || name.front() == u'/')) ||
+                          (name.size() >= 2 && name[1] == u':');
+    std::size_t cut = list_path.find_last_of(u"\\/");
+    // "C:LIST" has its folder in "C:".
+    if (cut == std::u16string_view::npos && list_path.size() >= 2 && list_path[1] == u':')
+        cut = 1;
+    if (absolute || cut == std::u16string_view::npos)
+        return std::u16string(name);
+    std::u16string path(list_path.substr(0, cut + 1));
+    path += name;
+    return path;
+}

@@ -56,6 +56,12 @@ void EventLog::ErrorCode(Long &ErrorNumber, String &ErrorDescription) {
     Lines.push_back("ErrorCode " + std::to_string(ErrorNumber) + " " + Ascii(ErrorDescription));
 }
 
+void EventLog::FileChecked(String &FileName, String &Result) {
+    Lines.push_back("FileChecked " + Ascii(FileName) + ": " + Ascii(Result));
+    if (OnFileChecked)
+        OnFileChecked();
+}
+
 #if defined(_WIN32)
 struct MessageBoxes::Impl {
     DialogWatcher watcher{TVK_PRODUCT_TITLE};

@@ -27,16 +27,18 @@ std::string Ascii(const String &text);
 String Wide(const std::string &ascii);
 
 // Records every event as one line ("Progress 0", "ErrorCode 8 <text>",
-// "Finished <text>") and then runs the test's handler, if any.
+// "Finished <text>", "FileChecked <name>: <result>") and then runs the test's handler, if any.
 class EventLog : public tvk::TVKChecksumEvents {
   public:
     void Finished(String &CheckSumString) override;
     void Progress(Long &Value) override;
     void ErrorCode(Long &ErrorNumber, String &ErrorDescription) override;
+    void FileChecked(String &FileName, String &Result) override;
 
     std::vector<std::string> Lines;
     std::function<void(String &)> OnFinished;
     std::function<void(Long &)> OnProgress;
+    std::function<void()> OnFileChecked;
 };
 
 // Collects the texts of the message boxes shown with the control's caption
