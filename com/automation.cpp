@@ -1,4 +1,4 @@
-// automation.cpp -- _TVKChecksum2: IDispatch driven by the type library, and
+// automation.cpp -- _TVKChecksum3: IDispatch driven by the type library, and
 // the members, each handing its arguments to the portable control and its
 // result back as the retval parameter. The members that take Data or Key are
 // in automation_data.cpp.
@@ -10,20 +10,20 @@
 namespace tvkcom {
 namespace {
 
-ControlObject *self(_TVKChecksum2 *iface) {
+ControlObject *self(_TVKChecksum3 *iface) {
     return impl_from(iface);
 }
 
 // IDispatch
 
-HRESULT STDMETHODCALLTYPE get_type_info_count(_TVKChecksum2 *, UINT *count) {
+HRESULT STDMETHODCALLTYPE get_type_info_count(_TVKChecksum3 *, UINT *count) {
     if (!count)
         return E_POINTER;
     *count = 1;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE get_type_info(_TVKChecksum2 *iface, UINT index, LCID, ITypeInfo **out) {
+HRESULT STDMETHODCALLTYPE get_type_info(_TVKChecksum3 *iface, UINT index, LCID, ITypeInfo **out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -38,7 +38,7 @@ HRESULT STDMETHODCALLTYPE get_type_info(_TVKChecksum2 *iface, UINT index, LCID, 
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE get_ids_of_names(_TVKChecksum2 *iface, REFIID riid, LPOLESTR *names,
+HRESULT STDMETHODCALLTYPE get_ids_of_names(_TVKChecksum3 *iface, REFIID riid, LPOLESTR *names,
                                            UINT count, LCID, DISPID *ids) {
     if (!IsEqualGUID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
@@ -49,7 +49,7 @@ HRESULT STDMETHODCALLTYPE get_ids_of_names(_TVKChecksum2 *iface, REFIID riid, LP
     return DispGetIDsOfNames(obj->interface_info, names, count, ids);
 }
 
-HRESULT STDMETHODCALLTYPE invoke(_TVKChecksum2 *iface, DISPID id, REFIID riid, LCID, WORD flags,
+HRESULT STDMETHODCALLTYPE invoke(_TVKChecksum3 *iface, DISPID id, REFIID riid, LCID, WORD flags,
                                  DISPPARAMS *params, VARIANT *result, EXCEPINFO *excep,
                                  UINT *arg_err) {
     if (!IsEqualGUID(riid, IID_NULL))
@@ -80,7 +80,7 @@ HRESULT put_empty(VARIANT *out) {
 }
 
 template <tvk::String (tvk::TVKChecksum::*Member)(tvk::String, tvk::Long)>
-HRESULT STDMETHODCALLTYPE string_member(_TVKChecksum2 *iface, BSTR text, LONG length, BSTR *out) {
+HRESULT STDMETHODCALLTYPE string_member(_TVKChecksum3 *iface, BSTR text, LONG length, BSTR *out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -90,7 +90,7 @@ HRESULT STDMETHODCALLTYPE string_member(_TVKChecksum2 *iface, BSTR text, LONG le
 }
 
 template <tvk::String (tvk::TVKChecksum::*Member)(tvk::String)>
-HRESULT STDMETHODCALLTYPE file_member(_TVKChecksum2 *iface, BSTR file, BSTR *out) {
+HRESULT STDMETHODCALLTYPE file_member(_TVKChecksum3 *iface, BSTR file, BSTR *out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -100,7 +100,7 @@ HRESULT STDMETHODCALLTYPE file_member(_TVKChecksum2 *iface, BSTR file, BSTR *out
 }
 
 template <tvk::Variant (tvk::TVKChecksum::*Member)()>
-HRESULT STDMETHODCALLTYPE variant_member(_TVKChecksum2 *iface, VARIANT *out) {
+HRESULT STDMETHODCALLTYPE variant_member(_TVKChecksum3 *iface, VARIANT *out) {
     if (!out)
         return E_POINTER;
     VariantInit(out);
@@ -110,7 +110,7 @@ HRESULT STDMETHODCALLTYPE variant_member(_TVKChecksum2 *iface, VARIANT *out) {
     });
 }
 
-HRESULT STDMETHODCALLTYPE control_name(_TVKChecksum2 *iface, BSTR *out) {
+HRESULT STDMETHODCALLTYPE control_name(_TVKChecksum3 *iface, BSTR *out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -118,7 +118,7 @@ HRESULT STDMETHODCALLTYPE control_name(_TVKChecksum2 *iface, BSTR *out) {
                     [&](tvk::TVKChecksum &c) { return put_string(out, c.ControlName()); });
 }
 
-HRESULT STDMETHODCALLTYPE new_checksum_file(_TVKChecksum2 *iface, BSTR selection, BSTR file,
+HRESULT STDMETHODCALLTYPE new_checksum_file(_TVKChecksum3 *iface, BSTR selection, BSTR file,
                                             VARIANT *out) {
     if (!out)
         return E_POINTER;
@@ -129,12 +129,22 @@ HRESULT STDMETHODCALLTYPE new_checksum_file(_TVKChecksum2 *iface, BSTR selection
     });
 }
 
+HRESULT STDMETHODCALLTYPE new_verify_list(_TVKChecksum3 *iface, BSTR list, VARIANT *out) {
+    if (!out)
+        return E_POINTER;
+    VariantInit(out);
+    return com_call(self(iface), [&](tvk::TVKChecksum &c) {
+        c.NewVerifyList(from_bstr(list));
+        return put_empty(out);
+    });
+}
+
 } // namespace
 
-const _TVKChecksum2Vtbl checksum_vtbl = {
-    forward_query_interface<_TVKChecksum2>,
-    forward_add_ref<_TVKChecksum2>,
-    forward_release<_TVKChecksum2>,
+const _TVKChecksum3Vtbl checksum_vtbl = {
+    forward_query_interface<_TVKChecksum3>,
+    forward_add_ref<_TVKChecksum3>,
+    forward_release<_TVKChecksum3>,
     get_type_info_count,
     get_type_info,
     get_ids_of_names,
@@ -166,6 +176,7 @@ const _TVKChecksum2Vtbl checksum_vtbl = {
     hash_data,
     hash_file,
     hmac,
+    new_verify_list,
 };
 
 } // namespace tvkcom

@@ -54,17 +54,17 @@ class TextArgument {
 
 } // namespace
 
-HRESULT STDMETHODCALLTYPE hash_data(_TVKChecksum2 *iface, BSTR algorithm, VARIANT data,
+HRESULT STDMETHODCALLTYPE hash_data(_TVKChecksum3 *iface, BSTR algorithm, VARIANT data,
                                     VARIANT encoding, BSTR *out) {
     return data_call(impl_from(iface), algorithm, nullptr, &data, &encoding, out);
 }
 
-HRESULT STDMETHODCALLTYPE hmac(_TVKChecksum2 *iface, BSTR algorithm, VARIANT key, VARIANT data,
+HRESULT STDMETHODCALLTYPE hmac(_TVKChecksum3 *iface, BSTR algorithm, VARIANT key, VARIANT data,
                                VARIANT encoding, BSTR *out) {
     return data_call(impl_from(iface), algorithm, &key, &data, &encoding, out);
 }
 
-HRESULT STDMETHODCALLTYPE hash_file(_TVKChecksum2 *iface, BSTR algorithm, BSTR file,
+HRESULT STDMETHODCALLTYPE hash_file(_TVKChecksum3 *iface, BSTR algorithm, BSTR file,
                                     VARIANT encoding, BSTR *out) {
     if (!out)
         return E_POINTER;
@@ -85,7 +85,7 @@ bool is_data_member(ControlObject *obj, DISPID id) {
     return ours;
 }
 
-HRESULT invoke_data_member(_TVKChecksum2 *iface, DISPID id, DISPPARAMS *params, VARIANT *result,
+HRESULT invoke_data_member(_TVKChecksum3 *iface, DISPID id, DISPPARAMS *params, VARIANT *result,
                            UINT *arg_err) {
     if (!params)
         return E_INVALIDARG;

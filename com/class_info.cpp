@@ -23,7 +23,7 @@ HRESULT STDMETHODCALLTYPE get_guid(IProvideClassInfo2 *, DWORD kind, GUID *out) 
         *out = GUID_NULL;
         return E_INVALIDARG;
     }
-    *out = DIID___TVKChecksum;
+    *out = DIID___TVKChecksum2;
     return S_OK;
 }
 

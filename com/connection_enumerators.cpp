@@ -236,7 +236,8 @@ HRESULT create_connection_points_enum(ControlObject *obj, IEnumConnectionPoints 
     if (!state)
         return E_OUTOFMEMORY;
     try {
-        state->items.push_back(&obj->ConnectionPoint_iface);
+        for (IConnectionPoint &point : obj->ConnectionPoint_iface)
+            state->items.push_back(&point);
     } catch (...) {
         destroy_enumerator(state);
         return E_OUTOFMEMORY;
@@ -245,7 +246,7 @@ HRESULT create_connection_points_enum(ControlObject *obj, IEnumConnectionPoints 
     return wrap_points(state, out);
 }
 
-HRESULT create_connections_enum(ControlObject *obj, IEnumConnections **out) {
+HRESULT create_connections_enum(ControlObject *obj, EventPoint point, IEnumConnections **out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -254,9 +255,10 @@ HRESULT create_connections_enum(ControlObject *obj, IEnumConnections **out) {
         return E_OUTOFMEMORY;
     try {
         if (obj->sinks)
-            for (auto &entry : obj->sinks->sinks)
-                state->items.push_back(
-                    CONNECTDATA{reinterpret_cast<IUnknown *>(entry.second), entry.first});
+            for (const Sink &entry : obj->sinks->sinks)
+                if (entry.point == point)
+                    state->items.push_back(
+                        CONNECTDATA{reinterpret_cast<IUnknown *>(entry.sink), entry.cookie});
     } catch (...) {
         state->items.clear(); // no reference taken yet
         destroy_enumerator(state);

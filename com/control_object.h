@@ -22,10 +22,15 @@ namespace tvkcom {
 class EventBridge;
 struct SinkList;
 
+// The event interfaces, one connection point each: __TVKChecksum2, the
+// default source, and __TVKChecksum, that of the first version, whose sinks
+// get its three events only.
+enum EventPoint : int { kEvents = 0, kFirstEvents = 1, kEventPoints = 2 };
+
 struct ControlObject {
-    _TVKChecksum2 Checksum_iface; // also _TVKChecksum, its first part
+    _TVKChecksum3 Checksum_iface; // also _TVKChecksum2 and _TVKChecksum, its first parts
     IConnectionPointContainer ConnectionPointContainer_iface;
-    IConnectionPoint ConnectionPoint_iface;
+    IConnectionPoint ConnectionPoint_iface[kEventPoints]; // by EventPoint
     IProvideClassInfo2 ProvideClassInfo2_iface;
     IOleObject OleObject_iface;
     IOleControl OleControl_iface;
@@ -46,8 +51,8 @@ struct ControlObject {
 
     // Type information from the module's own type library (loaded on demand).
     ITypeLib *typelib;
-    ITypeInfo *dispatch_info;  // _TVKChecksum2 as a dispinterface: handed out
-    ITypeInfo *interface_info; // _TVKChecksum2 as a vtable interface: Invoke
+    ITypeInfo *dispatch_info;  // _TVKChecksum3 as a dispinterface: handed out
+    ITypeInfo *interface_info; // _TVKChecksum3 as a vtable interface: Invoke
 
     // Container side.
     IOleClientSite *client_site;
@@ -75,9 +80,8 @@ template <typename Iface> struct IfaceOffset;
     template <> struct IfaceOffset<Iface> {                                                        \
         static constexpr std::size_t value = offsetof(ControlObject, member);                      \
     };
-TVKCOM_IFACE(_TVKChecksum2, Checksum_iface)
+TVKCOM_IFACE(_TVKChecksum3, Checksum_iface)
 TVKCOM_IFACE(IConnectionPointContainer, ConnectionPointContainer_iface)
-TVKCOM_IFACE(IConnectionPoint, ConnectionPoint_iface)
 TVKCOM_IFACE(IProvideClassInfo2, ProvideClassInfo2_iface)
 TVKCOM_IFACE(IOleObject, OleObject_iface)
 TVKCOM_IFACE(IOleControl, OleControl_iface)
@@ -94,6 +98,12 @@ TVKCOM_IFACE(ISupportErrorInfo, SupportErrorInfo_iface)
 template <typename Iface> inline ControlObject *impl_from(Iface *iface) {
     return reinterpret_cast<ControlObject *>(reinterpret_cast<char *>(iface) -
                                              IfaceOffset<Iface>::value);
+}
+
+// The object behind the connection point of an event interface.
+template <EventPoint Point> inline ControlObject *impl_from_point(IConnectionPoint *iface) {
+    return reinterpret_cast<ControlObject *>(reinterpret_cast<char *>(iface - Point) -
+                                             offsetof(ControlObject, ConnectionPoint_iface));
 }
 
 // object_lifetime.cpp: creation and the one place that counts references.
@@ -115,19 +125,19 @@ template <typename Iface> ULONG STDMETHODCALLTYPE forward_release(Iface *iface) 
 }
 
 // Vtables, one per interface, each in the file of its interface.
-extern const _TVKChecksum2Vtbl checksum_vtbl;                 // automation.cpp
-extern const IConnectionPointContainerVtbl cpc_vtbl;          // connection_point.cpp
-extern const IConnectionPointVtbl connection_point_vtbl;      // connection_point.cpp
-extern const IProvideClassInfo2Vtbl provide_class_info_vtbl;  // class_info.cpp
-extern const IOleObjectVtbl ole_object_vtbl;                  // ole_object.cpp
-extern const IOleControlVtbl ole_control_vtbl;                // ole_control.cpp
-extern const IOleInPlaceObjectVtbl inplace_object_vtbl;       // inplace.cpp
-extern const IOleInPlaceActiveObjectVtbl inplace_active_vtbl; // inplace.cpp
-extern const IViewObject2Vtbl view_object_vtbl;               // view_object.cpp
-extern const IPersistStreamInitVtbl persist_stream_vtbl;      // persist.cpp
-extern const IPersistPropertyBagVtbl persist_bag_vtbl;        // persist.cpp
-extern const IQuickActivateVtbl quick_activate_vtbl;          // quick_activate.cpp
-extern const ISupportErrorInfoVtbl support_error_info_vtbl;   // error_info.cpp
+extern const _TVKChecksum3Vtbl checksum_vtbl;                          // automation.cpp
+extern const IConnectionPointContainerVtbl cpc_vtbl;                   // connection_point.cpp
+extern const IConnectionPointVtbl connection_point_vtbl[kEventPoints]; // connection_point.cpp
+extern const IProvideClassInfo2Vtbl provide_class_info_vtbl;           // class_info.cpp
+extern const IOleObjectVtbl ole_object_vtbl;                           // ole_object.cpp
+extern const IOleControlVtbl ole_control_vtbl;                         // ole_control.cpp
+extern const IOleInPlaceObjectVtbl inplace_object_vtbl;                // inplace.cpp
+extern const IOleInPlaceActiveObjectVtbl inplace_active_vtbl;          // inplace.cpp
+extern const IViewObject2Vtbl view_object_vtbl;                        // view_object.cpp
+extern const IPersistStreamInitVtbl persist_stream_vtbl;               // persist.cpp
+extern const IPersistPropertyBagVtbl persist_bag_vtbl;                 // persist.cpp
+extern const IQuickActivateVtbl quick_activate_vtbl;                   // quick_activate.cpp
+extern const ISupportErrorInfoVtbl support_error_info_vtbl;            // error_info.cpp
 
 } // namespace tvkcom
 

@@ -1,5 +1,5 @@
 // error_info.cpp -- run-time errors as automation error info, and
-// ISupportErrorInfo, which says yes for _TVKChecksum2 and _TVKChecksum.
+// ISupportErrorInfo, which says yes for _TVKChecksum3 and the two before it.
 #include "bstr.h"
 #include "com_call.h"
 #include "registration_rows.h"
@@ -20,7 +20,7 @@ HRESULT raise_runtime_error(const tvk::RuntimeError &error) {
     ICreateErrorInfo *create = nullptr;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
         std::wstring description(error.Description.begin(), error.Description.end());
-        ICreateErrorInfo_SetGUID(create, IID__TVKChecksum2);
+        ICreateErrorInfo_SetGUID(create, IID__TVKChecksum3);
         ICreateErrorInfo_SetSource(create, const_cast<LPOLESTR>(prog_id));
         ICreateErrorInfo_SetDescription(create, &description[0]);
         IErrorInfo *info = nullptr;
@@ -37,8 +37,10 @@ HRESULT raise_runtime_error(const tvk::RuntimeError &error) {
 namespace {
 
 HRESULT STDMETHODCALLTYPE supports_error_info(ISupportErrorInfo *, REFIID riid) {
-    return IsEqualGUID(riid, IID__TVKChecksum2) || IsEqualGUID(riid, IID__TVKChecksum) ? S_OK
-                                                                                       : S_FALSE;
+    return IsEqualGUID(riid, IID__TVKChecksum3) || IsEqualGUID(riid, IID__TVKChecksum2) ||
+                   IsEqualGUID(riid, IID__TVKChecksum)
+               ? S_OK
+               : S_FALSE;
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// event_bridge.cpp -- Finished, Progress and ErrorCode as calls of the sinks'
+// event_bridge.cpp -- Finished, Progress, ErrorCode and FileChecked as calls of the sinks'
 // IDispatch::Invoke with VT_BYREF arguments (last parameter first, as
 // DISPPARAMS wants them).
 #include "event_bridge.h"
@@ -37,7 +37,7 @@ void EventBridge::Finished(tvk::String &CheckSumString) {
     ByRefString text(CheckSumString);
     VARIANTARG args[1];
     text.bind(args[0]);
-    fire_event(obj_, 1, args, 1);
+    fire_event(obj_, 1, args, 1, true);
     CheckSumString = text.value();
 }
 
@@ -45,7 +45,7 @@ void EventBridge::Progress(tvk::Long &Value) {
     LONG value = Value;
     VARIANTARG args[1];
     bind_long(args[0], value);
-    fire_event(obj_, 2, args, 1);
+    fire_event(obj_, 2, args, 1, true);
     Value = value;
 }
 
@@ -55,9 +55,21 @@ void EventBridge::ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescriptio
     VARIANTARG args[2];
     text.bind(args[0]);
     bind_long(args[1], number);
-    fire_event(obj_, 3, args, 2);
+    fire_event(obj_, 3, args, 2, true);
     ErrorNumber = number;
     ErrorDescription = text.value();
+}
+
+// __TVKChecksum2 only: the first version's sinks know nothing of it.
+void EventBridge::FileChecked(tvk::String &FileName, tvk::String &Result) {
+    ByRefString name(FileName);
+    ByRefString result(Result);
+    VARIANTARG args[2];
+    result.bind(args[0]);
+    name.bind(args[1]);
+    fire_event(obj_, 4, args, 2, false);
+    FileName = name.value();
+    Result = result.value();
 }
 
 } // namespace tvkcom

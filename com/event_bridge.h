@@ -1,5 +1,5 @@
 // event_bridge.h -- the portable control's events, raised to the COM sinks
-// of __TVKChecksum with every argument by reference; what a handler leaves
+// of __TVKChecksum2 and __TVKChecksum with every argument by reference; what a handler leaves
 // in an argument is read back into the control's variable.
 #ifndef TVK_COM_EVENT_BRIDGE_H
 #define TVK_COM_EVENT_BRIDGE_H
@@ -16,6 +16,7 @@ class EventBridge : public tvk::TVKChecksumEvents {
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;
     void ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) override;
+    void FileChecked(tvk::String &FileName, tvk::String &Result) override;
 
   private:
     ControlObject *obj_;

@@ -60,7 +60,8 @@ HRESULT create_control_object(IUnknown *outer, REFIID riid, void **out) {
         return E_OUTOFMEMORY;
     obj->Checksum_iface.lpVtbl = &checksum_vtbl;
     obj->ConnectionPointContainer_iface.lpVtbl = &cpc_vtbl;
-    obj->ConnectionPoint_iface.lpVtbl = &connection_point_vtbl;
+    for (int point = 0; point < kEventPoints; ++point)
+        obj->ConnectionPoint_iface[point].lpVtbl = &connection_point_vtbl[point];
     obj->ProvideClassInfo2_iface.lpVtbl = &provide_class_info_vtbl;
     obj->OleObject_iface.lpVtbl = &ole_object_vtbl;
     obj->OleControl_iface.lpVtbl = &ole_control_vtbl;
@@ -96,8 +97,9 @@ HRESULT object_query_interface(ControlObject *obj, REFIID riid, void **out) {
         return E_POINTER;
     void *found = nullptr;
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-        IsEqualGUID(riid, IID__TVKChecksum2) || IsEqualGUID(riid, IID__TVKChecksum))
-        found = &obj->Checksum_iface; // _TVKChecksum2 begins with _TVKChecksum
+        IsEqualGUID(riid, IID__TVKChecksum3) || IsEqualGUID(riid, IID__TVKChecksum2) ||
+        IsEqualGUID(riid, IID__TVKChecksum))
+        found = &obj->Checksum_iface; // _TVKChecksum3 begins with the earlier two
     else if (IsEqualGUID(riid, IID_IConnectionPointContainer))
         found = &obj->ConnectionPointContainer_iface;
     else if (IsEqualGUID(riid, IID_IProvideClassInfo) || IsEqualGUID(riid, IID_IProvideClassInfo2))

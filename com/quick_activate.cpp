@@ -29,7 +29,7 @@ HRESULT STDMETHODCALLTYPE quick_activate(IQuickActivate *iface, QACONTAINER *con
         hr = IViewObject2_SetAdvise(&obj->ViewObject2_iface, DVASPECT_CONTENT, 0,
                                     reinterpret_cast<IAdviseSink *>(container->pAdviseSink));
     if (SUCCEEDED(hr) && container->pUnkEventSink)
-        hr = connect_sink(obj, container->pUnkEventSink, &control->dwEventCookie);
+        hr = connect_container_sink(obj, container->pUnkEventSink, &control->dwEventCookie);
     return hr;
 }
 

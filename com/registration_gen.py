@@ -67,7 +67,7 @@ def read_rows(path):
 def read_idl(path):
     """The names of the type library's entries, from their attribute blocks."""
     text = open(path, encoding="utf-8").read()
-    entries, interfaces = {}, {}
+    entries, interfaces, dispinterfaces = {}, {}, {}
     for attrs, kind, name, base in re.findall(
         r"\[([^\[\]]*)\]\s*(library|interface|dispinterface|coclass)\s+(\w+)(?:\s*:\s*(\w+))?",
         text,
@@ -78,11 +78,14 @@ def read_idl(path):
         entries[kind] = (name, "{" + uuid.group(1).upper() + "}", attrs)
         if kind == "interface":
             interfaces[name] = (entries[kind][1], base)
+        elif kind == "dispinterface":
+            dispinterfaces[name] = entries[kind][1]
     for kind in ("library", "interface", "dispinterface", "coclass"):
         if kind not in entries:
             fail(f"{path}: no {kind} with a uuid")
-    # The class's default interface, and the earlier one it derives from,
-    # which hosts built against the earlier version still ask for.
+    # The class's default interface, the earlier one it derives from and the
+    # first of all (on IDispatch), which hosts built against the earlier
+    # versions still ask for.
     default = re.search(r"\[default\]\s*interface\s+(\w+)", text)
     if not default or default.group(1) not in interfaces:
         fail(f"{path}: the coclass names no default interface of the library")
@@ -90,7 +93,15 @@ def read_idl(path):
     base = interfaces[name][1]
     if base not in interfaces:
         fail(f"{path}: {name} derives from no interface of the library")
-    entries["interface"] = (name, interfaces[name][0], "")
+    first = base
+    while interfaces[first][1] in interfaces:
+        first = interfaces[first][1]
+    # The default event interface, and the first one, which sinks built
+    # against the first version connect to.
+    source = re.search(r"\[default,\s*source\]\s*dispinterface\s+(\w+)", text)
+    if not source or source.group(1) not in dispinterfaces:
+        fail(f"{path}: the coclass names no default source of the library")
+    first_events = next(iter(dispinterfaces))
     lib_attrs = entries["library"][2]
     version = re.search(r"version\((\d+\.\d+)\)", lib_attrs)
     lcid = re.search(r"lcid\(0x([0-9a-fA-F]+)\)", lib_attrs)
@@ -101,13 +112,17 @@ def read_idl(path):
         "LIBRARY": entries["library"][0],
         "LIBID": entries["library"][1],
         "CLSID": entries["coclass"][1],
-        "IID": entries["interface"][1],
-        "DIID": entries["dispinterface"][1],
+        "IID": interfaces[name][0],
+        "DIID": dispinterfaces[source.group(1)],
         "CLASS": entries["coclass"][0],
-        "INTERFACE": entries["interface"][0],
+        "INTERFACE": name,
         "BASE_IID": interfaces[base][0],
         "BASE_INTERFACE": base,
-        "EVENTS": entries["dispinterface"][0],
+        "FIRST_IID": interfaces[first][0],
+        "FIRST_INTERFACE": first,
+        "EVENTS": source.group(1),
+        "FIRST_DIID": dispinterfaces[first_events],
+        "FIRST_EVENTS": first_events,
         "TLBVERSION": version.group(1),
         "LCID": format(int(lcid.group(1), 16), "x"),
         "HELPSTRING": helpstring.group(1),

@@ -1,13 +1,14 @@
 #!/bin/sh
 # tlb_nonextensible.sh TLB -- sets two type flags that widl leaves out: the
-# event dispinterface becomes non-extensible (widl does not take that
-# attribute on a dispinterface), and the dispatch half of the dual interface
-# carries the oleautomation flag of its vtable half, as MIDL writes it. The library is in the MSFT format: a fixed header, the
-# offsets of the type infos, the segment directory whose first segment holds
-# one 0x64-byte record per type info. The event interface is the one
-# TKIND_DISPATCH record without TYPEFLAG_FDUAL; TYPEFLAG_FNONEXTENSIBLE is
-# or-ed into its flags word (offset 0x30 in the record). The dual one gets
-# TYPEFLAG_FOLEAUTOMATION.
+# event dispinterfaces become non-extensible (widl does not take that
+# attribute on a dispinterface), and the dispatch half of each dual interface
+# carries the oleautomation flag of its vtable half, as MIDL writes it. The
+# library is in the MSFT format: a fixed header, the offsets of the type
+# infos, the segment directory whose first segment holds one 0x64-byte record
+# per type info. The event interfaces (the first version's and the present
+# one) are the TKIND_DISPATCH records without TYPEFLAG_FDUAL;
+# TYPEFLAG_FNONEXTENSIBLE is or-ed into their flags word (offset 0x30 in the
+# record). The dual ones get TYPEFLAG_FOLEAUTOMATION.
 set -eu
 tlb=$1
 
@@ -40,4 +41,4 @@ while [ $i -lt "$count" ]; do
     fi
     i=$((i + 1))
 done
-[ $patched -eq 1 ] || { echo "$tlb: expected one event dispinterface, found $patched" >&2; exit 1; }
+[ $patched -eq 2 ] || { echo "$tlb: expected two event dispinterfaces, found $patched" >&2; exit 1; }

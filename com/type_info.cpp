@@ -19,7 +19,7 @@ HRESULT ensure_type_infos(ControlObject *obj) {
     if (!obj->typelib && FAILED(hr = load_module_typelib(&obj->typelib)))
         return hr;
     ITypeInfo *dispatch = nullptr;
-    if (FAILED(hr = ITypeLib_GetTypeInfoOfGuid(obj->typelib, IID__TVKChecksum2, &dispatch)))
+    if (FAILED(hr = ITypeLib_GetTypeInfoOfGuid(obj->typelib, IID__TVKChecksum3, &dispatch)))
         return hr;
     // A dual interface's dispatch type info refers to its vtable form as
     // implemented type -1; ITypeInfo::Invoke calls through that one.

@@ -42,7 +42,9 @@ trees() {
     echo "$machine\\TypeLib\\$LIBID"
     echo "$machine\\Interface\\$IID"
     echo "$machine\\Interface\\$BASE_IID"
+    echo "$machine\\Interface\\$FIRST_IID"
     echo "$machine\\Interface\\$DIID"
+    echo "$machine\\Interface\\$FIRST_DIID"
 }
 # Nothing of the control in either registry view.
 nothing_registered() {

@@ -105,7 +105,9 @@ trees() {
     echo "TypeLib\\$LIBID"
     echo "Interface\\$IID"
     echo "Interface\\$BASE_IID"
+    echo "Interface\\$FIRST_IID"
     echo "Interface\\$DIID"
+    echo "Interface\\$FIRST_DIID"
 }
 # Every key and value of the control below ROOT\Software\Classes in both
 # registry views, with FOLDER (a Windows path) as <DIR>.

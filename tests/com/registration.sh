@@ -16,7 +16,9 @@ keys_under() { # the keys registration writes, below one classes root
     echo "$1\\TypeLib\\$LIBID"
     echo "$1\\Interface\\$IID"
     echo "$1\\Interface\\$BASE_IID"
+    echo "$1\\Interface\\$FIRST_IID"
     echo "$1\\Interface\\$DIID"
+    echo "$1\\Interface\\$FIRST_DIID"
 }
 # A key in the control's view; a ProgID key is shared by both views (as on
 # Windows), so it may sit in either.
