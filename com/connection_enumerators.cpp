@@ -239,10 +239,12 @@ HRESULT create_connection_points_enum(ControlObject *obj, IEnumConnectionPoints 
         for (IConnectionPoint &point : obj->ConnectionPoint_iface)
             state->items.push_back(&point);
     } catch (...) {
+        state->items.clear(); // no reference taken yet
         destroy_enumerator(state);
         return E_OUTOFMEMORY;
     }
-    object_add_ref(obj);
+    for (IConnectionPoint *item : state->items)
+        add_ref_item(item);
     return wrap_points(state, out);
 }
 

@@ -80,7 +80,7 @@ size_t EventSink::Count(DISPID id) const {
 
 HRESULT EventSink::QueryInterface(REFIID riid, void **out) {
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-        IsEqualGUID(riid, DIID___TVKChecksum)) {
+        IsEqualGUID(riid, DIID___TVKChecksum) || IsEqualGUID(riid, DIID___TVKChecksum2)) {
         *out = static_cast<IDispatch *>(this);
         AddRef();
         return S_OK;
@@ -144,6 +144,14 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VAR
         e.number = *V_I4REF(&a[1]);
         e.text = Wide(*V_BSTRREF(&a[0]));
         break;
+    case 4: // FileChecked(FileName, Result), last first
+        if (params->cArgs != 2 || V_VT(&a[1]) != (VT_BYREF | VT_BSTR) ||
+            V_VT(&a[0]) != (VT_BYREF | VT_BSTR)) {
+            bad_arguments = true;
+            break;
+        }
+        e.text = Wide(*V_BSTRREF(&a[1])) + L": " + Wide(*V_BSTRREF(&a[0]));
+        break;
     default:
         bad_arguments = true;
         return DISP_E_MEMBERNOTFOUND;
@@ -152,13 +160,13 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VAR
     return S_OK;
 }
 
-DWORD Connect(IUnknown *control, IDispatch *sink) {
+DWORD Connect(IUnknown *control, IDispatch *sink, REFIID events) {
     IConnectionPointContainer *cpc = nullptr;
     IConnectionPoint *cp = nullptr;
     DWORD cookie = 0;
     if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer,
                                           reinterpret_cast<void **>(&cpc)))) {
-        if (SUCCEEDED(cpc->FindConnectionPoint(DIID___TVKChecksum, &cp))) {
+        if (SUCCEEDED(cpc->FindConnectionPoint(events, &cp))) {
             if (FAILED(cp->Advise(sink, &cookie)))
                 cookie = 0;
             cp->Release();
@@ -168,12 +176,12 @@ DWORD Connect(IUnknown *control, IDispatch *sink) {
     return cookie;
 }
 
-void Disconnect(IUnknown *control, DWORD cookie) {
+void Disconnect(IUnknown *control, DWORD cookie, REFIID events) {
     IConnectionPointContainer *cpc = nullptr;
     IConnectionPoint *cp = nullptr;
     if (SUCCEEDED(control->QueryInterface(IID_IConnectionPointContainer,
                                           reinterpret_cast<void **>(&cpc)))) {
-        if (SUCCEEDED(cpc->FindConnectionPoint(DIID___TVKChecksum, &cp))) {
+        if (SUCCEEDED(cpc->FindConnectionPoint(events, &cp))) {
             cp->Unadvise(cookie);
             cp->Release();
         }

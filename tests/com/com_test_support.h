@@ -41,12 +41,12 @@ class Ocx {
 bool PumpUntil(const std::function<bool()> &done, DWORD limit_ms = 60000);
 
 struct Event {
-    DISPID id;         // 1 Finished, 2 Progress, 3 ErrorCode
+    DISPID id;         // 1 Finished, 2 Progress, 3 ErrorCode, 4 FileChecked
     LONG number;       // Progress value, ErrorCode number
-    std::wstring text; // Finished sum, ErrorCode text
+    std::wstring text; // Finished sum, ErrorCode text, FileChecked "NAME: RESULT"
 };
 
-// An IDispatch sink for __TVKChecksum. Handlers, when set, run inside the
+// An IDispatch sink for __TVKChecksum2 and __TVKChecksum. Handlers, when set, run inside the
 // event and may change its by-reference arguments.
 class EventSink : public IDispatch {
   public:
@@ -71,9 +71,10 @@ class EventSink : public IDispatch {
     LONG ref_ = 1;
 };
 
-// Connects the sink to the control's event interface; 0 on failure.
-DWORD Connect(IUnknown *control, IDispatch *sink);
-void Disconnect(IUnknown *control, DWORD cookie);
+// Connects the sink to one of the control's event interfaces (that of 9.0
+// unless told); 0 on failure.
+DWORD Connect(IUnknown *control, IDispatch *sink, REFIID events = DIID___TVKChecksum);
+void Disconnect(IUnknown *control, DWORD cookie, REFIID events = DIID___TVKChecksum);
 
 // A visible top-level dialog ("#32770") of this process with the caption, or
 // nullptr. Other programs on the same display may show the same caption.

@@ -84,7 +84,7 @@ TEST(TypeLibrary, LibraryAndTypeEntries) {
     ASSERT_EQ(S_OK, lib->GetLibAttr(&attr));
     EXPECT_EQ(0x409u, attr->lcid);
     EXPECT_EQ(9, attr->wMajorVerNum);
-    EXPECT_EQ(1, attr->wMinorVerNum);
+    EXPECT_EQ(2, attr->wMinorVerNum);
     lib->ReleaseTLibAttr(attr);
     BSTR name = nullptr;
     lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
@@ -100,6 +100,8 @@ TEST(TypeLibrary, LibraryAndTypeEntries) {
         {IID__TVKChecksum, TKIND_DISPATCH,
          TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE},
         {DIID___TVKChecksum, TKIND_DISPATCH,
+         TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE},
+        {DIID___TVKChecksum2, TKIND_DISPATCH,
          TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE},
         {CLSID_TVKChecksum, TKIND_COCLASS, TYPEFLAG_FCONTROL | TYPEFLAG_FCANCREATE},
     };
@@ -237,7 +239,7 @@ TEST_F(OcxTest, AnswersTheContainerInterfaces) {
               control->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void **>(&pci)));
     GUID source = GUID_NULL;
     EXPECT_EQ(S_OK, pci->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));
-    EXPECT_TRUE(IsEqualGUID(source, DIID___TVKChecksum));
+    EXPECT_TRUE(IsEqualGUID(source, DIID___TVKChecksum2));
     ITypeInfo *coclass = nullptr;
     EXPECT_EQ(S_OK, pci->GetClassInfo(&coclass));
     if (coclass)
