@@ -3,6 +3,7 @@
 
 #include "digest_cores.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -77,6 +78,12 @@ SetCore::SetCore(const int32_t *selectors) {
         piece_size_ = std::max<size_t>(piece_size_, row.read_piece_size);
     }
     two_groups_ = load[0] != 0 && load[1] != 0;
+    // Group 0 is hashed by the thread that also reads: the lighter one.
+    if (load[0] > load[1]) {
+        for (size_t i = 0; i < count_; ++i) {
+            members_[i].group = 1 - members_[i].group;
+        }
+    }
     for (size_t i = 0; i < count_; ++i) {
         Member &member = members_[i];
         member.state =

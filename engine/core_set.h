@@ -49,7 +49,9 @@ class SetCore {
             members_[i].ops->update(members_[i].state, input, length);
         }
     }
-    /* The cores whose group is group (0 or 1) over the bytes. */
+    /* The cores whose group is group (0 or 1) over the bytes. The groups
+     * are about equal in cost; group 0, whose thread also reads, is the
+     * lighter. */
     void update_group(size_t group, const uint8_t *input, uint32_t length) {
         for (size_t i = 0; i < count_; ++i) {
             if (members_[i].group == group) {
