@@ -70,6 +70,22 @@ class FanOut {
         });
     }
 
+    /* Hashes group's next piece, the lock let go meanwhile; false when the
+     * job is cancelled, which stops the run. */
+    bool hash_next(size_t group, Hold &hold) {
+        const size_t index = hashed_[group];
+        const int64_t size = sizes_[index % SET_SLOTS];
+        hold.unlock();
+        const bool hashed = hash(group, index, size);
+        hold.lock();
+        if (!hashed) {
+            stop(JOB_CANCELLED);
+            return false;
+        }
+        ++hashed_[group];
+        return true;
+    }
+
     /* The first result ends the run: both threads stop at their next look. */
     void stop(int32_t result) {
         if (!stopping_) {
@@ -101,16 +117,9 @@ class FanOut {
                 ended_ = got < static_cast<int64_t>(SET_PIECE_SIZE);
                 wake_[1].notify_one();
             } else if (hashed_[0] < read_count_) {
-                const size_t index = hashed_[0];
-                const int64_t size = sizes_[index % SET_SLOTS];
-                hold.unlock();
-                const bool hashed = hash(0, index, size);
-                hold.lock();
-                if (!hashed) {
-                    stop(JOB_CANCELLED);
+                if (!hash_next(0, hold)) {
                     break;
                 }
-                ++hashed_[0];
             } else if (ended_) {
                 break;
             } else {
@@ -130,16 +139,9 @@ class FanOut {
             if (stopping_ || hashed_[1] == read_count_) {
                 return;
             }
-            const size_t index = hashed_[1];
-            const int64_t size = sizes_[index % SET_SLOTS];
-            hold.unlock();
-            const bool hashed = hash(1, index, size);
-            hold.lock();
-            if (!hashed) {
-                stop(JOB_CANCELLED);
+            if (!hash_next(1, hold)) {
                 return;
             }
-            ++hashed_[1];
             wake_[0].notify_one();
         }
     }
