@@ -84,7 +84,7 @@ bool TVKChecksum::RaiseDecidedEntries() {
     std::vector<ListItem> &items = List->list.items;
     for (; List->next < items.size(); ++List->next) {
         const ListItem &item = items[List->next];
-        const char16_t *result = ListResult::Malformed;
+        ListOutcome outcome = ListOutcome::Malformed;
         if (item.entry >= 0) {
             String sum;
             const Long answer =
@@ -94,12 +94,12 @@ bool TVKChecksum::RaiseDecidedEntries() {
                 return false;
             if (answer == 2) // cancelled before or during this file
                 return true;
-            result = answer == 0 ? CompareSums(platform_utf16_to_utf8(sum, U'\uFFFD'), item.sum)
-                                 : ListResult::Unreadable;
+            outcome = answer == 0 ? CompareSums(platform_utf16_to_utf8(sum, U'\uFFFD'), item.sum)
+                                  : ListOutcome::Unreadable;
         }
-        List->tally.Count(result);
+        List->tally.Count(outcome);
         String name = item.name;
-        String word = result;
+        String word = OutcomeWord(outcome);
         if (Events)
             Events->FileChecked(name, word);
     }

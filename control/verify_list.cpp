@@ -56,31 +56,40 @@ VerifyList ReadVerifyList(std::string_view bytes, const String &listPath) {
     return list;
 }
 
-void ListTally::Count(const char16_t *result) {
-    if (result == ListResult::Ok)
-        ++ok;
-    else if (result == ListResult::Failed)
-        ++failed;
-    else if (result == ListResult::Unreadable)
-        ++unreadable;
-    else
-        ++malformed;
+const char16_t *OutcomeWord(ListOutcome outcome) {
+    switch (outcome) {
+    case ListOutcome::Ok:
+        return u"OK";
+    case ListOutcome::Failed:
+        return u"FAILED";
+    case ListOutcome::Unreadable:
+        return u"FAILED open or read";
+    case ListOutcome::Malformed:
+        break;
+    }
+    return u"improperly formatted";
+}
+
+void ListTally::Count(ListOutcome outcome) {
+    Long *counts[] = {&ok, &failed, &unreadable, &malformed};
+    ++*counts[static_cast<int>(outcome)];
 }
 
 String ListTally::Summary() const {
-    String text = platform_from_ansi(std::to_string(ok)) + u" " + ListResult::Ok;
-    for (const auto &[count, word] : {std::pair<Long, const char16_t *>{failed, ListResult::Failed},
-                                      {unreadable, ListResult::Unreadable},
-                                      {malformed, ListResult::Malformed}})
+    String text = platform_from_ansi(std::to_string(ok)) + u" " + OutcomeWord(ListOutcome::Ok);
+    const std::pair<Long, ListOutcome> others[] = {{failed, ListOutcome::Failed},
+                                                   {unreadable, ListOutcome::Unreadable},
+                                                   {malformed, ListOutcome::Malformed}};
+    for (const auto &[count, outcome] : others)
         if (count != 0)
-            text += u", " + platform_from_ansi(std::to_string(count)) + u" " + word;
+            text += u", " + platform_from_ansi(std::to_string(count)) + u" " + OutcomeWord(outcome);
     return text;
 }
 
-const char16_t *CompareSums(std::string_view computed, std::string_view listed) {
+ListOutcome CompareSums(std::string_view computed, std::string_view listed) {
     const std::size_t end = computed.find_last_not_of(' ');
     computed = computed.substr(0, end == std::string_view::npos ? 0 : end + 1);
-    return platform_equal_nocase(computed, listed) ? ListResult::Ok : ListResult::Failed;
+    return platform_equal_nocase(computed, listed) ? ListOutcome::Ok : ListOutcome::Failed;
 }
 
 } // namespace tvk

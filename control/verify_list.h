@@ -34,28 +34,26 @@ struct VerifyList {
 // (checklist's algorithm_of_list_name); else the tag or the sum's length does.
 VerifyList ReadVerifyList(std::string_view bytes, const String &listPath);
 
-// The words of FileChecked's Result, as md5sum -c prints them.
-namespace ListResult {
-inline constexpr const char16_t *Ok = u"OK";
-inline constexpr const char16_t *Failed = u"FAILED";
-inline constexpr const char16_t *Unreadable = u"FAILED open or read";
-inline constexpr const char16_t *Malformed = u"improperly formatted";
-} // namespace ListResult
+// What a line came to; FileChecked's Result is its word.
+enum class ListOutcome { Ok, Failed, Unreadable, Malformed };
 
-// The results raised so far, for Finished.
+// "OK", "FAILED", "FAILED open or read", "improperly formatted": md5sum -c's
+// words.
+const char16_t *OutcomeWord(ListOutcome outcome);
+
+// The outcomes raised so far, for Finished.
 struct ListTally {
     Long ok = 0, failed = 0, unreadable = 0, malformed = 0;
-    // Counts the result, one of the ListResult words.
-    void Count(const char16_t *result);
+    void Count(ListOutcome outcome);
     // "N OK", then ", N FAILED", ", N FAILED open or read" and ", N
     // improperly formatted", each only when its count is not 0.
     String Summary() const;
 };
 
-// The word for a file the engine checksummed to `computed` (its text,
+// The outcome for a file the engine checksummed to `computed` (its text,
 // blanks after it ignored) while the list says `listed`: hex digits compare
 // in any case.
-const char16_t *CompareSums(std::string_view computed, std::string_view listed);
+ListOutcome CompareSums(std::string_view computed, std::string_view listed);
 
 // A list job of the control: the list, the items raised so far, the counts.
 struct ListRun {
