@@ -2,7 +2,9 @@
 # tvksum against sha256sum, rhash and openssl on many small files, on files
 # of 1, 4 and 64 MiB (and 7-Zip where 7zz, 7z or 7za is installed) and on
 # one large file, in one run; the same for SHA-512 against sha512sum, rhash
-# and openssl; -c of an md5sum list of the small files against md5sum -c.
+# and openssl; -c of an md5sum list of the small files against md5sum -c,
+# and the control's NewVerifyList of a sha256sum list of them (a host that
+# ticks Timer1 at once, tvk_verify_list) against sha256sum -c.
 # Prints the start-up time of tvksum and sha256sum, the per-file cost, the
 # ratios and the goals, PASS or below.
 #   bench/small_files.sh
@@ -20,7 +22,7 @@ for tool in rhash openssl sha256sum sha512sum md5sum python3 cmake ninja; do
     command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh native)" >&2; exit 2; }
 done
 cmake -S "$root" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTVK_BUILD_TESTS=OFF >/dev/null
-ninja -C "$BUILD" tvksum tvkchecksum >/dev/null
+ninja -C "$BUILD" tvksum tvkchecksum tvk_verify_list >/dev/null
 tvksum=$BUILD/bin/tvksum
 
 # The inputs: made once, kept in the page cache.
@@ -51,6 +53,10 @@ for size in 1M 4M 64M; do
 done
 list=/tmp/tvk-bench-small-$COUNT.md5
 [ -s "$list" ] || (cd "$dir" && md5sum f* >"$list.part" && mv "$list.part" "$list")
+# NewVerifyList reads names relative to the list's folder: the list sits
+# beside the files.
+list256=$dir/SHA256SUMS
+[ -s "$list256" ] || (cd "$dir" && sha256sum f* >"$list256.part" && mv "$list256.part" "$list256")
 sevenzip=$(command -v 7zz || command -v 7z || command -v 7za || true)
 cat "$dir"/f* "$large" "${medium[@]}" "$list" >/dev/null
 
@@ -118,6 +124,8 @@ declare -A check mid
 check[md5sum -c]=$(best md5sum -c "$list")
 check[tvksum -c]=$(best "$tvksum" -c "$list")
 check[tvksum -c -j 2]=$(best "$tvksum" -c -j 2 "$list")
+check[sha256sum -c]=$(best sha256sum -c "$list256")
+check[NewVerifyList]=$(best "$BUILD/bin/tvk_verify_list" "$list256")
 mid_tools=(sha256sum rhash openssl tvksum)
 [ -n "$sevenzip" ] && mid_tools+=(7-Zip)
 for m in "${medium[@]}"; do
@@ -153,6 +161,10 @@ print(f"{'command':24} {'total s':>9} {'per file':>10} {'/ md5sum -c':>12}")
 for k in ["md5sum -c", "tvksum -c", "tvksum -c -j 2"]:
     t = check[k]
     print(f"{k:24} {t:9.3f} {t / count * 1e6:8.1f} us {t / check['md5sum -c']:12.2f}")
+print(f"{'command':24} {'total s':>9} {'per file':>10} {'/ sha256sum -c':>15}")
+for k in ["sha256sum -c", "NewVerifyList"]:
+    t = check[k]
+    print(f"{k:24} {t:9.3f} {t / count * 1e6:8.1f} us {t / check['sha256sum -c']:15.2f}")
 print()
 print("SHA-256 of one file, milliseconds")
 print(f"{'size':>8} " + " ".join(f"{t:>10}" for t in tools))
@@ -181,6 +193,7 @@ goals = [("tvksum / sha256sum <= 0.8", small["tvksum"] / ref, 0.8),
          ("tvksum start-up / sha256sum start-up <= 1", $start_tvk / $start_sha, 1.0),
          ("tvksum -j 2 / sha256sum <= 0.5", small["tvksum -j 2"] / ref, 0.5),
          ("tvksum -c -j 2 / md5sum -c <= 0.6", check["tvksum -c -j 2"] / check["md5sum -c"], 0.6),
+         ("NewVerifyList / sha256sum -c <= 1.2", check["NewVerifyList"] / check["sha256sum -c"], 1.2),
          (f"tvksum {size >> 20} MiB / min(rhash, openssl) < 1",
           big["tvksum"] / large_peer, 0.99999),
          (f"tvksum 4 MiB / {peer4} <= 1.2", mid["tvksum " + four] / mid[peer4 + " " + four], 1.2),
