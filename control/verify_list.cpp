@@ -40,7 +40,10 @@ VerifyList ReadVerifyList(std::string_view bytes, const String &listPath) {
             continue;
         ListItem item;
         if (line.kind == checklist::LineKind::Malformed) {
-            item.name = FromListBytes(text.substr(0, text.find('\0')));
+            std::string_view shown = text.substr(0, text.find('\0'));
+            if (!shown.empty() && shown.back() == '\r')
+                shown.remove_suffix(1); // a list written on Windows
+            item.name = FromListBytes(shown);
             list.items.push_back(std::move(item));
             continue;
         }

@@ -119,7 +119,7 @@ TEST(VerifyList, RefusalsAndListsWithoutFiles) {
         {dir.Root.u16string(),
          {"Progress 0", "ErrorCode 5 The input file or path is invalid", "Finished "}},
         {dir.File("empty.sha256", ""), {"Progress 0", "Progress 100", "Finished 0 OK"}},
-        {dir.File("comments", "# a comment\n\nxyz\n"),
+        {dir.File("comments", "# a comment\r\n\r\nxyz\r\n"),
          {"Progress 0", "FileChecked xyz: improperly formatted", "Progress 100",
           "Finished 0 OK, 1 improperly formatted"}},
     };
