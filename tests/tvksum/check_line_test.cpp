@@ -150,4 +150,36 @@ TEST(CheckLine, ReadsBackWhatItWrites) {
     }
 }
 
+// The list's file name tells the algorithm of untagged sums of its length:
+// b3sum's 64 digits are BLAKE3 in "B3SUMS", SHA-256 elsewhere; a tag still
+// names its own algorithm, and a sum of another length keeps its own.
+TEST(CheckLine, ListNameTellsTheAlgorithmOfUntaggedSums) {
+    const std::string sum64(64, 'a'), sum32(32, 'b');
+    const struct {
+        const char *list;
+        std::string line;
+        Algo expected; // the line's algorithm
+    } cases[] = {
+        {"B3SUMS", sum64 + "  f", Algo::Blake3},
+        {"x.B3", sum64 + "  f", Algo::Blake3},
+        {"x.blake3", sum64 + "  f", Algo::Blake3},
+        {"xb3", sum64 + "  f", Algo::Sha256},
+        {"SUMS", sum64 + "  f", Algo::Sha256},
+        {"b3", sum64 + "  f", Algo::Sha256},
+        {"sha256sums", sum64 + "  f", Algo::Sha256},
+        {"B3SUMS", "SHA256 (f) = " + sum64, Algo::Sha256},
+        {"B3SUMS", sum32 + "  f", Algo::Md5},
+        {"f.xxh128", sum32 + "  f", Algo::Xxh128},
+        {"MD5SUMS", sum32 + "  f", Algo::Md5},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.list) + ": " + c.line);
+        BlankForm form = BlankForm::Undecided;
+        const CheckLine got =
+            read_check_line(c.line, nullptr, form, algorithm_of_list_name(c.list));
+        ASSERT_EQ(got.kind, LineKind::Entry);
+        EXPECT_EQ(got.algo->algo, c.expected);
+    }
+}
+
 } // namespace
