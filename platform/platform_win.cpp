@@ -520,6 +520,12 @@ std::u16string platform_name_beside(std::u16string_view list_path, std::u16strin
     if (absolute || cut == std::u16string_view::npos)
         return std::u16string(name);
     std::u16string path(list_path.substr(0, cut + 1));
+    const std::size_t start = path.size();
     path += name;
+    // A \\?\ path is taken as it is: its separators must be backslashes.
+    if (path.compare(0, 4, u"\\\\?\\") == 0)
+        for (std::size_t i = start; i < path.size(); ++i)
+            if (path[i] == u'/')
+                path[i] = u'\\';
     return path;
 }

@@ -222,4 +222,28 @@ TEST(PlatformFiles, OpenNameOfLongPathsIsTheirFullPathInTheLongForm) {
     }
 }
 
+// A name read from a list: in the list's folder unless absolute.
+TEST(PlatformFiles, NameBesideAList) {
+    const struct {
+        const char16_t *list, *name, *expected;
+    } cases[] = {
+        {u"/l/SUMS", u"a", u"/l/a"},
+        {u"/l/SUMS", u"sub/a", u"/l/sub/a"},
+        {u"/l/SUMS", u"/abs/a", u"/abs/a"},
+        {u"SUMS", u"a", u"a"},
+#if defined(_WIN32)
+        {u"C:\\l\\SUMS", u"a", u"C:\\l\\a"},
+        {u"C:\\l\\SUMS", u"\\abs\\a", u"\\abs\\a"},
+        {u"C:\\l\\SUMS", u"D:a", u"D:a"},
+        {u"C:SUMS", u"a", u"C:a"},
+        {u"\\\\?\\C:\\l\\SUMS", u"sub/a", u"\\\\?\\C:\\l\\sub\\a"},
+#else
+        {u"/l/SUMS", u"C:a", u"/l/C:a"},
+#endif
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(platform_name_beside(c.list, c.name), c.expected)
+            << platform_utf16_to_utf8(c.list, U'?') << " " << platform_utf16_to_utf8(c.name, U'?');
+}
+
 } // namespace
