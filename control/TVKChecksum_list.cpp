@@ -6,8 +6,8 @@
 #include "ErrorNumbers.h"
 #include "Globals.h"
 #include "ZipClass.h"
-#include "sum_sets.h"
 #include "platform.h"
+#include "sum_sets.h"
 #include "verify_list.h"
 
 #include <vector>
