@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tvksum {
 
@@ -29,6 +30,12 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     // `size` is the file's size when the caller has just looked it up, else
     // -1.
     JobOutcome checksum_file(const AlgoInfo &algo, const std::string &path,
+                             const std::string &display, std::int64_t size = -1);
+    // The same for several algorithms from one read of the file: HashData
+    // for each over the bytes read here, or one HashFile or NewCheckSumFile
+    // with the list of their names. The outcome has one checksum per
+    // algorithm, in their order.
+    JobOutcome checksum_file(const std::vector<const AlgoInfo *> &algos, const std::string &path,
                              const std::string &display, std::int64_t size = -1);
 
     // The checksum of the UTF-8 bytes of `text` through the control's
