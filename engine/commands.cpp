@@ -1,11 +1,13 @@
 /* commands.cpp -- what each command word does. */
 #include "commands.h"
 
+#include "core_set.h"
 #include "drivers.h"
 #include "job_runner.h"
 #include "job_state.h"
 #include "platform.h"
 #include "progress.h"
+#include "set_drivers.h"
 #include "sum_text.h"
 
 #include <cstring>
@@ -34,7 +36,7 @@ char *buffer_at(uintptr_t address) {
  * job's counters and flags, as a job's start does, but runs with its own:
  * "pause" and "cancel" sent on another thread act on a job only, never on
  * a file word. */
-template <Algorithm A, bool Wide> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+template <class Driver> int32_t in_file_slot(Driver driver) {
     int32_t idle = JOB_IDLE;
     if (!job_slot.job_status.compare_exchange_strong(idle, JOB_SLOT_CLAIMED,
                                                      std::memory_order_acquire)) {
@@ -42,14 +44,39 @@ template <Algorithm A, bool Wide> int32_t file_word(uintptr_t a2, uintptr_t a3, 
     }
     job_slot.run.clear();
     FileRun own;
-    if constexpr (Wide) {
-        drivers_of(A).wide_file(own, wide_text_at(a2), buffer_at(a3));
-    } else {
-        drivers_of(A).file(own, text_at(a2), buffer_at(a3));
-    }
     // The driver's own result is not passed on.
+    driver(own);
     job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
     return 1;
+}
+
+template <Algorithm A, bool Wide> int32_t file_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+    return in_file_slot([&](FileRun &own) {
+        if constexpr (Wide) {
+            drivers_of(A).wide_file(own, wide_text_at(a2), buffer_at(a3));
+        } else {
+            drivers_of(A).file(own, text_at(a2), buffer_at(a3));
+        }
+    });
+}
+
+/* A set's file word: as a file word, with the set at A4; 0 for a set that
+ * is not valid, which is not looked at further. */
+const int32_t *set_at(uintptr_t address) {
+    return reinterpret_cast<const int32_t *>(address);
+}
+
+template <bool Wide> int32_t set_file_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    if (!SetCore::valid(set_at(a4))) {
+        return 0;
+    }
+    return in_file_slot([&](FileRun &own) {
+        if constexpr (Wide) {
+            digest_file_set(own, wide_text_at(a2), set_at(a4), buffer_at(a3));
+        } else {
+            digest_file_set(own, text_at(a2), set_at(a4), buffer_at(a3));
+        }
+    });
 }
 
 /* A string word: exactly A4 bytes at A2, text into A3; job state untouched. */
@@ -94,6 +121,22 @@ int32_t new_execute_wide_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
     return new_execute_wide(wide_text_at(a2), text_at(a3), static_cast<int32_t>(a4));
 }
 
+int32_t new_execute_set_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    return new_execute_set(text_at(a2), text_at(a3), set_at(a4));
+}
+
+int32_t new_execute_set_wide_word(uintptr_t a2, uintptr_t a3, uintptr_t a4) {
+    return new_execute_set_wide(wide_text_at(a2), text_at(a3), set_at(a4));
+}
+
+int32_t new_execute_list_word(uintptr_t a2, uintptr_t a3, uintptr_t) {
+    return new_execute_list(wide_text_at(a2), text_at(a3));
+}
+
+int32_t get_list_entry(uintptr_t a2, uintptr_t a3, uintptr_t) {
+    return job_list_entry(a2, buffer_at(a3));
+}
+
 int32_t get_return_value(uintptr_t, uintptr_t, uintptr_t) {
     job_slot.job_status.load(std::memory_order_acquire);
     return job_slot.job_result.load(std::memory_order_relaxed);
@@ -109,6 +152,15 @@ int32_t get_sum(uintptr_t a2, uintptr_t, uintptr_t) {
     job_slot.job_status.load(std::memory_order_acquire);
     job_slot.job_sum_text.copy(buffer_at(a2));
     return 0;
+}
+
+/* The same, cut to fit A3 bytes: the whole text of a set. */
+int32_t get_sums(uintptr_t a2, uintptr_t a3, uintptr_t) {
+    if (a3 == 0) {
+        return 0;
+    }
+    job_slot.job_status.load(std::memory_order_acquire);
+    return static_cast<int32_t>(job_slot.job_sum_text.copy(buffer_at(a2), a3));
 }
 
 int32_t get_progress(uintptr_t, uintptr_t, uintptr_t) {
@@ -153,12 +205,19 @@ int32_t cancel_word(uintptr_t, uintptr_t, uintptr_t) {
 // clang-format off
 const Command command_table[] = {
     TVK_ALGORITHMS(ALGORITHM_WORDS)
+    {"setfile", set_file_word<false>},
+    {"setfilew", set_file_word<true>},
     {"getnamea", get_name_a},
     {"newexecute", new_execute_word},
     {"newexecutew", new_execute_wide_word},
     {"getreturnvalue", get_return_value},
     {"getstatus", get_status},
+    {"newexecuteset", new_execute_set_word},
+    {"newexecutesetw", new_execute_set_wide_word},
+    {"newexecutelistw", new_execute_list_word},
+    {"getlistentry", get_list_entry},
     {"getsum", get_sum},
+    {"getsums", get_sums},
     {"getprogress", get_progress},
     {"getwidenames", get_wide_names},
     {"pause", pause_word},

@@ -1,9 +1,11 @@
 /* job_runner.cpp -- background file jobs on a detached worker thread. */
 #include "job_runner.h"
 
+#include "core_set.h"
 #include "drivers.h"
 #include "job_state.h"
 #include "platform.h"
+#include "set_drivers.h"
 #include "sum_text.h"
 
 #include <cstring>
@@ -29,16 +31,35 @@ void store_text(char *buffer, size_t size, const char *text) {
 
 /* The worker's own output buffer: "getsum" never sees a text in the making.
  * One worker at a time holds the slot, and only it touches this buffer. */
-char worker_text[JOB_SUM_TEXT_SIZE];
+char worker_text[SUM_TEXT_ROOM];
 
-/* The job's driver over the job's path, 8-bit or UTF-16. */
+/* The job's driver over the job's path, 8-bit or UTF-16, or its list. */
 int32_t run_job_driver(char *output) {
+    FileRun &run = job_slot.run;
+    switch (job_slot.job_kind) {
+    case JobKind::List:
+        return run_job_list(run);
+    case JobKind::Set:
+        return job_slot.job_name_wide
+                   ? digest_file_set(run, job_slot.job_wide_file_name, job_slot.job_set, output)
+                   : digest_file_set(run, job_slot.job_file_name, job_slot.job_set, output);
+    case JobKind::One:
+        break;
+    }
     const tvkalgo::AlgorithmFacts *row =
         tvkalgo::algorithm_of_selector(job_slot.job_selector.load(std::memory_order_relaxed));
     const Drivers &drivers = drivers_of(row->id);
-    return job_slot.job_name_wide
-               ? drivers.wide_file(job_slot.run, job_slot.job_wide_file_name, output)
-               : drivers.file(job_slot.run, job_slot.job_file_name, output);
+    return job_slot.job_name_wide ? drivers.wide_file(run, job_slot.job_wide_file_name, output)
+                                  : drivers.file(run, job_slot.job_file_name, output);
+}
+
+/* Copies a valid set, its zero included, into job_set. */
+void store_set(const int32_t *set) {
+    size_t i = 0;
+    for (; set[i] != 0; ++i) {
+        job_slot.job_set[i] = set[i];
+    }
+    job_slot.job_set[i] = 0;
 }
 
 /* Stores a path that fits its buffer whole, cleared first; false, nothing
@@ -67,8 +88,11 @@ bool store_path(const char16_t *path) {
     return true;
 }
 
-template <class Char>
-int32_t start_job(const Char *path, const char *initial_sum_text, int32_t selector) {
+/* Claims the slot, takes the job's input (take: false refuses it), sets
+ * the initial text, checks the algorithm (check: false refuses the job
+ * after that), and starts the worker. */
+template <class Take, class Check>
+int32_t start_job(const char *initial_sum_text, Take take, Check check) {
     // Claim the slot: a running job or a file word on another thread keeps
     // it, and is then left untouched.
     int32_t idle = JOB_IDLE;
@@ -77,14 +101,12 @@ int32_t start_job(const Char *path, const char *initial_sum_text, int32_t select
         return 1;
     }
     // A path that does not fit is refused rather than cut.
-    if (!store_path(path)) {
+    if (!take()) {
         job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
-    job_slot.job_sum_text.publish(initial_sum_text);
-    job_slot.job_selector.store(selector, std::memory_order_relaxed);
-
-    if (file_driver_of(selector) == nullptr) {
+    job_slot.job_sum_text.publish(initial_sum_text, JOB_SUM_TEXT_SIZE);
+    if (!check()) {
         job_slot.job_status.store(JOB_IDLE, std::memory_order_release);
         return 1;
     }
@@ -100,6 +122,31 @@ int32_t start_job(const Char *path, const char *initial_sum_text, int32_t select
         return 1;
     }
     return 0;
+}
+
+template <class Char>
+int32_t start_one(const Char *path, const char *initial_sum_text, int32_t selector) {
+    return start_job(
+        initial_sum_text, [&] { return store_path(path); },
+        [&] {
+            job_slot.job_kind = JobKind::One;
+            job_slot.job_selector.store(selector, std::memory_order_relaxed);
+            return file_driver_of(selector) != nullptr;
+        });
+}
+
+template <class Char>
+int32_t start_set(const Char *path, const char *initial_sum_text, const int32_t *set) {
+    return start_job(
+        initial_sum_text, [&] { return store_path(path); },
+        [&] {
+            if (!SetCore::valid(set)) {
+                return false;
+            }
+            job_slot.job_kind = JobKind::Set;
+            store_set(set);
+            return true;
+        });
 }
 
 } // namespace
@@ -121,11 +168,29 @@ bool start_job_thread() {
 }
 
 int32_t new_execute(const char *path, const char *initial_sum_text, int32_t selector) {
-    return start_job(path, initial_sum_text, selector);
+    return start_one(path, initial_sum_text, selector);
 }
 
 int32_t new_execute_wide(const char16_t *path, const char *initial_sum_text, int32_t selector) {
-    return start_job(path, initial_sum_text, selector);
+    return start_one(path, initial_sum_text, selector);
+}
+
+int32_t new_execute_set(const char *path, const char *initial_sum_text, const int32_t *set) {
+    return start_set(path, initial_sum_text, set);
+}
+
+int32_t new_execute_set_wide(const char16_t *path, const char *initial_sum_text,
+                             const int32_t *set) {
+    return start_set(path, initial_sum_text, set);
+}
+
+int32_t new_execute_list(const char16_t *entries, const char *initial_sum_text) {
+    return start_job(
+        initial_sum_text, [&] { return store_job_list(entries); },
+        [] {
+            job_slot.job_kind = JobKind::List;
+            return true;
+        });
 }
 
 } // namespace tvkengine

@@ -15,6 +15,16 @@ int32_t new_execute(const char *path, const char *initial_sum_text, int32_t sele
  * job_wide_file_name and opened as the wide file drivers open it. */
 int32_t new_execute_wide(const char16_t *path, const char *initial_sum_text, int32_t selector);
 
+/* The same for a set of selectors (sum_sets.h): refused also for a set
+ * that is empty, too long or names a number no algorithm has. */
+int32_t new_execute_set(const char *path, const char *initial_sum_text, const int32_t *set);
+int32_t new_execute_set_wide(const char16_t *path, const char *initial_sum_text,
+                             const int32_t *set);
+
+/* A list job over the entries of "newexecutelistw" (sum_sets.h), which
+ * are copied; refused as store_job_list refuses them. */
+int32_t new_execute_list(const char16_t *entries, const char *initial_sum_text);
+
 /* The worker's body: runs the job's file driver over its path into a
  * buffer of its own, publishes the checksum text as job_sum_text when the
  * driver wrote one, stores job_result, then job_status 0 (release). */

@@ -14,6 +14,8 @@ void FileRun::clear() {
     total_size.store(0, std::memory_order_relaxed);
     pause_flag.store(0, std::memory_order_relaxed);
     cancel_flag.store(0, std::memory_order_relaxed);
+    bytes_before.store(0, std::memory_order_relaxed);
+    list_total.store(0, std::memory_order_relaxed);
 }
 
 } // namespace tvkengine

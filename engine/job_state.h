@@ -61,14 +61,26 @@ struct FileRun {
     std::atomic<int32_t> pause_flag{0};
     std::atomic<int32_t> cancel_flag{0};
 
+    /* A list job's: the bytes of the entries before the one being read,
+     * and the size of all of them; the progress then spans the list. */
+    std::atomic<uint64_t> bytes_before{0};
+    std::atomic<int64_t> list_total{0};
+
     /* Clears the counters and the flags before a driver runs. */
     void clear();
 };
+
+/* What a job reads: one file with one algorithm ("newexecute"), one file
+ * with a set ("newexecuteset"), or a list of files ("newexecutelistw"). */
+enum class JobKind { One, Set, List };
 
 struct JobState {
     std::atomic<int32_t> job_status{JOB_IDLE};
     std::atomic<int32_t> job_result{JOB_DONE};
     std::atomic<int32_t> job_selector{0};
+    /* Written before the worker starts, read by it only. */
+    JobKind job_kind = JobKind::One;
+    int32_t job_set[tvkalgo::SUM_SET_MAX_SIZE + 1] = {};
     char job_file_name[JOB_FILE_NAME_SIZE] = {};
     /* The path of a job started by "newexecutew", which then sets
      * job_name_wide; written before the worker starts, read by it only. */

@@ -64,8 +64,12 @@ int32_t percent_of(int64_t total, uint64_t done) {
 }
 
 int32_t job_progress() {
-    const uint64_t done = job_slot.run.bytes_done.load(std::memory_order_relaxed);
-    const int64_t total = job_slot.run.total_size.load(std::memory_order_relaxed);
+    const FileRun &run = job_slot.run;
+    const int64_t list_total = run.list_total.load(std::memory_order_relaxed);
+    const uint64_t done = run.bytes_before.load(std::memory_order_relaxed) +
+                          run.bytes_done.load(std::memory_order_relaxed);
+    const int64_t total =
+        list_total != 0 ? list_total : run.total_size.load(std::memory_order_relaxed);
     if (done == 0 || total == 0) {
         return 0;
     }

@@ -13,29 +13,33 @@
 #ifndef TVK_ENGINE_SUM_TEXT_H
 #define TVK_ENGINE_SUM_TEXT_H
 
+#include "sum_sets.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 namespace tvkengine {
 
-/* Room for the sum text: the control sends 300 blanks as the initial text;
- * a longer initial text is cut to 300 characters. Every checksum text is
- * shorter. "getsum" therefore writes at most 301 bytes. */
+/* What "getsum" writes at most: the control sends 300 blanks as the
+ * initial text, and a longer initial text is cut to 300 characters. The
+ * text of one checksum is shorter; a set's text ("getsums") may be longer,
+ * up to SUM_SET_TEXT_SIZE bytes with its zero. */
 constexpr size_t JOB_SUM_TEXT_SIZE = 301;
+constexpr size_t SUM_TEXT_ROOM = tvkalgo::SUM_SET_TEXT_SIZE;
 
 class SumText {
   public:
-    /* Replaces the text by at most JOB_SUM_TEXT_SIZE - 1 characters of
-     * text. Only the holder of the job slot calls it. */
-    void publish(const char *text);
+    /* Replaces the text by at most limit - 1 characters of text (limit at
+     * most SUM_TEXT_ROOM). Only the holder of the job slot calls it. */
+    void publish(const char *text, size_t limit = SUM_TEXT_ROOM);
 
-    /* Copies the current text and its zero into out (at most
-     * JOB_SUM_TEXT_SIZE bytes); returns its length. */
-    size_t copy(char *out) const;
+    /* Copies the current text, cut to size - 1 characters, and a zero into
+     * out (size bytes, at least 1); returns the length copied. */
+    size_t copy(char *out, size_t size = JOB_SUM_TEXT_SIZE) const;
 
   private:
-    std::atomic<char> text_[JOB_SUM_TEXT_SIZE] = {};
+    std::atomic<char> text_[SUM_TEXT_ROOM] = {};
     /* Even: the text is whole. Odd: a write is under way. */
     std::atomic<uint32_t> version_{0};
 };

@@ -177,6 +177,11 @@ const char16_t *platform_open_name(const char16_t *path, char16_t *buffer);
  * nothing. */
 std::FILE *platform_open_read(const char16_t *path);
 
+/* The size of the regular file a UTF-16 path names, looked up without
+ * opening it; -1 for anything else or nothing. Only an estimate for
+ * progress: the file may change before it is read. */
+int64_t platform_path_size(const char16_t *path);
+
 /* --- Text --------------------------------------------------------------- */
 
 /* The one reader of UTF-16 text: the character at text[i] (i < size), with

@@ -329,6 +329,15 @@ bool ends(mode_t mode) {
 
 } // namespace
 
+int64_t platform_path_size(const char16_t *path) {
+    char name[PATH_MAX];
+    struct stat st {};
+    if (!utf8_path(path, name, sizeof name) || stat(name, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return -1;
+    }
+    return static_cast<int64_t>(st.st_size);
+}
+
 std::FILE *platform_open_read(const char16_t *path) {
     // The system takes no longer path (PATH_MAX counts the zero).
     char name[PATH_MAX];

@@ -469,6 +469,31 @@ bool disk_file(std::FILE *file) {
 
 } // namespace
 
+namespace {
+
+/* Kept apart, as open_long is, so that only long names pay for the buffer. */
+__attribute__((noinline)) bool long_attributes(const wchar_t *name,
+                                               WIN32_FILE_ATTRIBUTE_DATA &data) {
+    wchar_t buffer[PLATFORM_OPEN_NAME_SIZE];
+    const wchar_t *const long_name = long_form(name, buffer);
+    return long_name != nullptr && GetFileAttributesExW(long_name, GetFileExInfoStandard, &data);
+}
+
+} // namespace
+
+int64_t platform_path_size(const char16_t *path) {
+    const auto *name = reinterpret_cast<const wchar_t *>(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (names_device(name) ||
+        !(opens_as_it_is(name) ? GetFileAttributesExW(name, GetFileExInfoStandard, &data)
+                               : long_attributes(name, data)) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return -1;
+    }
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) |
+                                data.nFileSizeLow);
+}
+
 std::FILE *platform_open_read(const char16_t *path) {
     const auto *name = reinterpret_cast<const wchar_t *>(path);
     if (names_device(name)) {

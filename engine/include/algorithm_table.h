@@ -23,6 +23,10 @@
  *             hash faster than the page cache reads (a large read is what
  *             the system copies fastest), 128 KiB for the others (the
  *             piece is still in the cache when the core reaches it)
+ *   cost      about how long the core takes for a byte, in units of the
+ *             fastest (a few hundredths of a nanosecond on a current x86
+ *             core with its best backend): how a set of algorithms read at
+ *             once is shared between two threads
  * Rows in the order of the selectors. Everything else about an algorithm
  * (its command words, its names in tvksum and the control) is made from
  * its row, so an algorithm is its core and one row here.
@@ -34,22 +38,22 @@
 #include <cstdint>
 
 // clang-format off
-#define TVK_ALGORITHMS(X)                                                                   \
-    /* Id       word       core       selector job name     digits string file hmac read */  \
-    X(Adler32,  adler32,   Adler32,   1,       "adler32",   8,     9,     9,   0,   1024)      \
-    X(Crc32,    crc32,     Crc32,     2,       "crc32",     8,     9,     9,   0,   1024)      \
-    X(Sha256,   sha256,    Sha256,    3,       "sha-256",   64,    65,    65,  64,  128)       \
-    X(Sha1,     sha1,      Sha1,      4,       "sha-1",     40,    41,    41,  64,  128)       \
-    X(Md5,      md5,       Md5,       5,       "md5",       32,    33,    33,  64,  128)       \
-    X(Md5_32,   md532,     Md5,       6,       "md5_32",    8,     10,    16,  0,   128)       \
-    X(Tvk32,    tvk32,     Tvk32,     7,       "tvk32",     8,     9,     9,   0,   1024)      \
-    X(Sha512,   sha512,    Sha512,    8,       "sha-512",   128,   129,   129, 128, 128)       \
-    X(Sha384,   sha384,    Sha384,    9,       "sha-384",   96,    97,    97,  128, 128)       \
-    X(Blake3,   blake3,    Blake3,    10,      "blake3",    64,    65,    65,  0,   1024)      \
-    X(Xxh3,     xxh3,      Xxh3,      11,      "xxh3",      16,    17,    17,  0,   1024)      \
-    X(Xxh128,   xxh128,    Xxh128,    12,      "xxh128",    32,    33,    33,  0,   1024)      \
-    X(Crc32c,   crc32c,    Crc32c,    13,      "crc32c",    8,     9,     9,   0,   1024)      \
-    X(Crc64nvme,crc64nvme, Crc64nvme, 14,      "crc64nvme", 16,    17,    17,  0,   1024)
+#define TVK_ALGORITHMS(X)                                                                           \
+    /* Id       word       core       selector job name     digits string file hmac read cost */    \
+    X(Adler32,  adler32,   Adler32,   1,       "adler32",   8,     9,     9,   0,   1024,   2)      \
+    X(Crc32,    crc32,     Crc32,     2,       "crc32",     8,     9,     9,   0,   1024,   1)      \
+    X(Sha256,   sha256,    Sha256,    3,       "sha-256",   64,    65,    65,  64,  128,  25)       \
+    X(Sha1,     sha1,      Sha1,      4,       "sha-1",     40,    41,    41,  64,  128,  20)       \
+    X(Md5,      md5,       Md5,       5,       "md5",       32,    33,    33,  64,  128,  70)       \
+    X(Md5_32,   md532,     Md5,       6,       "md5_32",    8,     10,    16,  0,   128,  70)       \
+    X(Tvk32,    tvk32,     Tvk32,     7,       "tvk32",     8,     9,     9,   0,   1024,   2)      \
+    X(Sha512,   sha512,    Sha512,    8,       "sha-512",   128,   129,   129, 128, 128,  50)       \
+    X(Sha384,   sha384,    Sha384,    9,       "sha-384",   96,    97,    97,  128, 128,  50)       \
+    X(Blake3,   blake3,    Blake3,    10,      "blake3",    64,    65,    65,  0,   1024,  10)      \
+    X(Xxh3,     xxh3,      Xxh3,      11,      "xxh3",      16,    17,    17,  0,   1024,   1)      \
+    X(Xxh128,   xxh128,    Xxh128,    12,      "xxh128",    32,    33,    33,  0,   1024,   1)      \
+    X(Crc32c,   crc32c,    Crc32c,    13,      "crc32c",    8,     9,     9,   0,   1024,   2)      \
+    X(Crc64nvme,crc64nvme, Crc64nvme, 14,      "crc64nvme", 16,    17,    17,  0,   1024,   2)
 // clang-format on
 
 namespace tvkalgo {
@@ -71,13 +75,14 @@ struct AlgorithmFacts {
     const char *hmac_word;
     uint32_t hmac_block;
     uint32_t read_piece_size; // bytes
+    uint32_t cost;
 };
 
 // clang-format off
 #define TVK_ALGORITHM_FACTS(Id, word, core, selector, job_name, digits, string_bytes, file_bytes,  \
-                            hmac, read_kib)                                                     \
+                            hmac, read_kib, cost)                                               \
     {Algorithm::Id, #word "string", #word "file", #word "filew", selector, job_name, digits,        \
-     string_bytes, file_bytes, #word "hmac", hmac, (read_kib) * 1024u},
+     string_bytes, file_bytes, #word "hmac", hmac, (read_kib) * 1024u, cost},
 // clang-format on
 inline constexpr AlgorithmFacts algorithm_table[] = {TVK_ALGORITHMS(TVK_ALGORITHM_FACTS)};
 #undef TVK_ALGORITHM_FACTS
