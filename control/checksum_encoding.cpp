@@ -65,6 +65,7 @@ std::optional<String> EncodeChecksum(const String &hex, ChecksumEncoding encodin
     if (hex.empty() || hex.size() % 2 != 0)
         return std::nullopt;
     std::vector<unsigned char> bytes;
+    bytes.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
         const int high = HexValue(hex[i]);
         const int low = HexValue(hex[i + 1]);

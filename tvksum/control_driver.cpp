@@ -7,6 +7,7 @@
 #include "whole_file.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <ctime>
 #include <sys/stat.h>
@@ -70,6 +71,17 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
 
 namespace {
 
+// The name of an algorithm as the control takes it.
+const tvk::String &job_name_utf16(const AlgoInfo &algo) {
+    static const auto names = [] {
+        std::array<tvk::String, tvkalgo::algorithm_count> all;
+        for (std::size_t i = 0; i < all.size(); ++i)
+            all[i] = utf8_to_utf16(kAlgorithms[i].job_name).value();
+        return all;
+    }();
+    return names[static_cast<std::size_t>(algo.algo)];
+}
+
 // The names of the algorithms as the control takes them: one name, or a
 // list separated by commas.
 tvk::String name_list(const std::vector<const AlgoInfo *> &algos) {
@@ -129,17 +141,8 @@ JobOutcome ControlDriver::checksum_file(const std::vector<const AlgoInfo *> &alg
     if (whole >= 0 || synchronous(path, size)) {
         // The bytes read here are hashed once per algorithm; else the
         // control reads the file once for all of them.
-        tvk::String sums;
-        if (whole >= 0) {
-            const auto bytes =
-                tvk::DataArgument::Bytes(whole_.get(), static_cast<std::size_t>(whole));
-            for (std::size_t i = 0; i < algos.size() && error_number_ == 0; ++i)
-                sums.append(i == 0 ? u"" : u" ")
-                    .append(control_.HashData(utf8_to_utf16(algos[i]->job_name).value(), bytes,
-                                              u"hex"));
-        } else {
-            sums = control_.HashFile(names, *name, u"hex");
-        }
+        const tvk::String sums = whole >= 0 ? sums_of_bytes(algos, static_cast<std::size_t>(whole))
+                                            : control_.HashFile(names, *name, u"hex");
         if (error_number_ == 0) {
             finished_ = true;
             sum_ = utf16_to_utf8(sums);
@@ -187,12 +190,30 @@ JobOutcome ControlDriver::checksum_file(const std::vector<const AlgoInfo *> &alg
     return out;
 }
 
+tvk::String ControlDriver::sums_of_bytes(const std::vector<const AlgoInfo *> &algos,
+                                         std::size_t size) {
+    // The longest row of each core asked for: its text serves the others.
+    std::array<const AlgoInfo *, tvkalgo::algorithm_count> longest{};
+    for (const AlgoInfo *algo : algos)
+        if (longest[algo->core] == nullptr || longest[algo->core]->digits < algo->digits)
+            longest[algo->core] = algo;
+    std::array<tvk::String, tvkalgo::algorithm_count> texts;
+    const auto bytes = tvk::DataArgument::Bytes(whole_.get(), size);
+    tvk::String sums;
+    for (std::size_t i = 0; i < algos.size() && error_number_ == 0; ++i) {
+        tvk::String &text = texts[algos[i]->core];
+        if (text.empty())
+            text = control_.HashData(job_name_utf16(*longest[algos[i]->core]), bytes, u"hex");
+        sums.append(i == 0 ? u"" : u" ").append(text, 0, algos[i]->digits);
+    }
+    return sums;
+}
+
 std::string ControlDriver::checksum_string(const AlgoInfo &algo, const std::string &text) {
     if (!utf8_to_utf16(text))
         return {};
-    const std::string sum = utf16_to_utf8(
-        control_.HashData(utf8_to_utf16(algo.job_name).value(),
-                          tvk::DataArgument::Bytes(text.data(), text.size()), u"hex"));
+    const std::string sum = utf16_to_utf8(control_.HashData(
+        job_name_utf16(algo), tvk::DataArgument::Bytes(text.data(), text.size()), u"hex"));
     return is_hex(sum, algo.digits) ? sum : std::string();
 }
 

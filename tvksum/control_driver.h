@@ -50,6 +50,10 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     // Whether `path` (of `size` bytes, -1: not known) is answered by the
     // synchronous HashFile.
     bool synchronous(const std::string &path, std::int64_t size) const;
+    // The checksums of the first `size` bytes of whole_, one per algorithm,
+    // separated by one blank, as HashFile gives them for a list: HashData
+    // once per core (MD5 also gives MD5_32).
+    tvk::String sums_of_bytes(const std::vector<const AlgoInfo *> &algos, std::size_t size);
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;
     void ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) override;
