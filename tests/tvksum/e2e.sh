@@ -150,6 +150,11 @@ case_lists() {
             "$("$TVKSUM" --all "$f")"
     done
     expect_eq "-j 2 --all" "$all" "$("$TVKSUM" -j 2 --all "${files[@]}")"
+    # A file of 64 MiB or more runs as one background job of the control.
+    head -c $((65 << 20)) /dev/zero > job.bin
+    cmp <(tagged sha512sum md5sum -- job.bin) <("$TVKSUM" -a sha-512,md5 job.bin) ||
+        fail "-a sha-512,md5 as a job"
+    rm job.bin
 
     # Errors: what one algorithm prints, once per file, the others summed.
     mkdir adir
