@@ -147,13 +147,14 @@ class TVKChecksum {
     String SHA384String(String TheString, Long Length);
     String SHA512File(String InputFile);
     String SHA384File(String InputFile);
-    // Algorithm: a name NewCheckSumFile takes, any case; HashFile also takes
-    // a list of them, as NewCheckSumFile does, and answers each checksum in
-    // the encoding, in the list's order, separated by one blank. Encoding, any case:
-    // "hex" (lower-case digits), "base64" (RFC 4648 section 4, padded) or
-    // "base64url" (section 5, unpadded). A refusal raises ErrorCode (7 for
-    // the algorithm, 10 for Data or Key, 11 for the encoding, in that order;
-    // 8, 3 and 5 for the file) and returns the empty string.
+    // Algorithm: a name NewCheckSumFile takes, any case; HashFile also
+    // takes a list of them, as NewCheckSumFile does, and answers each
+    // checksum in the encoding, in the list's order, separated by one
+    // blank. Encoding, any case: "hex" (lower-case digits), "base64" (RFC
+    // 4648 section 4, padded) or "base64url" (section 5, unpadded). A
+    // refusal raises ErrorCode (7 for the algorithm, 10 for Data or Key, 11
+    // for the encoding, in that order; 8, 3 and 5 for the file) and returns
+    // the empty string.
     String HashData(String Algorithm, const DataArgument &Data, String Encoding);
     // Computed on the caller's thread before it returns, as the file methods.
     String HashFile(String Algorithm, String InputFile, String Encoding);
