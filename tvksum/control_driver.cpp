@@ -126,7 +126,6 @@ JobOutcome ControlDriver::checksum_file(const std::vector<const AlgoInfo *> &alg
         return out;
     }
     bool cancel_sent = false;
-    const tvk::String names = name_list(algos);
     long long whole = -1;
     if (size >= 0 && static_cast<std::uint64_t>(size) < kWholeReadRoom) {
         // Room for the file and a byte more, kept for the next file; not
@@ -142,7 +141,7 @@ JobOutcome ControlDriver::checksum_file(const std::vector<const AlgoInfo *> &alg
         // The bytes read here are hashed once per algorithm; else the
         // control reads the file once for all of them.
         const tvk::String sums = whole >= 0 ? sums_of_bytes(algos, static_cast<std::size_t>(whole))
-                                            : control_.HashFile(names, *name, u"hex");
+                                            : control_.HashFile(name_list(algos), *name, u"hex");
         if (error_number_ == 0) {
             finished_ = true;
             sum_ = utf16_to_utf8(sums);
@@ -156,7 +155,7 @@ JobOutcome ControlDriver::checksum_file(const std::vector<const AlgoInfo *> &alg
             return out;
         }
     } else {
-        control_.NewCheckSumFile(names, *name);
+        control_.NewCheckSumFile(name_list(algos), *name);
         const auto job_start = std::chrono::steady_clock::now();
         int sleeps = 0;
         while (control_.Timer1.Enabled()) {
