@@ -3,7 +3,9 @@
  * engine library the way a host does (dlopen, or LoadLibrary when built with
  * MinGW to time the Windows engine under Wine) and prints one line per
  * measurement:  <algorithm> <what> <value> <checksum text>
- * with MB/s for the file and ns per call for the string.
+ * with MB/s for the file and ns per call for the string. Sets of algorithms
+ * read at once are named "set:A,B"; their lines give the set's file word,
+ * its job, and the slowest of its algorithms alone, timed in turns with it.
  *
  *   bench ENGINE FILE [REPEATS]
  */
@@ -191,6 +193,45 @@ int main(int argc, char **argv) {
                 call(a.string_word, text16, out, 16);
         });
         std::printf("%s string16-ns %.1f %s\n", name.c_str(), strings / calls * 1e9, answer(out));
+    }
+    /* Several algorithms from one read, against the slowest of them alone:
+     * timed in turns, so other load hits both alike. */
+    const std::vector<std::vector<int32_t>> sets = {{3, 5}, {3, 4, 5}};
+    for (const std::vector<int32_t> &members : sets) {
+        std::string name = "set:";
+        std::vector<int32_t> set = members;
+        set.push_back(0);
+        for (const int32_t selector : members)
+            name +=
+                (name.size() > 4 ? "," : "") + report_name(tvkalgo::algorithm_table[selector - 1]);
+        std::vector<char> text(8192, '\0');
+        const auto address = reinterpret_cast<uintptr_t>(set.data());
+        double one_read = 1e30, job = 1e30, slowest = 0;
+        std::vector<double> alone(members.size(), 1e30);
+        for (int r = 0; r < repeats; ++r) {
+            one_read = std::min(
+                one_read, best_seconds(1, [&] { call("setfile", path, text.data(), address); }));
+            job = std::min(job, best_seconds(1, [&] {
+                               if (call("newexecuteset", path, " ", address) == 0)
+                                   while (call("getstatus") != 0)
+                                       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                           }));
+            for (size_t i = 0; i < members.size(); ++i) {
+                char out[301];
+                const auto &row = tvkalgo::algorithm_table[members[i] - 1];
+                alone[i] =
+                    std::min(alone[i], best_seconds(1, [&] { call(row.file_word, path, out); }));
+            }
+        }
+        for (const double seconds : alone)
+            slowest = std::max(slowest, seconds);
+        const double bytes = static_cast<double>(size);
+        const std::string sums(text.data());
+        std::printf("%s file %.1f %s\n", name.c_str(), bytes / one_read / 1e6,
+                    sums.substr(0, sums.find(' ')).c_str());
+        std::printf("%s job %.1f -\n", name.c_str(), bytes / job / 1e6);
+        std::printf("%s slowest-alone %.1f -\n", name.c_str(), bytes / slowest / 1e6);
+        std::fflush(stdout);
     }
     read = std::min(read, best_seconds(repeats, [&] { read_file(path); }));
     print_rate("file", "read-1MiB", static_cast<double>(size), read, "-");

@@ -7,13 +7,25 @@
 
 #include "file_reading.h"
 
-#include <mutex>
-
 namespace tvkengine {
 
 namespace {
 
-using Hold = std::unique_lock<PlatformLock>;
+/* The lock held by a scope, let go and taken again around the slow work
+ * in it. (std::unique_lock's own checks would bring the C++ runtime's
+ * exceptions into the library.) */
+class Hold {
+  public:
+    explicit Hold(PlatformLock &lock) : lock_(lock) { lock_.lock(); }
+    ~Hold() { lock_.unlock(); }
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
+    void unlock() { lock_.unlock(); }
+    void lock() { lock_.lock(); }
+
+  private:
+    PlatformLock &lock_;
+};
 
 /* A piece: large enough that the system copies at its full speed and that
  * the hand-over per piece costs nothing, small enough that the ring holds
@@ -70,6 +82,22 @@ class FanOut {
         });
     }
 
+    /* Hashes group's next piece, the lock let go meanwhile; false when the
+     * job is cancelled, which stops the run. */
+    bool hash_next(size_t group, Hold &hold) {
+        const size_t index = hashed_[group];
+        const int64_t size = sizes_[index % SET_SLOTS];
+        hold.unlock();
+        const bool hashed = hash(group, index, size);
+        hold.lock();
+        if (!hashed) {
+            stop(JOB_CANCELLED);
+            return false;
+        }
+        ++hashed_[group];
+        return true;
+    }
+
     /* The first result ends the run: both threads stop at their next look. */
     void stop(int32_t result) {
         if (!stopping_) {
@@ -101,16 +129,9 @@ class FanOut {
                 ended_ = got < static_cast<int64_t>(SET_PIECE_SIZE);
                 wake_[1].notify_one();
             } else if (hashed_[0] < read_count_) {
-                const size_t index = hashed_[0];
-                const int64_t size = sizes_[index % SET_SLOTS];
-                hold.unlock();
-                const bool hashed = hash(0, index, size);
-                hold.lock();
-                if (!hashed) {
-                    stop(JOB_CANCELLED);
+                if (!hash_next(0, hold)) {
                     break;
                 }
-                ++hashed_[0];
             } else if (ended_) {
                 break;
             } else {
@@ -130,16 +151,9 @@ class FanOut {
             if (stopping_ || hashed_[1] == read_count_) {
                 return;
             }
-            const size_t index = hashed_[1];
-            const int64_t size = sizes_[index % SET_SLOTS];
-            hold.unlock();
-            const bool hashed = hash(1, index, size);
-            hold.lock();
-            if (!hashed) {
-                stop(JOB_CANCELLED);
+            if (!hash_next(1, hold)) {
                 return;
             }
-            ++hashed_[1];
             wake_[0].notify_one();
         }
     }
