@@ -54,12 +54,24 @@ constexpr auto kTags = make_tags(std::make_index_sequence<tvkalgo::algorithm_cou
 constexpr auto kOpensslTags =
     make_tags(std::make_index_sequence<tvkalgo::algorithm_count>(), make_openssl_tag);
 
+// The core column of the table, and for each row the first row of its core.
+#define TVKSUM_CORE_NAME(Id, word, core, ...) std::string_view(#core),
+constexpr std::string_view kCoreNames[] = {TVK_ALGORITHMS(TVKSUM_CORE_NAME)};
+#undef TVKSUM_CORE_NAME
+
+constexpr std::size_t first_of_core(std::size_t row) {
+    std::size_t first = 0;
+    while (kCoreNames[first] != kCoreNames[row])
+        ++first;
+    return first;
+}
+
 template <std::size_t... I>
 constexpr std::array<AlgoInfo, sizeof...(I)> make_algorithms(std::index_sequence<I...>) {
     return {{AlgoInfo{tvkalgo::algorithm_table[I].id, tvkalgo::algorithm_table[I].job_name,
                       std::string_view(kTags[I].text, kTags[I].size),
                       std::string_view(kOpensslTags[I].text, kOpensslTags[I].size),
-                      tvkalgo::algorithm_table[I].digits}...}};
+                      tvkalgo::algorithm_table[I].digits, first_of_core(I)}...}};
 }
 
 } // namespace

@@ -20,6 +20,10 @@ struct AlgoInfo {
     std::string_view tag;      // the name in "TAG (FILE) = SUM" lines
     std::string_view openssl;  // OpenSSL 3's other tag ("SHA2-256(FILE)= SUM"), or empty
     std::size_t digits;        // length of the checksum text
+    // The first row of the table whose core computes this one too (MD5_32:
+    // MD5's); its own row for the others. The text of a row is its core's
+    // text cut to its digits.
+    std::size_t core;
 };
 
 // In the order of the algorithm table (that of the selectors).

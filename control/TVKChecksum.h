@@ -18,6 +18,7 @@ struct AlgorithmFacts;
 namespace tvk {
 
 enum class ChecksumEncoding;
+class AlgorithmList;
 
 using Long = std::int32_t;
 using String = std::u16string;
@@ -139,6 +140,9 @@ class TVKChecksum {
     String TVK32file(String InputFile);
     String Adler32file(String InputFile);
     String ControlName();
+    // CheckSelection: an algorithm name, or several separated by commas
+    // ("sha-256,md5"), all from one read of the file: Finished then carries
+    // the checksums in the list's order, separated by one blank.
     Variant NewCheckSumFile(String CheckSelection, String InputFile);
     Variant PauseExecution();
     Variant ResumeExecution();
@@ -150,11 +154,14 @@ class TVKChecksum {
     String SHA384String(String TheString, Long Length);
     String SHA512File(String InputFile);
     String SHA384File(String InputFile);
-    // Algorithm: a name NewCheckSumFile takes, any case. Encoding, any case:
-    // "hex" (lower-case digits), "base64" (RFC 4648 section 4, padded) or
-    // "base64url" (section 5, unpadded). A refusal raises ErrorCode (7 for
-    // the algorithm, 10 for Data or Key, 11 for the encoding, in that order;
-    // 8, 3 and 5 for the file) and returns the empty string.
+    // Algorithm: a name NewCheckSumFile takes, any case; HashFile also
+    // takes a list of them, as NewCheckSumFile does, and answers each
+    // checksum in the encoding, in the list's order, separated by one
+    // blank. Encoding, any case: "hex" (lower-case digits), "base64" (RFC
+    // 4648 section 4, padded) or "base64url" (section 5, unpadded). A
+    // refusal raises ErrorCode (7 for the algorithm, 10 for Data or Key, 11
+    // for the encoding, in that order; 8, 3 and 5 for the file) and returns
+    // the empty string.
     String HashData(String Algorithm, const DataArgument &Data, String Encoding);
     // Computed on the caller's thread before it returns, as the file methods.
     String HashFile(String Algorithm, String InputFile, String Encoding);
@@ -205,11 +212,20 @@ class TVKChecksum {
     Long AskEngine(const char16_t *word); // "getstatus", "getprogress", ...
     String StringChecksum(const char16_t *word, String &TheString, Long Length);
     String FileChecksum(const char16_t *word, String &InputFile);
+    // The several checksums of a list from one read ("setfilew"), separated
+    // by one blank.
+    String FileSetChecksum(const AlgorithmList &algorithms, String &InputFile);
+    // The checks the file methods make before the engine sees the name;
+    // raises the refusal.
+    bool FileAccepted(const String &file);
     // The second interface's checks and presentation (TVKChecksum_data.cpp).
-    bool AcceptRequest(const String &Algorithm, bool keyed, const String &Encoding,
-                       const tvkalgo::AlgorithmFacts *&row, ChecksumEncoding &encoding,
+    // A list of several algorithms is refused unless `listed`.
+    bool AcceptRequest(const AlgorithmList &algorithms, bool listed, bool keyed,
+                       const String &Encoding, ChecksumEncoding &encoding,
                        const DataArgument *const *arguments, std::size_t count);
     String Presented(const String &hex, ChecksumEncoding encoding, Long failure);
+    String PresentedSet(const String &hex, const AlgorithmList &algorithms,
+                        ChecksumEncoding encoding);
     // "pause", "resume", "cancel": sent only for the control's own job.
     Variant SteerJob(const char16_t *word);
     // The engine has one job slot per process. The control that starts a job
@@ -231,6 +247,9 @@ class TVKChecksum {
     std::unique_ptr<ZipClass> EngineHost;
     std::unique_ptr<ListRun> List; // while a list job runs
     TVKChecksumEvents *Events;
+    // The latest job was started with several algorithms: its text is read
+    // with "getsums".
+    bool SetJob = false;
 };
 
 } // namespace tvk

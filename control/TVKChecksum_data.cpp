@@ -20,8 +20,6 @@ namespace tvk {
 
 namespace {
 
-using tvkalgo::AlgorithmFacts;
-
 String Ascii(const char *text) {
     return String(text, text + std::char_traits<char>::length(text));
 }
@@ -61,15 +59,16 @@ String TVKChecksum::SHA384File(String InputFile) {
     return FileChecksum(u"sha384file", InputFile);
 }
 
-// The shared start of the three: the algorithm (7 when unknown, or without
-// HMAC when one is wanted), then the encoding (11). Raises the refusal.
-bool TVKChecksum::AcceptRequest(const String &Algorithm, bool keyed, const String &Encoding,
-                                const AlgorithmFacts *&row, ChecksumEncoding &encoding,
+// The shared start of the three: the algorithm (7 when unknown, a list
+// where one algorithm is wanted, or without HMAC when one is wanted), then
+// the encoding (11). Raises the refusal.
+bool TVKChecksum::AcceptRequest(const AlgorithmList &algorithms, bool listed, bool keyed,
+                                const String &Encoding, ChecksumEncoding &encoding,
                                 const DataArgument *const *arguments, std::size_t count) {
     Long error = 0;
-    row = AlgorithmOfName(Algorithm);
     const std::optional<ChecksumEncoding> named = EncodingOfName(Encoding);
-    if (row == nullptr || (keyed && row->hmac_block == 0))
+    if (algorithms.Count() == 0 || (!listed && algorithms.Count() > 1) ||
+        (keyed && algorithms[0].hmac_block == 0))
         error = Error::InvalidSelection;
     for (std::size_t i = 0; error == 0 && i < count; ++i)
         if (arguments[i]->kind == DataArgument::Kind::Invalid)
@@ -95,11 +94,37 @@ String TVKChecksum::Presented(const String &hex, ChecksumEncoding encoding, Long
     return *text;
 }
 
+// The engine's text of a set, its checksums separated by one blank, each
+// in the encoding; a text that is not one checksum of each algorithm's
+// length per name of the list is no answer for the file.
+String TVKChecksum::PresentedSet(const String &hex, const AlgorithmList &algorithms,
+                                 ChecksumEncoding encoding) {
+    String text;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < algorithms.Count(); ++i) {
+        const std::size_t digits = algorithms[i].digits;
+        const bool last = i + 1 == algorithms.Count();
+        std::optional<String> one;
+        if (hex.size() >= at + digits &&
+            (last ? hex.size() == at + digits : hex[at + digits] == u' '))
+            one = EncodeChecksum(hex.substr(at, digits), encoding);
+        if (!one) {
+            Long error = Error::InputFileInvalid;
+            ReportError(error);
+            return String();
+        }
+        text += i == 0 ? u"" : u" ";
+        text += *one;
+        at += digits + 1;
+    }
+    return text;
+}
+
 String TVKChecksum::HashData(String Algorithm, const DataArgument &Data, String Encoding) {
-    const AlgorithmFacts *row = nullptr;
+    const AlgorithmList algorithms(Algorithm);
     ChecksumEncoding encoding{};
     const DataArgument *arguments[] = {&Data};
-    if (!AcceptRequest(Algorithm, false, Encoding, row, encoding, arguments, 1))
+    if (!AcceptRequest(algorithms, false, false, Encoding, encoding, arguments, 1))
         return String();
     std::string utf8;
     const unsigned char *bytes = nullptr;
@@ -111,16 +136,22 @@ String TVKChecksum::HashData(String Algorithm, const DataArgument &Data, String 
     }
     Host().Init(false);
     String hex;
-    Host().CallWindowAddress(Ascii(row->string_word), Address(bytes), size, hex);
+    Host().CallWindowAddress(Ascii(algorithms[0].string_word), Address(bytes), size, hex);
     return Presented(hex, encoding, Error::InvalidSelection);
 }
 
 String TVKChecksum::HashFile(String Algorithm, String InputFile, String Encoding) {
-    const AlgorithmFacts *row = nullptr;
+    const AlgorithmList algorithms(Algorithm);
     ChecksumEncoding encoding{};
-    if (!AcceptRequest(Algorithm, false, Encoding, row, encoding, nullptr, 0))
+    if (!AcceptRequest(algorithms, true, false, Encoding, encoding, nullptr, 0))
         return String();
-    const String word = Ascii(row->file_word);
+    if (algorithms.Count() > 1) {
+        const String hex = FileSetChecksum(algorithms, InputFile);
+        if (hex.empty())
+            return String(); // FileSetChecksum has raised ErrorCode
+        return PresentedSet(hex, algorithms, encoding);
+    }
+    const String word = Ascii(algorithms[0].file_word);
     const String hex = FileChecksum(word.c_str(), InputFile);
     if (hex.empty())
         return String(); // FileChecksum has raised ErrorCode
@@ -129,10 +160,10 @@ String TVKChecksum::HashFile(String Algorithm, String InputFile, String Encoding
 
 String TVKChecksum::HMAC(String Algorithm, const DataArgument &Key, const DataArgument &Data,
                          String Encoding) {
-    const AlgorithmFacts *row = nullptr;
+    const AlgorithmList algorithms(Algorithm);
     ChecksumEncoding encoding{};
     const DataArgument *arguments[] = {&Key, &Data};
-    if (!AcceptRequest(Algorithm, true, Encoding, row, encoding, arguments, 2))
+    if (!AcceptRequest(algorithms, false, true, Encoding, encoding, arguments, 2))
         return String();
     std::string key_utf8, data_utf8;
     const unsigned char *key = nullptr, *data = nullptr;
@@ -145,7 +176,7 @@ String TVKChecksum::HMAC(String Algorithm, const DataArgument &Key, const DataAr
     Host().Init(false);
     const std::uintptr_t block[4] = {Address(key), key_size, Address(data), data_size};
     String hex;
-    Host().CallWindowAddress(Ascii(row->hmac_word), Address(block), 0, hex);
+    Host().CallWindowAddress(Ascii(algorithms[0].hmac_word), Address(block), 0, hex);
     return Presented(hex, encoding, Error::InvalidSelection);
 }
 

@@ -5,6 +5,7 @@
 #include "ErrorNumbers.h"
 #include "ZipClass.h"
 #include "algorithm_names.h"
+#include "sum_sets.h"
 #include "verify_list.h"
 
 namespace tvk {
@@ -23,8 +24,7 @@ String BlanksAndNul() {
 
 } // namespace
 
-String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
-    String file = InputFile;
+bool TVKChecksum::FileAccepted(const String &file) {
     Host().Init(false);
     Long error = 0;
     if (AskEngine(u"getstatus") == 1)
@@ -33,10 +33,16 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
         error = Error::InputFileEmpty;
     else if (!Host().CheckInputFile(file) || !Host().TakesWideNames())
         error = Error::InputFileInvalid;
-    if (error != 0) {
-        ReportError(error);
+    if (error == 0)
+        return true;
+    ReportError(error);
+    return false;
+}
+
+String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
+    String file = InputFile;
+    if (!FileAccepted(file))
         return String();
-    }
     // The name goes to the engine's wide word as the caller wrote it.
     String result = BlanksAndNul();
     String command = word;
@@ -45,9 +51,25 @@ String TVKChecksum::FileChecksum(const char16_t *word, String &InputFile) {
     // The engine writes nothing when it cannot open the file after all (it
     // vanished or became unreadable since the check): that is no checksum.
     if (result == Blanks()) {
-        error = Error::InputFileInvalid;
+        Long error = Error::InputFileInvalid;
         ReportError(error);
         return String();
+    }
+    return result;
+}
+
+String TVKChecksum::FileSetChecksum(const AlgorithmList &algorithms, String &InputFile) {
+    String file = InputFile;
+    if (!FileAccepted(file))
+        return String();
+    // Untouched, the output stays empty: the file could not be read after
+    // all, or the engine does not know the word.
+    String result;
+    Host().CallWindowSet(u"setfilew", file, result, tvkalgo::SUM_SET_TEXT_SIZE,
+                         algorithms.Selectors());
+    if (result.empty()) {
+        Long error = Error::InputFileInvalid;
+        ReportError(error);
     }
     return result;
 }
@@ -90,12 +112,12 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
 
     const bool ownedBefore = OwnsJob();
     bool claimed = false;
-    Long number = 0;
+    const AlgorithmList algorithms(selection);
     if (Host().CheckForEmpty(file))
         error = Error::InputFileEmpty;
     else if (!Host().CheckInputFile(file))
         error = Error::InputFileInvalid;
-    else if ((number = AlgorithmNumber(selection)) == 0)
+    else if (algorithms.Count() == 0)
         error = Error::InvalidSelection;
     // The slot is taken before the job starts: a control on another thread,
     // or a Progress handler that started a job of its own meanwhile, keeps
@@ -105,8 +127,16 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     else if (!Host().TakesWideNames())
         error = Error::InputFileInvalid;
     else {
-        String buffer = BlanksAndNul();
-        if (Host().CallWindowWide(u"newexecutew", file, buffer, number) == 0) {
+        // One algorithm starts the job of one checksum, several the job of
+        // a set, all from one read.
+        const bool several = algorithms.Count() > 1;
+        String buffer = several ? Blanks() : BlanksAndNul();
+        const Long refused =
+            several ? Host().CallWindowSet(u"newexecutesetw", file, buffer, buffer.size() + 1,
+                                           algorithms.Selectors())
+                    : Host().CallWindowWide(u"newexecutew", file, buffer, algorithms[0].selector);
+        if (refused == 0) {
+            SetJob = several;
             Timer1.SetEnabled(true);
             return {};
         }
@@ -141,7 +171,9 @@ void TVKChecksum::Timer1_Timer() {
     }
     const Long outcome = AskEngine(u"getreturnvalue");
     String sum;
-    if (outcome == 0) {
+    if (outcome == 0 && SetJob) {
+        sum = Host().SetJobSums();
+    } else if (outcome == 0) {
         sum = Blanks();
         String command = u"getsum";
         String blank = u" ";

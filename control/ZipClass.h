@@ -6,6 +6,7 @@
 
 #include "TVKChecksum.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace tvk {
@@ -47,6 +48,17 @@ class ZipClass {
     // result gets its text up to the first NUL.
     Long CallWindowAddress(const String &string11, std::uintptr_t a2, std::uintptr_t a4,
                            String &result, std::size_t room = 300);
+
+    // The bridge of the set words ("setfilew", "newexecutesetw"): string11
+    // and string22 go as in CallWindowWide, string33 (blanks or nothing) in
+    // a buffer of at least `room` bytes filled up with NULs, and the set,
+    // selectors ended by a 0, as its address. string33 comes back cut
+    // before its first NUL.
+    Long CallWindowSet(const String &string11, const String &string22, String &string33,
+                       std::size_t room, const std::int32_t *set);
+    // The text of the latest set job ("getsums"), read into a buffer of
+    // SUM_SET_TEXT_SIZE bytes; empty when the engine gives none.
+    String SetJobSums();
 
     // Whether the engine takes the wide words, learned once at the load
     // with "getwidenames" (an engine older than them answers 0, as to every

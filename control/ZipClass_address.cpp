@@ -22,6 +22,7 @@ Long ZipClass::CallWindowAddress(const String &string11, std::uintptr_t a2, std:
                            reinterpret_cast<std::uintptr_t>(out.data()), a4));
     // The engine writes ASCII digits; anything else left in the buffer is
     // no checksum text.
+    result.reserve(out.size());
     for (const char c : out) {
         if (c == '\0')
             break;

@@ -65,14 +65,18 @@ std::optional<String> EncodeChecksum(const String &hex, ChecksumEncoding encodin
     if (hex.empty() || hex.size() % 2 != 0)
         return std::nullopt;
     std::vector<unsigned char> bytes;
+    const bool hex_out = encoding == ChecksumEncoding::Hex; // only checked
+    if (!hex_out)
+        bytes.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
         const int high = HexValue(hex[i]);
         const int low = HexValue(hex[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
-        bytes.push_back(static_cast<unsigned char>(high << 4 | low));
+        if (!hex_out)
+            bytes.push_back(static_cast<unsigned char>(high << 4 | low));
     }
-    if (encoding == ChecksumEncoding::Hex)
+    if (hex_out)
         return hex;
     return Base64(bytes, encoding == ChecksumEncoding::Base64Url);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
 #include <new>
 
 namespace tvkengine {
@@ -16,12 +17,20 @@ namespace {
 
 /* Room for the text of any core. */
 constexpr size_t CORE_TEXT_ROOM = 256;
+/* Every core starts at a multiple of this, its own alignment or more. */
+constexpr size_t CORE_ALIGN = 64;
+
+constexpr uintptr_t round_up(uintptr_t size) {
+    return (size + CORE_ALIGN - 1) / CORE_ALIGN * CORE_ALIGN;
+}
 
 template <class Core>
 const CoreOps ops_of = {
     sizeof(Core),
-    alignof(Core),
-    [](void *state) { new (state) Core(); },
+    [](void *state) {
+        static_assert(alignof(Core) <= CORE_ALIGN, "the core's alignment is kept");
+        new (state) Core();
+    },
     [](void *state, const uint8_t *input, uint32_t length) {
         static_cast<Core *>(state)->update(input, length);
     },
@@ -84,26 +93,31 @@ SetCore::SetCore(const int32_t *selectors) {
             members_[i].group = 1 - members_[i].group;
         }
     }
+    // One block for every core, each at a multiple of CORE_ALIGN.
+    size_t total = 0;
+    for (size_t i = 0; i < count_; ++i) {
+        total += round_up(members_[i].ops->size);
+    }
+    block_ = std::malloc(total + CORE_ALIGN);
+    if (block_ == nullptr) {
+        ok_ = false;
+        count_ = 0;
+        return;
+    }
+    uintptr_t at = round_up(reinterpret_cast<uintptr_t>(block_));
     for (size_t i = 0; i < count_; ++i) {
         Member &member = members_[i];
-        member.state =
-            ::operator new(member.ops->size, std::align_val_t(member.ops->align), std::nothrow);
-        if (member.state == nullptr) {
-            ok_ = false;
-            continue;
-        }
+        member.state = reinterpret_cast<void *>(at);
         member.ops->construct(member.state);
+        at += round_up(member.ops->size);
     }
 }
 
 SetCore::~SetCore() {
     for (size_t i = 0; i < count_; ++i) {
-        Member &member = members_[i];
-        if (member.state != nullptr) {
-            member.ops->destroy(member.state);
-            ::operator delete(member.state, std::align_val_t(member.ops->align));
-        }
+        members_[i].ops->destroy(members_[i].state);
     }
+    std::free(block_);
 }
 
 void SetCore::text(char *out) {

@@ -19,7 +19,6 @@ struct FileRun;
 /* What a set needs of one core. */
 struct CoreOps {
     size_t size;
-    size_t align;
     void (*construct)(void *state);
     void (*update)(void *state, const uint8_t *input, uint32_t length);
     void (*text)(void *state, char *out); // the core's whole text and zero
@@ -34,7 +33,8 @@ class SetCore {
      * longer than SUM_SET_MAX_SIZE or names a number no algorithm has. */
     static bool valid(const int32_t *selectors);
 
-    /* selectors: a valid set. ok() is false when memory ran out. */
+    /* selectors: a valid set. ok() is false when memory ran out; the set
+     * then has no cores. */
     explicit SetCore(const int32_t *selectors);
     ~SetCore();
     SetCore(const SetCore &) = delete;
@@ -77,6 +77,7 @@ class SetCore {
         size_t group = 0;
     };
     std::array<Member, tvkalgo::SUM_SET_MAX_SIZE> members_{};
+    void *block_ = nullptr; // the cores' memory
     size_t count_ = 0;
     size_t piece_size_ = 0;
     bool ok_ = true;

@@ -5,6 +5,7 @@
 #include "core_set.h"
 #include "file_reading.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -43,6 +44,7 @@ constexpr bool list_texts_fit() {
 }
 static_assert(list_texts_fit(), "an entry's text holds any file output");
 
+/* Trivially destructible: its block is freed without destructors. */
 struct EntryResult {
     std::atomic<int32_t> result{LIST_ENTRY_PENDING};
     char text[LIST_TEXT_SIZE] = {}; // written before result (release)
@@ -52,10 +54,21 @@ struct EntryResult {
  * The worker reads them without the lock (no new list replaces them while
  * it holds the slot); "getlistentry" takes it, as a new list may be stored
  * on another thread meanwhile. */
+/* malloc and free: nothing here needs the C++ runtime's allocation and
+ * its exceptions. */
+struct Free {
+    void operator()(void *block) const { std::free(block); }
+};
+template <class T> using Block = std::unique_ptr<T[], Free>;
+
+template <class T> Block<T> allocate(size_t count) {
+    return Block<T>(static_cast<T *>(std::malloc(count * sizeof(T))));
+}
+
 struct JobList {
-    std::unique_ptr<char16_t[]> units;
-    std::unique_ptr<size_t[]> starts; // each entry's selector unit
-    std::unique_ptr<EntryResult[]> results;
+    Block<char16_t> units;
+    Block<size_t> starts; // each entry's selector unit
+    Block<EntryResult> results;
     size_t count = 0;
 };
 
@@ -96,11 +109,14 @@ bool store_job_list(const char16_t *entries) {
         return false;
     }
     JobList list;
-    list.units.reset(new (std::nothrow) char16_t[units]);
-    list.starts.reset(new (std::nothrow) size_t[count]);
-    list.results.reset(new (std::nothrow) EntryResult[count]);
+    list.units = allocate<char16_t>(units);
+    list.starts = allocate<size_t>(count);
+    list.results = allocate<EntryResult>(count);
     if (!list.units || !list.starts || !list.results) {
         return false;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        new (&list.results[i]) EntryResult();
     }
     std::memcpy(list.units.get(), entries, units * sizeof(char16_t));
     for (size_t at = 0; list.count < count; ++list.count) {

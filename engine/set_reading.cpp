@@ -7,13 +7,25 @@
 
 #include "file_reading.h"
 
-#include <mutex>
-
 namespace tvkengine {
 
 namespace {
 
-using Hold = std::unique_lock<PlatformLock>;
+/* The lock held by a scope, let go and taken again around the slow work
+ * in it. (std::unique_lock's own checks would bring the C++ runtime's
+ * exceptions into the library.) */
+class Hold {
+  public:
+    explicit Hold(PlatformLock &lock) : lock_(lock) { lock_.lock(); }
+    ~Hold() { lock_.unlock(); }
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
+    void unlock() { lock_.unlock(); }
+    void lock() { lock_.lock(); }
+
+  private:
+    PlatformLock &lock_;
+};
 
 /* A piece: large enough that the system copies at its full speed and that
  * the hand-over per piece costs nothing, small enough that the ring holds

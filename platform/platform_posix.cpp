@@ -9,16 +9,16 @@
 #include <fcntl.h>
 #include <link.h>
 #include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -43,8 +43,14 @@ bool read_tracer() {
 /* Asked once per process: the answer costs an open and a read of a file
  * the kernel composes, on every load and unload of the engine otherwise. */
 bool debugger_attached() {
-    static const bool traced = read_tracer();
-    return traced;
+    // 0 not yet asked, 1 no, 2 yes; two threads asking at once both read.
+    static std::atomic<int> traced{0};
+    int answer = traced.load(std::memory_order_relaxed);
+    if (answer == 0) {
+        answer = read_tracer() ? 2 : 1;
+        traced.store(answer, std::memory_order_relaxed);
+    }
+    return answer == 2;
 }
 
 /* The thread notifications that the Windows loader would report. */
@@ -73,13 +79,28 @@ std::string program_path() {
 /* A library that starts threads here is linked with -z nodelete (the engine
  * is), so it stays mapped once loaded and a worker that is still leaving it
  * cannot lose its code. */
+namespace {
+
+void *detached_entry(void *body) {
+    worker_entry(reinterpret_cast<void (*)()>(body));
+    return nullptr;
+}
+
+} // namespace
+
+/* pthreads directly rather than std::thread: nothing of the C++ runtime's
+ * threads and exceptions is linked into a library that loads this. */
 bool platform_start_thread(void (*body)()) {
-    try {
-        std::thread(worker_entry, body).detach();
-        return true;
-    } catch (const std::system_error &) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) {
         return false;
     }
+    pthread_t id;
+    const bool started =
+        pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED) == 0 &&
+        pthread_create(&id, &attributes, detached_entry, reinterpret_cast<void *>(body)) == 0;
+    pthread_attr_destroy(&attributes);
+    return started;
 }
 
 namespace {
@@ -159,11 +180,14 @@ void PlatformCondition::notify_one() {
 }
 
 void platform_sleep_ms(unsigned milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    timespec rest{static_cast<time_t>(milliseconds / 1000),
+                  static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+    }
 }
 
 void platform_yield() {
-    std::this_thread::yield();
+    sched_yield();
 }
 
 void platform_error_line(const char *line) {

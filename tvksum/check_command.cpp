@@ -107,7 +107,7 @@ FileReport verify(const Options &opt, ControlDriver &runner, const CheckEntry &e
         unreadable(opt, e.name, listed_file_error(e.name, out), r);
         return r;
     }
-    if (platform_equal_nocase(out.sum, e.sum)) {
+    if (platform_equal_nocase(out.sums.front(), e.sum)) {
         r.tally = kMatched;
         if (!opt.quiet)
             r.out = result(opt, e.name, "OK");

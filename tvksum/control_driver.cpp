@@ -7,6 +7,7 @@
 #include "whole_file.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <ctime>
 #include <sys/stat.h>
@@ -67,6 +68,53 @@ bool ControlDriver::synchronous(const std::string &path, std::int64_t size) cons
 
 JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string &path,
                                         const std::string &display, std::int64_t size) {
+    return checksum_file(std::vector<const AlgoInfo *>{&algo}, path, display, size);
+}
+
+namespace {
+
+// The name of an algorithm as the control takes it.
+const tvk::String &job_name_utf16(const AlgoInfo &algo) {
+    static const auto names = [] {
+        std::array<tvk::String, tvkalgo::algorithm_count> all;
+        for (std::size_t i = 0; i < all.size(); ++i)
+            all[i] = utf8_to_utf16(kAlgorithms[i].job_name).value();
+        return all;
+    }();
+    return names[static_cast<std::size_t>(algo.algo)];
+}
+
+// The names of the algorithms as the control takes them: one name, or a
+// list separated by commas.
+tvk::String name_list(const std::vector<const AlgoInfo *> &algos) {
+    std::string names;
+    for (const AlgoInfo *algo : algos)
+        names.append(names.empty() ? "" : ",").append(algo->job_name);
+    return utf8_to_utf16(names).value();
+}
+
+// The checksum texts of a control's answer for several algorithms, which
+// separates them by one blank; empty unless each is one algorithm's digits.
+std::vector<std::string> split_sums(const std::string &text,
+                                    const std::vector<const AlgoInfo *> &algos) {
+    std::vector<std::string> sums;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < algos.size(); ++i) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        sums.push_back(text.substr(at, end - at));
+        if (!is_hex(sums.back(), algos[i]->digits) ||
+            (end == text.size()) != (i + 1 == algos.size()))
+            return {};
+        at = end + 1;
+    }
+    return sums;
+}
+
+} // namespace
+
+JobOutcome ControlDriver::checksum_file(const std::vector<const AlgoInfo *> &algos,
+                                        const std::string &path, const std::string &display,
+                                        std::int64_t size) {
     display_ = display;
     finished_ = false;
     sum_.clear();
@@ -80,7 +128,6 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
         return out;
     }
     bool cancel_sent = false;
-    const tvk::String job_name = utf8_to_utf16(algo.job_name).value();
     long long whole = -1;
     if (size >= 0 && static_cast<std::uint64_t>(size) < kWholeReadRoom) {
         // Room for the file and a byte more, kept for the next file; not
@@ -93,17 +140,15 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
         whole = read_whole_file(path, whole_.get(), whole_room_);
     }
     if (whole >= 0 || synchronous(path, size)) {
-        const tvk::String sum =
-            whole >= 0 ? control_.HashData(job_name,
-                                           tvk::DataArgument::Bytes(
-                                               whole_.get(), static_cast<std::size_t>(whole)),
-                                           u"hex")
-                       : control_.HashFile(job_name, *name, u"hex");
+        // The bytes read here are hashed once per algorithm; else the
+        // control reads the file once for all of them.
+        const tvk::String sums = whole >= 0 ? sums_of_bytes(algos, static_cast<std::size_t>(whole))
+                                            : control_.HashFile(name_list(algos), *name, u"hex");
         if (error_number_ == 0) {
             finished_ = true;
-            sum_ = utf16_to_utf8(sum);
+            sum_ = utf16_to_utf8(sums);
         } else if ((whole >= 0 || error_number_ == tvk::Error::InputFileInvalid) &&
-                   checksum_string(algo, std::string()).empty()) {
+                   checksum_string(*algos.front(), std::string()).empty()) {
             // The control words an engine it cannot call (no interface1)
             // as an invalid selection of bytes or an invalid input file;
             // that it cannot hash an empty string either tells them apart.
@@ -112,7 +157,7 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
             return out;
         }
     } else {
-        control_.NewCheckSumFile(job_name, *name);
+        control_.NewCheckSumFile(name_list(algos), *name);
         const auto job_start = std::chrono::steady_clock::now();
         int sleeps = 0;
         while (control_.Timer1.Enabled()) {
@@ -136,23 +181,40 @@ JobOutcome ControlDriver::checksum_file(const AlgoInfo &algo, const std::string 
     } else if (!finished_) {
         out.error_text = "the job ended without a result";
         out.engine_broken = true;
-    } else if (!is_hex(sum_, algo.digits)) {
+    } else if ((out.sums = split_sums(sum_, algos)).empty()) {
         out.error_text = "the engine gave no valid checksum";
         out.engine_broken = true;
     } else {
         out.kind = JobOutcome::Ok;
-        out.sum = sum_;
     }
     engine_broken_ = engine_broken_ || out.engine_broken;
     return out;
 }
 
+tvk::String ControlDriver::sums_of_bytes(const std::vector<const AlgoInfo *> &algos,
+                                         std::size_t size) {
+    // The longest row of each core asked for: its text serves the others.
+    std::array<const AlgoInfo *, tvkalgo::algorithm_count> longest{};
+    for (const AlgoInfo *algo : algos)
+        if (longest[algo->core] == nullptr || longest[algo->core]->digits < algo->digits)
+            longest[algo->core] = algo;
+    std::array<tvk::String, tvkalgo::algorithm_count> texts;
+    const auto bytes = tvk::DataArgument::Bytes(whole_.get(), size);
+    tvk::String sums;
+    for (std::size_t i = 0; i < algos.size() && error_number_ == 0; ++i) {
+        tvk::String &text = texts[algos[i]->core];
+        if (text.empty())
+            text = control_.HashData(job_name_utf16(*longest[algos[i]->core]), bytes, u"hex");
+        sums.append(i == 0 ? u"" : u" ").append(text, 0, algos[i]->digits);
+    }
+    return sums;
+}
+
 std::string ControlDriver::checksum_string(const AlgoInfo &algo, const std::string &text) {
     if (!utf8_to_utf16(text))
         return {};
-    const std::string sum = utf16_to_utf8(
-        control_.HashData(utf8_to_utf16(algo.job_name).value(),
-                          tvk::DataArgument::Bytes(text.data(), text.size()), u"hex"));
+    const std::string sum = utf16_to_utf8(control_.HashData(
+        job_name_utf16(algo), tvk::DataArgument::Bytes(text.data(), text.size()), u"hex"));
     return is_hex(sum, algo.digits) ? sum : std::string();
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tvksum {
 
@@ -30,6 +31,13 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     // -1.
     JobOutcome checksum_file(const checklist::AlgoInfo &algo, const std::string &path,
                              const std::string &display, std::int64_t size = -1);
+    // The same for several algorithms from one read of the file: HashData
+    // for each over the bytes read here, or one HashFile or NewCheckSumFile
+    // with the list of their names. The outcome has one checksum per
+    // algorithm, in their order.
+    JobOutcome checksum_file(const std::vector<const checklist::AlgoInfo *> &algos,
+                             const std::string &path, const std::string &display,
+                             std::int64_t size = -1);
 
     // The checksum of the UTF-8 bytes of `text` through the control's
     // HashData; empty for text that is not UTF-8 or when the control gave
@@ -43,6 +51,11 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     // Whether `path` (of `size` bytes, -1: not known) is answered by the
     // synchronous HashFile.
     bool synchronous(const std::string &path, std::int64_t size) const;
+    // The checksums of the first `size` bytes of whole_, one per algorithm,
+    // separated by one blank, as HashFile gives them for a list: HashData
+    // once per core (MD5 also gives MD5_32).
+    tvk::String sums_of_bytes(const std::vector<const checklist::AlgoInfo *> &algos,
+                              std::size_t size);
     void Finished(tvk::String &CheckSumString) override;
     void Progress(tvk::Long &Value) override;
     void ErrorCode(tvk::Long &ErrorNumber, tvk::String &ErrorDescription) override;

@@ -12,7 +12,8 @@ namespace {
 
 // The names -a takes, from the algorithm table, folded to the help's width
 // and indented under the option's text: "adler32, crc32, sha-256
-// (default), ... or crc64nvme; any case; the tags (SHA256, BLAKE3, ...) too".
+// (default), ... or crc64nvme; any case; the tags (SHA256, BLAKE3, ...)
+// too", and how a list of them is written.
 std::string algorithm_list() {
     constexpr std::size_t kIndent = 24, kWidth = 78;
     std::string words;
@@ -23,7 +24,9 @@ std::string algorithm_list() {
         if (a.algo == Algo::Sha256)
             words += " (default)";
     }
-    words += "; any case; the tags (SHA256, BLAKE3, ...) too";
+    words += "; any case; the tags (SHA256, BLAKE3, ...) too. Several, separated by commas "
+             "(sha-256,md5): each file is read once and has one line per algorithm, in that "
+             "order, as --all writes them";
     std::string out;
     std::size_t column = kIndent;
     for (std::size_t at = 0; at < words.size();) {
@@ -49,6 +52,7 @@ std::string algorithm_list() {
 
 std::string help_text() {
     return std::string(R"(Usage: tvksum [-a ALGO] [-b|-t|--tag] [-z] [-r [-L]] [-j N] [FILE]...
+  or:  tvksum -a ALGO,ALGO... [-z] [-r [-L]] [-j N] [FILE]...
   or:  tvksum --all [-z] [-r [-L]] [-j N] [FILE]...
   or:  tvksum [-a ALGO] [-b|-t|--tag] -s TEXT [-s TEXT]...
   or:  tvksum -c [-a ALGO] [--quiet|--status] [--strict] [-w] [--ignore-missing] [LIST]...

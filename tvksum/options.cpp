@@ -3,6 +3,9 @@
 // the options.
 #include "options.h"
 
+#include "sum_sets.h"
+
+#include <algorithm>
 #include <utility>
 
 namespace tvksum {
@@ -36,18 +39,31 @@ struct Parser {
         return false;
     }
 
-    bool set_algo(const std::string &name) {
-        const AlgoInfo *a = find_algorithm(name);
-        if (!a) {
-            std::string names;
-            for (const AlgoInfo &row : kAlgorithms)
-                names += (names.empty()                 ? ""
-                          : &row == &kAlgorithms.back() ? " or "
-                                                        : ", ") +
-                         std::string(row.job_name);
-            return fail("unknown algorithm '" + name + "' (choose " + names + ")");
+    // -a NAME or -a NAME,NAME...: each name as the control takes it or its
+    // tag; no name empty, at most as many as one set of the engine holds.
+    bool set_algo(const std::string &list) {
+        std::vector<const AlgoInfo *> algos;
+        for (std::size_t at = 0; at <= list.size();) {
+            const std::size_t end = std::min(list.find(',', at), list.size());
+            const std::string name = list.substr(at, end - at);
+            const AlgoInfo *a = find_algorithm(name);
+            if (!a) {
+                std::string names;
+                for (const AlgoInfo &row : kAlgorithms)
+                    names += (names.empty()                 ? ""
+                              : &row == &kAlgorithms.back() ? " or "
+                                                            : ", ") +
+                             std::string(row.job_name);
+                return fail("unknown algorithm '" + name + "' (choose " + names + ")");
+            }
+            algos.push_back(a);
+            at = end + 1;
         }
-        opt.algo = a;
+        if (algos.size() > tvkalgo::SUM_SET_MAX_SIZE)
+            return fail("too many algorithms (at most " +
+                        std::to_string(tvkalgo::SUM_SET_MAX_SIZE) + ")");
+        opt.algos = algos;
+        opt.algo = algos.size() == 1 ? algos.front() : nullptr;
         return true;
     }
 
@@ -247,8 +263,10 @@ struct Parser {
             return fail("--recursive is meaningless when verifying checksums");
         if (strings_given && opt.recursive)
             return fail("-s cannot be used together with --recursive");
-        if (opt.all && opt.algo)
+        if (opt.all && !opt.algos.empty())
             return fail("--all and -a cannot be used together");
+        if (check && opt.algos.size() > 1)
+            return fail("-c takes one algorithm with -a");
         if (strings_given && !opt.files.empty())
             return fail("-s cannot be used together with file names");
         opt.binary = binary == 1 && !opt.tag && !opt.all;

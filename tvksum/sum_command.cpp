@@ -27,16 +27,21 @@ static std::vector<const AlgoInfo *> chosen_algorithms(const Options &opt) {
     if (opt.all) {
         for (const AlgoInfo &a : kAlgorithms)
             list.push_back(&a);
+    } else if (!opt.algos.empty()) {
+        list = opt.algos;
     } else {
-        list.push_back(opt.algo ? opt.algo : &info(Algo::Sha256));
+        list.push_back(&info(Algo::Sha256));
     }
     return list;
 }
 
+// Several algorithms (--all, -a NAME,NAME) write tagged lines, which say
+// whose checksum each is.
 static std::string sum_line(const Options &opt, const AlgoInfo &algo, const std::string &sum,
                             const std::string &name) {
-    return (opt.all || opt.tag) ? format_tag_line(algo, sum, name, opt.zero)
-                                : format_sum_line(sum, name, opt.zero, opt.binary);
+    return (opt.all || opt.tag || opt.algos.size() > 1)
+               ? format_tag_line(algo, sum, name, opt.zero)
+               : format_sum_line(sum, name, opt.zero, opt.binary);
 }
 
 static void print_line(const Options &opt, const AlgoInfo &algo, const std::string &sum,
@@ -64,18 +69,16 @@ static FileReport sum_file(const Options &opt, const std::vector<const AlgoInfo 
         r.rc = kExitFailed;
         return r;
     }
-    for (const AlgoInfo *algo : algos) {
-        const std::string shown = opt.all ? name + " (" + std::string(algo->job_name) + ")" : name;
-        const JobOutcome out = runner.checksum_file(*algo, input.path(), shown, input.size());
-        if (out.kind == JobOutcome::Ok) {
-            r.out += sum_line(opt, *algo, out.sum, name);
-            continue;
-        }
-        r.err += warning_line(file_error(name, out));
-        r.rc = out.kind == JobOutcome::Interrupted ? kExitInterrupted : kExitFailed;
-        r.stop = out.kind == JobOutcome::Interrupted || out.engine_broken;
-        break;
+    // Every algorithm from one read of the file.
+    const JobOutcome out = runner.checksum_file(algos, input.path(), name, input.size());
+    if (out.kind == JobOutcome::Ok) {
+        for (std::size_t i = 0; i < algos.size(); ++i)
+            r.out += sum_line(opt, *algos[i], out.sums[i], name);
+        return r;
     }
+    r.err = warning_line(file_error(name, out));
+    r.rc = out.kind == JobOutcome::Interrupted ? kExitInterrupted : kExitFailed;
+    r.stop = out.kind == JobOutcome::Interrupted || out.engine_broken;
     return r;
 }
 

@@ -9,8 +9,10 @@
 // "cancelsneeded" (after that many "cancel" words the job ends, result 2),
 // "wide" (0: an engine older than the wide words, which knows none of them),
 // "reset" (everything back to zero, log cleared).
-// fake_set_text(key, text): "sum" (what "getsum" writes), "file" (what the
-// file words write).
+// fake_set_text(key, text): "sum" (what "getsum" and "getsums" write),
+// "file" (what the file words write), "set" (what "setfilew" writes).
+// The set words are logged with their set: "setfilew|PATH|3,5",
+// "newexecutesetw|PATH|3,5"; "getsums" with the size of its buffer.
 // fake_log(buffer, size): copies the log, one line per command received,
 // and answers its full length.
 using FakeSet = void (*)(const char *key, int value);

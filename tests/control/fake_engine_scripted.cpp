@@ -21,7 +21,7 @@ namespace {
 struct State {
     int status = 0, result = 0, progress = 0, newexecute = 0;
     int filewrites = 1, cancelsneeded = 0, wide = 1;
-    std::string sum, file = "0badf00d", log;
+    std::string sum, file = "0badf00d", set = "0badf00d 12345678", log;
 };
 State state;
 
@@ -60,6 +60,14 @@ bool IsWideWord(const std::string &w) {
            (IsFileWord(w.substr(0, w.size() - 1)) || w == "newexecutew");
 }
 
+// A set as the tests show it: its selectors, separated by commas.
+std::string SetText(std::uintptr_t address) {
+    std::string out;
+    for (const std::int32_t *s = reinterpret_cast<const std::int32_t *>(address); *s != 0; ++s)
+        out += (out.empty() ? "" : ",") + std::to_string(*s);
+    return out;
+}
+
 bool IsStringWord(const std::string &w) {
     return w.size() > 6 && w.compare(w.size() - 6, 6, "string") == 0;
 }
@@ -93,6 +101,22 @@ extern "C" FAKE_EXPORT std::intptr_t FAKE_ENTRY interface1(std::uintptr_t a1, st
             state.status = 1;
             state.progress = 0;
         }
+    } else if (state.wide && (word == "setfilew" || word == "newexecutesetw")) {
+        line += "|" + WideText(a2) + "|" + SetText(a4);
+        if (word == "setfilew") {
+            if (state.filewrites)
+                Write(a3, state.set);
+            answer = 1;
+        } else if ((answer = state.newexecute) == 0) {
+            state.status = 1;
+            state.progress = 0;
+        }
+    } else if (word == "getsums") {
+        line += "|" + std::to_string(a3);
+        const std::size_t n = state.sum.size() < a3 ? state.sum.size() : a3 - 1;
+        std::memcpy(reinterpret_cast<char *>(a2), state.sum.data(), n);
+        reinterpret_cast<char *>(a2)[n] = '\0';
+        answer = static_cast<std::intptr_t>(n);
     } else if (word == "getstatus") {
         answer = state.status;
     } else if (word == "getprogress") {
@@ -137,6 +161,8 @@ extern "C" FAKE_EXPORT void fake_set_text(const char *key, const char *text) {
         state.sum = text;
     else if (k == "file")
         state.file = text;
+    else if (k == "set")
+        state.set = text;
 }
 
 extern "C" FAKE_EXPORT int fake_log(char *buffer, int size) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #if !defined(_WIN32)
 #include <cerrno>
@@ -221,6 +222,55 @@ TEST(RealEngine, JobsOfTheLaterAlgorithmsFinishPauseResumeAndCancel) {
                 EXPECT_EQ(events.Lines.back(), std::string("Finished ") + expected);
         }
         EXPECT_TRUE(cancelled) << Ascii(selection) << ": every job ended before the pause";
+    }
+}
+
+// Several algorithms from one read, synchronously (HashFile) and as a job
+// (NewCheckSumFile): the same as each name alone, joined by one blank, in
+// the list's order, in each encoding; also for an empty file and one the
+// engine reads in pieces.
+TEST(RealEngine, ListsGiveEachNamesChecksumInTheirOrder) {
+    TempDir dir;
+    std::string content(9 << 20, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>((i * 2654435761u) >> 13);
+    const String files[] = {dir.File("empty.bin", ""), dir.File("one.bin", "x"),
+                            dir.File("small.bin", content.substr(0, 200000)),
+                            dir.File("large.bin", content)};
+    const std::vector<std::vector<String>> lists = {
+        {u"sha-256", u"md5"},
+        {u"MD5_32", u"md5", u"sha-512", u"SHA-384", u"crc32"},
+        {u"crc32", u"crc32"},
+        {u"adler32", u"crc32", u"sha-256", u"sha-1", u"md5", u"md5_32", u"tvk32", u"sha-512",
+         u"sha-384", u"blake3", u"xxh3", u"xxh128", u"crc32c", u"crc64nvme"},
+    };
+    EventLog events;
+    TVKChecksum control(&events);
+    for (const String &file : files) {
+        for (const auto &names : lists) {
+            String list;
+            for (const String &name : names)
+                list += (list.empty() ? u"" : u",") + name;
+            for (const char16_t *encoding : {u"hex", u"base64", u"base64url"}) {
+                String joined;
+                for (const String &name : names)
+                    joined +=
+                        (joined.empty() ? u"" : u" ") + control.HashFile(name, file, encoding);
+                EXPECT_EQ(Ascii(control.HashFile(list, file, encoding)), Ascii(joined))
+                    << Ascii(list) << " " << Ascii(encoding) << " " << Ascii(file);
+            }
+            String hex;
+            for (const String &name : names)
+                hex += (hex.empty() ? u"" : u" ") + control.HashFile(name, file, u"hex");
+            events.Lines.clear();
+            control.NewCheckSumFile(list, file);
+            RunJob(control);
+            ASSERT_GE(events.Lines.size(), 2u);
+            EXPECT_EQ(events.Lines.front(), "Progress 0");
+            EXPECT_EQ(events.Lines.back(), "Finished " + Ascii(hex)) << Ascii(list);
+            for (const auto &line : events.Lines)
+                EXPECT_EQ(line.rfind("ErrorCode", 0), std::string::npos) << line;
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 using namespace tvk_test;
 using tvk::TVKChecksum;
@@ -80,6 +81,139 @@ TEST_F(ScriptedEngine, AlgorithmNamesAreLowerCasedAndMatchedExactly) {
         EXPECT_EQ(engine.Log(), Lines({"getstatus"})) << Ascii(name);
         EXPECT_FALSE(control->Timer1.Enabled());
     }
+}
+
+// Lists of names: two or more start one set job; one name is the job of
+// one algorithm as ever; anything else in the list is error 7.
+TEST_F(ScriptedEngine, ListsOfAlgorithmsStartOneSetJobAndAnyFaultInThemIsError7) {
+    std::u16string longest, too_long;
+    for (int i = 0; i < 32; ++i)
+        longest += i == 0 ? u"md5" : u",crc32";
+    too_long = longest + u",md5";
+    const std::pair<std::u16string, std::string> accepted[] = {
+        {u"sha-256,md5", "newexecutesetw|" + fileText + "|3,5"},
+        {u"MD5,Sha-1,md5", "newexecutesetw|" + fileText + "|5,4,5"},
+        {u"crc64nvme,ADLER32", "newexecutesetw|" + fileText + "|14,1"},
+        {u"Md5_32", "newexecutew|" + fileText + "|6"},
+        {longest, "newexecutesetw|" + fileText + "|5" +
+                      [] {
+                          std::string crcs;
+                          for (int i = 1; i < 32; ++i)
+                              crcs += ",2";
+                          return crcs;
+                      }()},
+    };
+    for (const auto &[names, start] : accepted) {
+        engine.Reset();
+        events.Lines.clear();
+        control->NewCheckSumFile(names, file);
+        EXPECT_EQ(engine.Log(), Lines({"getstatus", "getstatus", start})) << Ascii(names);
+        EXPECT_EQ(events.Lines, Lines({"Progress 0"})) << Ascii(names);
+        EXPECT_TRUE(control->Timer1.Enabled());
+        control->Timer1.SetEnabled(false);
+    }
+    for (const char16_t *names : {u",md5", u"md5,", u"md5,,sha-1", u",", u"md5, sha-1",
+                                  u"md5 ,sha-1", u" md5,sha-1", u"md5,sha-1 ", u"md5;sha-1",
+                                  u"md5,sha-3", u"md5,sha256", u"md5\tsha-1", too_long.c_str()}) {
+        engine.Reset();
+        events.Lines.clear();
+        control->NewCheckSumFile(names, file);
+        EXPECT_EQ(events.Lines,
+                  Lines({"Progress 0", "ErrorCode 7 Invalid checksum selection", "Finished "}))
+            << Ascii(names);
+        EXPECT_EQ(engine.Log(), Lines({"getstatus"})) << Ascii(names);
+        EXPECT_FALSE(control->Timer1.Enabled());
+    }
+}
+
+TEST_F(ScriptedEngine, SetJobFinishesWithTheWholeTextOfGetsums) {
+    // Longer than the 300 characters a one-algorithm job's text has.
+    const std::string sums =
+        std::string(128, 'a') + " " + std::string(128, 'b') + " " + std::string(128, 'c');
+    StartJob(u"sha-512,SHA-512,sha-512");
+    EndJob(0, sums.c_str());
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"Progress 100", "Finished " + sums}));
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue", "getsums|4129"}));
+    // The next job of one algorithm reads its text with "getsum" again.
+    StartJob(u"md5");
+    EndJob(0, "900150983cd24fb0d6963f7d28e17f72");
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"Progress 100", "Finished 900150983cd24fb0d6963f7d28e17f72"}));
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue", "getsum"}));
+    // A set job that ends without its sums is a user abort, as any other.
+    StartJob(u"md5,crc32");
+    EndJob(3, "");
+    control->Timer1_Timer();
+    EXPECT_EQ(events.Lines, Lines({"ErrorCode 9 User abort", "Progress 100", "Finished "}));
+    EXPECT_EQ(Commands(), Lines({"getstatus", "getreturnvalue"}));
+}
+
+struct SetFileCase {
+    const char16_t *algorithms;
+    const char *set;         // the selectors the engine gets
+    const char *engine_text; // what "setfilew" writes; nullptr: nothing
+    const char16_t *encoding;
+    const char *expected; // the result, or the ErrorCode line
+};
+
+// HashFile with a list: one "setfilew", each checksum in the encoding on
+// its own; a text that is not one checksum per name is no answer.
+TEST_F(ScriptedEngine, HashFileWithAListReadsOnceAndEncodesEachChecksum) {
+    const std::string refused = "ErrorCode 5 The input file or path is invalid";
+    const SetFileCase cases[] = {
+        {u"crc32,md5_32", "2,6", "0badf00d 12345678", u"hex", "0badf00d 12345678"},
+        {u"CRC32,md5_32", "2,6", "0badf00d 12345678", u"base64", "C63wDQ== EjRWeA=="},
+        {u"crc32,crc32", "2,2", "0badf00d 12345678", u"Base64URL", "C63wDQ EjRWeA"},
+        {u"crc32,xxh3", "2,11", "0badf00d 0011223344556677", u"base64", "C63wDQ== ABEiM0RVZnc="},
+        {u"crc32,md5_32", "2,6", "0badf00d", u"hex", refused.c_str()},
+        {u"crc32,md5_32", "2,6", "0badf00d 12345678 9abcdef0", u"hex", refused.c_str()},
+        {u"crc32,md5_32", "2,6", "0badf00d  12345678", u"hex", refused.c_str()},
+        {u"crc32,md5_32", "2,6", "0badf00d1 2345678", u"hex", refused.c_str()},
+        {u"crc32,md5_32", "2,6", "0badf00d 1234567g", u"hex", refused.c_str()},
+        {u"crc32,md5_32", "2,6", nullptr, u"hex", refused.c_str()},
+    };
+    for (const auto &c : cases) {
+        engine.Reset();
+        events.Lines.clear();
+        engine.Set("filewrites", c.engine_text != nullptr);
+        engine.SetText("set", c.engine_text != nullptr ? c.engine_text : "");
+        const String got = control->HashFile(c.algorithms, file, c.encoding);
+        const bool fails = c.expected[0] == 'E';
+        EXPECT_EQ(fails ? events.Lines : Lines({Ascii(got)}), Lines({c.expected}))
+            << Ascii(c.algorithms) << " " << (c.engine_text ? c.engine_text : "nothing");
+        EXPECT_EQ(got.empty(), fails);
+        EXPECT_EQ(engine.Log(), Lines({"getstatus", "setfilew|" + fileText + "|" + c.set}));
+    }
+}
+
+// The order of the checks as for one algorithm: the list (7), the encoding
+// (11), then the file (3, 5); HashData and HMAC take one algorithm only.
+TEST_F(ScriptedEngine, ListRefusalsComeInTheOrderOfOneAlgorithms) {
+    const std::string invalid = "ErrorCode 7 Invalid checksum selection";
+    const unsigned char abc[] = {'a', 'b', 'c'};
+    const tvk::DataArgument data = tvk::DataArgument::Bytes(abc, 3);
+    const std::pair<std::function<String()>, std::string> cases[] = {
+        {[&] { return control->HashFile(u"md5,", String(), u"nope"); }, invalid},
+        {[&] { return control->HashFile(u"md5,sha-1", file, u"nope"); },
+         "ErrorCode 11 Invalid encoding"},
+        {[&] { return control->HashFile(u"md5,sha-1", String(), u"hex"); },
+         "ErrorCode 3 The input file is empty "},
+        {[&] { return control->HashFile(u"md5,sha-1", dir.Path("missing"), u"hex"); },
+         "ErrorCode 5 The input file or path is invalid"},
+        {[&] { return control->HashData(u"md5,sha-1", data, u"hex"); }, invalid},
+        {[&] { return control->HMAC(u"md5,sha-1", data, data, u"hex"); }, invalid},
+    };
+    for (const auto &[call, expected] : cases) {
+        engine.Reset();
+        events.Lines.clear();
+        EXPECT_EQ(call(), u"") << expected;
+        EXPECT_EQ(events.Lines, Lines({expected}));
+    }
+    // Nothing reached the engine but the question whether a job runs.
+    Lines log = engine.Log();
+    log.erase(std::remove(log.begin(), log.end(), "getstatus"), log.end());
+    EXPECT_EQ(log, Lines());
 }
 
 TEST_F(ScriptedEngine, RejectedFilesEndWithTheirErrorAndAnEmptyFinished) {

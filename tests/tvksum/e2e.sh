@@ -3,7 +3,8 @@
 # Usage: e2e.sh TVKSUM CASE   (CASE: sum all strings check usage errors about
 #                              stdin names cancel tty readerror devices
 #                              nospace fifo walk jobs lines checkmessages
-#                              md5lists listreaderror fastlists coreutils)
+#                              md5lists listreaderror fastlists coreutils
+#                              lists)
 set -u
 TVKSUM=$1
 CASE=$2
@@ -103,6 +104,92 @@ case_fastlists() {
     printf 'x' >> fox
     "$TVKSUM" -c CRCS > out; expect_rc "-c of a changed file's CRC-32C" 1 $?
     expect_eq "-c CRC lines" "$(printf 'fox: FAILED\nrandom.bin: OK')" "$(cat out)"
+}
+
+# -a NAME,NAME... and --all: one tagged line per algorithm, in the order
+# given, as coreutils --tag writes them, from one read of each file; the
+# errors of each file as with one algorithm.
+case_lists() {
+    make_files
+    head -c $((3 << 20)) /dev/urandom > large.bin # read by the control, not by tvksum
+    local files=("${FILES[@]}" large.bin) f
+    tagged() { # tagged TOOL... -- FILE...: each file's lines, tool by tool
+        local tools=() t g
+        while [ "$1" != -- ]; do tools+=("$1"); shift; done; shift
+        for g in "$@"; do for t in "${tools[@]}"; do "$t" --tag ${ZERO:+"$ZERO"} "$g"; done; done
+    }
+    cmp <(tagged sha256sum md5sum -- "${files[@]}") <("$TVKSUM" -a sha-256,md5 "${files[@]}") ||
+        fail "-a sha-256,md5"
+    cmp <(tagged sha512sum sha1sum md5sum sha384sum sha512sum -- "${files[@]}") \
+        <("$TVKSUM" -a SHA512,sha-1,Md5,sha-384,sha-512 "${files[@]}") || fail "-a of five, tags too"
+    cmp <(tagged md5sum sha1sum -- "${files[@]}") <("$TVKSUM" -j 2 --algorithm=md5,sha-1 "${files[@]}") ||
+        fail "-j 2 -a md5,sha-1"
+    cmp <(ZERO=-z tagged sha256sum md5sum -- "${files[@]}") \
+        <("$TVKSUM" -z -a sha-256,md5 "${files[@]}") || fail "-z -a sha-256,md5"
+    expect_eq "-s with a list" "$(printf abc | md5sum --tag; printf abc | sha1sum --tag)" \
+        "$("$TVKSUM" -a md5,sha-1 -s abc)"
+    # One name: the plain lines of today; --tag as before.
+    cmp <(md5sum "${files[@]}") <("$TVKSUM" -a md5 "${files[@]}") || fail "-a md5 alone"
+    # --all: every line of coreutils' algorithms as theirs, for a file read
+    # here and one read by the control.
+    local all
+    all=$("$TVKSUM" --all "${files[@]}")
+    for f in sha256sum sha1sum md5sum sha512sum sha384sum; do
+        local tag
+        tag=$("$f" --tag fox | cut -d' ' -f1)
+        expect_eq "--all $tag lines" "$("$f" --tag "${files[@]}")" "$(grep -a "^\\\\\?$tag " <<<"$all")"
+    done
+    # Each --all line equals the line of its algorithm alone.
+    for f in abc.txt large.bin; do
+        local one=() a
+        for a in adler32 crc32 sha-256 sha-1 md5 md5_32 tvk32 sha-512 sha-384 blake3 xxh3 xxh128 \
+            crc32c crc64nvme; do
+            one+=("$("$TVKSUM" --tag -a $a "$f")")
+        done
+        expect_eq "--all of $f is each algorithm's line" "$(printf '%s\n' "${one[@]}")" \
+            "$("$TVKSUM" --all "$f")"
+    done
+    expect_eq "-j 2 --all" "$all" "$("$TVKSUM" -j 2 --all "${files[@]}")"
+    # A file of 64 MiB or more runs as one background job of the control.
+    head -c $((65 << 20)) /dev/zero > job.bin
+    cmp <(tagged sha512sum md5sum -- job.bin) <("$TVKSUM" -a sha-512,md5 job.bin) ||
+        fail "-a sha-512,md5 as a job"
+    rm job.bin
+
+    # Errors: what one algorithm prints, once per file, the others summed.
+    mkdir adir
+    local rc err_one
+    for bad in nope adir ''; do
+        "$TVKSUM" "$bad" >/dev/null 2>err_one
+        err_one=$(cat err_one)
+        for args in "-a sha-256,md5" "--all" "-j 2 -a sha-256,md5" "-j 2 --all"; do
+            # shellcheck disable=SC2086
+            "$TVKSUM" $args abc.txt "$bad" large.bin >out 2>err; rc=$?
+            expect_rc "$args with '$bad'" 1 $rc
+            expect_eq "$args with '$bad': message" "$err_one" "$(cat err)"
+            # shellcheck disable=SC2086
+            expect_eq "$args with '$bad': the others" "$("$TVKSUM" $args abc.txt large.bin)" \
+                "$(cat out)"
+        done
+    done
+    if [ "$(id -u)" != 0 ]; then
+        printf x > locked; chmod 000 locked
+        "$TVKSUM" locked 2>err_one >/dev/null
+        "$TVKSUM" -a md5,sha-1 locked 2>err >/dev/null; expect_rc "unreadable, list" 1 $?
+        expect_eq "unreadable, list: message" "$(cat err_one)" "$(cat err)"
+    fi
+
+    # Lists that are refused, as an unknown name is.
+    for args in "-a md5, f" "-a ,md5 f" "-a md5,,sha-1 f" "-a md5,sha-3 f" "-c -a md5,sha-1 f" \
+        "--all -a md5,sha-1 f"; do
+        # shellcheck disable=SC2086
+        "$TVKSUM" $args >out 2>err; rc=$?
+        expect_rc "usage: $args" 1 $rc
+        expect_has "usage hint: $args" "Try 'tvksum --help' for more information." "$(cat err)"
+        expect_eq "usage: $args prints nothing on stdout" "" "$(cat out)"
+    done
+    "$TVKSUM" -a 'md5, sha-1' f >/dev/null 2>err; expect_rc "a blank in the list" 1 $?
+    expect_has "a blank in the list: message" "unknown algorithm ' sha-1'" "$(cat err)"
 }
 
 case_strings() {

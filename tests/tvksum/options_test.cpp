@@ -37,6 +37,43 @@ TEST(Options, AlgorithmInEveryForm) {
     EXPECT_EQ(parse({"-a", "md5_32"}).options.algo->algo, Algo::Md5_32);
 }
 
+TEST(Options, AlgorithmListsKeepTheirOrderAndRefuseAnyBadName) {
+    const std::pair<std::vector<std::string>, std::vector<Algo>> good[] = {
+        {{"-a", "sha-256,md5"}, {Algo::Sha256, Algo::Md5}},
+        {{"-aMD5,sha1,SHA-1"}, {Algo::Md5, Algo::Sha1, Algo::Sha1}},
+        {{"--algorithm=blake3,crc64nvme"}, {Algo::Blake3, Algo::Crc64nvme}},
+        {{"-a", "md5", "-a", "crc32,tvk32"}, {Algo::Crc32, Algo::Tvk32}}, // the last -a counts
+        {{"-a", "crc32,tvk32", "-a", "md5"}, {Algo::Md5}},
+    };
+    for (const auto &[args, algos] : good) {
+        const ParseResult r = parse(args);
+        ASSERT_EQ(r.error, "") << args[0];
+        std::vector<Algo> got;
+        for (const AlgoInfo *a : r.options.algos)
+            got.push_back(a->algo);
+        EXPECT_EQ(got, algos) << args[0];
+        EXPECT_EQ(r.options.algo, algos.size() == 1 ? r.options.algos[0] : nullptr) << args[0];
+    }
+    std::string longest = "md5";
+    for (int i = 1; i < 32; ++i)
+        longest += ",crc32";
+    EXPECT_EQ(parse({"-a", longest}).options.algos.size(), 32u);
+    const std::pair<std::vector<std::string>, std::string> bad[] = {
+        {{"-a", "md5,"}, "unknown algorithm ''"},
+        {{"-a", ",md5"}, "unknown algorithm ''"},
+        {{"-a", "md5,,sha-1"}, "unknown algorithm ''"},
+        {{"-a", ","}, "unknown algorithm ''"},
+        {{"-a", "md5, sha-1"}, "unknown algorithm ' sha-1'"},
+        {{"-a", "md5 ,sha-1"}, "unknown algorithm 'md5 '"},
+        {{"-a", "md5,sha-3"}, "unknown algorithm 'sha-3'"},
+        {{"-a", longest + ",md5"}, "too many algorithms (at most 32)"},
+        {{"-c", "-a", "md5,sha-1"}, "-c takes one algorithm with -a"},
+        {{"--all", "-a", "md5,sha-1"}, "--all and -a cannot be used together"},
+    };
+    for (const auto &[args, error] : bad)
+        EXPECT_EQ(parse(args).error.substr(0, error.size()), error) << args[args.size() - 1];
+}
+
 TEST(Options, OperandsKeepTheirText) {
     const ParseResult r = parse({"a b", "-", "--", "-a", "--all", ""});
     ASSERT_EQ(r.error, "");
