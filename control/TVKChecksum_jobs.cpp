@@ -124,7 +124,7 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     // it, and the engine would take a second start on top of a running job.
     else if (!(claimed = ClaimJob()) || AskEngine(u"getstatus") == 1)
         error = Error::AlreadyExecuting;
-    else if (!Host().TakesWideNames())
+    else if (!Host().TakesWideNames() || (algorithms.Count() > 1 && !Host().TakesSets()))
         error = Error::InputFileInvalid;
     else {
         // One algorithm starts the job of one checksum, several the job of

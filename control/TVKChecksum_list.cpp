@@ -52,7 +52,7 @@ Variant TVKChecksum::NewVerifyList(String ListFile) {
         error = Error::InputFileEmpty;
     else if (!(claimed = ClaimJob()) || AskEngine(u"getstatus") == 1)
         error = Error::AlreadyExecuting;
-    else if (!Host().TakesWideNames())
+    else if (!Host().TakesWideNames() || !Host().TakesSets())
         error = Error::InputFileInvalid;
     else {
         List = std::make_unique<ListRun>();

@@ -1,6 +1,8 @@
 // ZipClass.cpp -- engine loading and the call bridge.
 #include "ZipClass.h"
 
+#include "sum_sets.h"
+
 #include "Globals.h"
 
 #include <vector>
@@ -67,6 +69,9 @@ Variant ZipClass::Init(const bool &fOrceinit) {
     fLoaded = true;
     wideNames =
         CallWindowLONG(u"getwidenames", 0, 0, 0) != 0 ? WideNames::Taken : WideNames::Refused;
+    // An entry no list has: the engine answers "not decided" and writes
+    // nothing; one older than the set and list words answers 0.
+    takesSets = CallWindowLONG(u"getlistentry", -1, 0, 0) == tvkalgo::LIST_ENTRY_PENDING;
     return {};
 }
 

@@ -66,6 +66,12 @@ class ZipClass {
     // does not, the control says so once, with a message box, and sends it
     // no file name.
     bool TakesWideNames();
+    // Whether the engine takes the words of sets and lists ("setfilew",
+    // "newexecutesetw", "newexecutelistw"), learned once at the load. An
+    // older engine would take them for unknown words and answer 0, which
+    // for a job means it runs; the control sends them only to one that
+    // knows them.
+    bool TakesSets() const { return takesSets; }
 
     // File name checks: the name is empty; the file can be opened and read
     // under its UTF-16 name as the engine's wide words open it (a regular
@@ -83,6 +89,7 @@ class ZipClass {
     bool EngineReachable() const;
     enum class WideNames { Unknown, Taken, Refused, RefusalShown };
     WideNames wideNames = WideNames::Unknown;
+    bool takesSets = false;
 };
 
 } // namespace tvk

@@ -81,6 +81,10 @@ extern "C" FAKE_EXPORT std::intptr_t FAKE_ENTRY interface1(std::uintptr_t a1, st
     // and is not logged.
     if (word == "getwidenames")
         return state.wide;
+    // So is the question whether the set and list words are known: an
+    // entry no list has is not decided (-1); an engine without them, 0.
+    if (word == "getlistentry" && a2 == static_cast<std::uintptr_t>(-1))
+        return state.wide ? -1 : 0;
     std::string line = word;
     std::intptr_t answer = 0;
     if (IsFileWord(word) || (IsWideWord(word) && word != "newexecutew")) {
