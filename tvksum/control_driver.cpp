@@ -31,6 +31,9 @@ constexpr std::int64_t kSyncLimitWithoutBar = std::int64_t{64} << 20;
 // A regular file smaller than this is read here and its bytes hashed by
 // HashData: one open instead of the control's check and the engine's read.
 constexpr std::size_t kWholeReadRoom = std::size_t{1} << 20;
+// From this many bytes on, several cores of a file hash on two threads:
+// below it the hand-over costs about what the second processor saves.
+constexpr std::size_t kSideMinSize = 4096;
 
 // The ticks come more often than the timer's interval: this host delivers
 // them itself, and a tick costs no more than a few engine calls, so the end
@@ -195,14 +198,54 @@ tvk::String ControlDriver::sums_of_bytes(const std::vector<const AlgoInfo *> &al
                                          std::size_t size) {
     // The longest row of each core asked for: its text serves the others.
     std::array<const AlgoInfo *, tvkalgo::algorithm_count> longest{};
-    for (const AlgoInfo *algo : algos)
+    std::vector<std::size_t> cores;
+    for (const AlgoInfo *algo : algos) {
+        if (longest[algo->core] == nullptr)
+            cores.push_back(algo->core);
         if (longest[algo->core] == nullptr || longest[algo->core]->digits < algo->digits)
             longest[algo->core] = algo;
-    std::array<tvk::String, tvkalgo::algorithm_count> texts;
+    }
     const auto bytes = tvk::DataArgument::Bytes(whole_.get(), size);
+    // Several cores over enough bytes: the side thread hashes about half of
+    // their cost (the algorithm table's cost column), the costliest first
+    // to the lighter side.
+    std::array<bool, tvkalgo::algorithm_count> on_side{};
+    std::vector<std::size_t> side_cores;
+    std::vector<tvk::String> side_names, side_texts;
+    if (cores.size() > 1 && size >= kSideMinSize) {
+        std::vector<std::size_t> by_cost = cores;
+        std::sort(by_cost.begin(), by_cost.end(), [](std::size_t a, std::size_t b) {
+            return tvkalgo::algorithm_table[a].cost > tvkalgo::algorithm_table[b].cost;
+        });
+        std::uint32_t load[2] = {0, 0};
+        for (const std::size_t core : by_cost) {
+            const bool side = load[1] < load[0];
+            load[side] += tvkalgo::algorithm_table[core].cost;
+            if (side) {
+                on_side[core] = true;
+                side_cores.push_back(core);
+                side_names.push_back(job_name_utf16(*longest[core]));
+            }
+        }
+        side_texts.resize(side_cores.size());
+        if (!side_)
+            side_ = std::make_unique<SideHasher>();
+        side_->start(side_names, bytes, side_texts);
+    }
+    std::array<tvk::String, tvkalgo::algorithm_count> texts;
+    for (const std::size_t core : cores)
+        if (!on_side[core] && error_number_ == 0)
+            texts[core] = control_.HashData(job_name_utf16(*longest[core]), bytes, u"hex");
+    if (!side_cores.empty()) {
+        side_->wait();
+        for (std::size_t i = 0; i < side_cores.size(); ++i)
+            texts[side_cores[i]] = std::move(side_texts[i]);
+    }
     tvk::String sums;
     for (std::size_t i = 0; i < algos.size() && error_number_ == 0; ++i) {
         tvk::String &text = texts[algos[i]->core];
+        // The side's control gave none: hashed here, where a failure is
+        // reported.
         if (text.empty())
             text = control_.HashData(job_name_utf16(*longest[algos[i]->core]), bytes, u"hex");
         sums.append(i == 0 ? u"" : u" ").append(text, 0, algos[i]->digits);

@@ -7,6 +7,7 @@
 #include "algorithms.h"
 #include "job_outcome.h"
 #include "progress_bar.h"
+#include "side_hasher.h"
 
 #include <cstdint>
 #include <memory>
@@ -53,7 +54,8 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     bool synchronous(const std::string &path, std::int64_t size) const;
     // The checksums of the first `size` bytes of whole_, one per algorithm,
     // separated by one blank, as HashFile gives them for a list: HashData
-    // once per core (MD5 also gives MD5_32).
+    // once per core (MD5 also gives MD5_32), about half of them on the side
+    // thread.
     tvk::String sums_of_bytes(const std::vector<const checklist::AlgoInfo *> &algos,
                               std::size_t size);
     void Finished(tvk::String &CheckSumString) override;
@@ -68,6 +70,7 @@ class ControlDriver : private tvk::TVKChecksumEvents {
     tvk::Long error_number_ = 0;
     std::string error_text_;
     bool engine_broken_ = false;
+    std::unique_ptr<SideHasher> side_;       // made for the first file it helps with
     std::unique_ptr<unsigned char[]> whole_; // a small file's bytes
     std::size_t whole_room_ = 0;             // and their room
 };
