@@ -226,6 +226,12 @@ class TVKChecksum {
     String Presented(const String &hex, ChecksumEncoding encoding, Long failure);
     String PresentedSet(const String &hex, const AlgorithmList &algorithms,
                         ChecksumEncoding encoding);
+    // The start of a background job (NewCheckSumFile, NewVerifyList): false,
+    // with error 8, while a job runs or another control holds the slot;
+    // otherwise Progress 0. A start that failed after it raises ErrorCode
+    // and an empty Finished, and gives the slot back if it took it.
+    bool JobMayStart();
+    void JobStartFailed(Long error, bool release);
     // "pause", "resume", "cancel": sent only for the control's own job.
     Variant SteerJob(const char16_t *word);
     // The engine has one job slot per process. The control that starts a job

@@ -99,17 +99,9 @@ String TVKChecksum::Adler32file(String InputFile) {
 Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
     String selection = CheckSelection;
     String file = InputFile;
-    Host().Init(false);
-    Long error = Error::AlreadyExecuting;
-    // Another control's job, running or not yet collected by it, holds the
-    // slot as a running one does.
-    if (AskEngine(u"getstatus") == 1 || JobHeldByOther() || List) {
-        ReportError(error);
+    if (!JobMayStart())
         return {};
-    }
-    Long start = 0;
-    RaiseProgress(start);
-
+    Long error = 0;
     const bool ownedBefore = OwnsJob();
     bool claimed = false;
     const AlgorithmList algorithms(selection);
@@ -142,11 +134,29 @@ Variant TVKChecksum::NewCheckSumFile(String CheckSelection, String InputFile) {
         }
         error = Error::InputFileInvalid; // the engine refused the path
     }
-    if (claimed && !ownedBefore)
+    JobStartFailed(error, claimed && !ownedBefore);
+    return {};
+}
+
+bool TVKChecksum::JobMayStart() {
+    Host().Init(false);
+    // Another control's job, running or not yet collected by it, holds the
+    // slot as a running one does.
+    if (AskEngine(u"getstatus") == 1 || JobHeldByOther() || List) {
+        Long error = Error::AlreadyExecuting;
+        ReportError(error);
+        return false;
+    }
+    Long start = 0;
+    RaiseProgress(start);
+    return true;
+}
+
+void TVKChecksum::JobStartFailed(Long error, bool release) {
+    if (release)
         ReleaseJob();
     ReportError(error);
     RaiseFinished(String());
-    return {};
 }
 
 // One tick of Timer1. Only the job this control started is polled: its slot

@@ -32,15 +32,9 @@ bool ReadWhole(const String &file, std::string &bytes) {
 
 Variant TVKChecksum::NewVerifyList(String ListFile) {
     const String file = ListFile;
-    Host().Init(false);
-    Long error = Error::AlreadyExecuting;
-    if (AskEngine(u"getstatus") == 1 || JobHeldByOther() || List) {
-        ReportError(error);
+    if (!JobMayStart())
         return {};
-    }
-    Long start = 0;
-    RaiseProgress(start);
-
+    Long error = 0;
     const bool ownedBefore = OwnsJob();
     bool claimed = false;
     std::string bytes;
@@ -73,10 +67,7 @@ Variant TVKChecksum::NewVerifyList(String ListFile) {
         List.reset();
         error = Error::InputFileInvalid; // the engine refused the list
     }
-    if (claimed && !ownedBefore)
-        ReleaseJob();
-    ReportError(error);
-    RaiseFinished(String());
+    JobStartFailed(error, claimed && !ownedBefore);
     return {};
 }
 

@@ -28,20 +28,7 @@ using tvk::TVKChecksum;
 
 namespace {
 
-// The engine's worker thread may still be returning when a control frees the
-// library; the tests keep one reference of their own for the whole run.
-class EnginePin : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        module_ = tvk::Globals::LoadLibraryPath(EngineBesideProgram());
-        ASSERT_NE(module_, 0u) << "the engine library is not beside the test program";
-    }
-    void TearDown() override { tvk::Globals::FreeLibraryHandle(module_); }
-
-  private:
-    std::uintptr_t module_ = 0;
-};
-const auto *const pin = ::testing::AddGlobalTestEnvironment(new EnginePin);
+const auto *const pin = ::testing::AddGlobalTestEnvironment(NewEnginePin());
 
 using StringMethod = String (TVKChecksum::*)(String, Long);
 using FileMethod = String (TVKChecksum::*)(String);

@@ -113,6 +113,26 @@ String EngineBesideProgram() {
     return ProgramDirectory() + static_cast<char16_t>(Separator()) + tvk::Globals::EngineFileName;
 }
 
+namespace {
+
+class EnginePin : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        module_ = tvk::Globals::LoadLibraryPath(EngineBesideProgram());
+        ASSERT_NE(module_, 0u) << "the engine library is not beside the test program";
+    }
+    void TearDown() override { tvk::Globals::FreeLibraryHandle(module_); }
+
+  private:
+    std::uintptr_t module_ = 0;
+};
+
+} // namespace
+
+::testing::Environment *NewEnginePin() {
+    return new EnginePin;
+}
+
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
     const auto base = std::filesystem::temp_directory_path();

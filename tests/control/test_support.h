@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+namespace testing {
+class Environment;
+}
+
 namespace tvk_test {
 
 // Lines as the tests record and compare them (events, engine calls).
@@ -61,6 +65,11 @@ class MessageBoxes {
 String ProgramDirectory();
 char Separator();
 String EngineBesideProgram();
+
+// An environment that keeps one reference to that engine for the whole run,
+// for AddGlobalTestEnvironment: the engine's worker thread may still be
+// returning when a control frees the library.
+::testing::Environment *NewEnginePin();
 
 // A fresh directory, removed with everything in it at the end.
 class TempDir {

@@ -19,18 +19,7 @@ using tvk::TVKChecksum;
 
 namespace {
 
-class EnginePin : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        module_ = tvk::Globals::LoadLibraryPath(EngineBesideProgram());
-        ASSERT_NE(module_, 0u) << "the engine library is not beside the test program";
-    }
-    void TearDown() override { tvk::Globals::FreeLibraryHandle(module_); }
-
-  private:
-    std::uintptr_t module_ = 0;
-};
-const auto *const pin = ::testing::AddGlobalTestEnvironment(new EnginePin);
+const auto *const pin = ::testing::AddGlobalTestEnvironment(NewEnginePin());
 
 void RunJob(TVKChecksum &control) {
     for (long i = 0; control.Timer1.Enabled() && i < 100000000; ++i) {
