@@ -87,9 +87,9 @@ void platform_error_line(const char *line);
 /* --- Modules ------------------------------------------------------------ */
 
 /* Full path of the loaded module with the given file name, or of the main
- * program when no such module is loaded, in the narrow code page, into out
- * (size bytes, always zero-terminated when something is returned). Returns
- * the length of the path, 0 on failure. */
+ * program when no such module is loaded or module_name is null, in the
+ * narrow code page, into out (size bytes, always zero-terminated when
+ * something is returned). Returns the length of the path, 0 on failure. */
 uint32_t platform_module_path(const char *module_name, char *out, uint32_t size);
 
 /* Full path of the module file that holds this code: the library it is

@@ -67,11 +67,15 @@ uint32_t copy_path(const char *path, char *out, uint32_t size) {
     return static_cast<uint32_t>(length);
 }
 
-/* The path of the running program, or empty. */
-std::string program_path() {
+/* The path of the running program into out, as copy_path; 0 when unknown. */
+uint32_t program_path(char *out, uint32_t size) {
     char path[PATH_MAX + 1];
     const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
+    if (length <= 0) {
+        return 0;
+    }
+    path[length] = '\0';
+    return copy_path(path, out, size);
 }
 
 } // namespace
@@ -201,7 +205,8 @@ void platform_debug_line(const char *line) {
 }
 
 uint32_t platform_module_path(const char *module_name, char *out, uint32_t size) {
-    if (void *module = dlopen(module_name, RTLD_LAZY | RTLD_NOLOAD)) {
+    void *module = module_name != nullptr ? dlopen(module_name, RTLD_LAZY | RTLD_NOLOAD) : nullptr;
+    if (module != nullptr) {
         link_map *map = nullptr;
         uint32_t length = 0;
         if (dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
@@ -214,45 +219,8 @@ uint32_t platform_module_path(const char *module_name, char *out, uint32_t size)
         }
     }
     // No such module: the main program, as on Windows.
-    const std::string path = program_path();
-    return path.empty() ? 0 : copy_path(path.c_str(), out, size);
+    return program_path(out, size);
 }
-
-std::u16string platform_own_module_path() {
-    Dl_info info{};
-    link_map *map = nullptr;
-    const void *here = reinterpret_cast<const void *>(&platform_own_module_path);
-    std::string path;
-    if (dladdr1(here, &info, reinterpret_cast<void **>(&map), RTLD_DL_LINKMAP) != 0 &&
-        map != nullptr && map->l_name != nullptr && map->l_name[0] != '\0') {
-        char resolved[PATH_MAX];
-        path = realpath(map->l_name, resolved) != nullptr ? resolved : map->l_name;
-    } else {
-        // This code is linked into the main program.
-        path = program_path();
-    }
-    return platform_from_ansi(path);
-}
-
-std::uintptr_t platform_load_library(const std::u16string &path) {
-    return reinterpret_cast<std::uintptr_t>(
-        dlopen(platform_to_ansi(path).c_str(), RTLD_NOW | RTLD_LOCAL));
-}
-
-std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name) {
-    if (library == 0) {
-        return 0;
-    }
-    return reinterpret_cast<std::uintptr_t>(dlsym(reinterpret_cast<void *>(library), name));
-}
-
-void platform_free_library(std::uintptr_t library) {
-    if (library != 0) {
-        dlclose(reinterpret_cast<void *>(library));
-    }
-}
-
-void platform_module_unloading() {}
 
 int64_t platform_seek_end(std::FILE *file) {
     if (fseeko(file, 0, SEEK_END) != 0) {
@@ -290,26 +258,6 @@ int64_t platform_read_at(std::FILE *file, int64_t offset, uint8_t *buffer, size_
 
 std::FILE *platform_reopen_read(std::FILE *) {
     return nullptr; // pread serves both threads on the one descriptor
-}
-
-/* A lone surrogate has no UTF-8 form and becomes '?', as Windows does with
- * characters its code page lacks. */
-std::string platform_to_ansi(std::u16string_view text) {
-    return platform_utf16_to_utf8(text, U'?');
-}
-
-std::u16string platform_from_ansi(std::string_view bytes) {
-    return platform_utf8_to_utf16(bytes, nullptr);
-}
-
-bool platform_to_ansi_exact(std::u16string_view text, std::string &narrow) {
-    for (std::size_t i = 0; i < text.size();) {
-        if (platform_is_surrogate(platform_next_code_point(text, i))) {
-            return false;
-        }
-    }
-    narrow = platform_to_ansi(text);
-    return true;
 }
 
 namespace {
@@ -390,13 +338,4 @@ std::FILE *platform_open_read(const char16_t *path) {
         close(fd);
     }
     return file;
-}
-
-std::u16string platform_name_beside(std::u16string_view list_path, std::u16string_view name) {
-    const std::size_t cut = list_path.find_last_of(u'/');
-    if ((!name.empty() && name.front() == u'/') || cut == std::u16string_view::npos)
-        return std::u16string(name);
-    std::u16string path(list_path.substr(0, cut + 1));
-    path += name;
-    return path;
 }
