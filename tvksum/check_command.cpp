@@ -16,6 +16,7 @@
 #include "stdin_copies.h"
 #include "sum_line.h"
 #include "worker_pool.h"
+#include "user_locale.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -102,7 +103,7 @@ FileReport verify(const Options &opt, ControlDriver &runner, const CheckEntry &e
         return r;
     }
     if (out.kind == JobOutcome::Failed) {
-        if (opt.ignore_missing && unreadable_reason(e.name) == std::strerror(ENOENT))
+        if (opt.ignore_missing && unreadable_reason(e.name) == system_error_text(ENOENT))
             return r; // kSkipped
         unreadable(opt, e.name, listed_file_error(e.name, out), r);
         return r;

@@ -1,5 +1,6 @@
 // file_walk.cpp -- recursive expansion of directory operands.
 #include "file_walk.h"
+#include "user_locale.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,7 +37,7 @@ struct Walk {
             }
             closedir(d);
         } else {
-            out.push_back({path, std::strerror(errno)});
+            out.push_back({path, system_error_text(errno)});
             open_dirs.erase(key);
             return;
         }
@@ -49,7 +50,7 @@ struct Walk {
     void visit(const std::string &path) {
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0) {
-            out.push_back({path, std::strerror(errno)});
+            out.push_back({path, system_error_text(errno)});
             return;
         }
         if (S_ISLNK(st.st_mode)) {

@@ -3,6 +3,7 @@
 
 #include "interrupt.h"
 #include "utf.h"
+#include "user_locale.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -81,7 +82,7 @@ bool InputFile::make_temporary(std::string &dir) {
     std::string tmpl = dir + "/tvksum.XXXXXX";
     fd_ = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd_ < 0) {
-        error_ = "cannot create a temporary file in " + dir + ": " + std::strerror(errno);
+        error_ = "cannot create a temporary file in " + dir + ": " + system_error_text(errno);
         return false;
     }
     unlink(tmpl.c_str()); // nameless from now on: nothing to clean up later
@@ -112,7 +113,7 @@ bool InputFile::copy(int from, const std::string &dir) {
         if (n < 0) {
             if (errno == EINTR && !interrupted())
                 continue;
-            return fail(interrupted() ? "interrupted" : std::string(std::strerror(errno)));
+            return fail(interrupted() ? "interrupted" : std::string(system_error_text(errno)));
         }
         for (ssize_t off = 0; off < n;) {
             const ssize_t w = write(fd_, buf + off, static_cast<std::size_t>(n - off));
@@ -125,7 +126,7 @@ bool InputFile::copy(int from, const std::string &dir) {
                 return fail((error == ENOSPC || error == EFBIG || error == EDQUOT
                                  ? "no room to copy the input to " + dir + ": "
                                  : "cannot copy the input to " + dir + ": ") +
-                            std::strerror(error));
+                            system_error_text(error));
             }
             off += w;
         }
@@ -139,11 +140,11 @@ std::string read_error_reason(const std::string &name) {
     // fails at once). O_NONBLOCK as below.
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return std::strerror(errno);
+        return system_error_text(errno);
     struct stat st {};
     std::string reason;
     if (fstat(fd, &st) != 0) {
-        reason = std::strerror(errno);
+        reason = system_error_text(errno);
     } else if (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode) || S_ISDIR(st.st_mode)) {
         char buf[65536];
         for (;;) {
@@ -153,7 +154,7 @@ std::string read_error_reason(const std::string &name) {
             if (n < 0 && errno == EINTR && !interrupted())
                 continue;
             if (n < 0) {
-                reason = std::strerror(errno);
+                reason = system_error_text(errno);
                 break;
             }
         }
@@ -167,13 +168,13 @@ std::string unreadable_reason(const std::string &name) {
     // every byte for whoever reads it next.
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return std::strerror(errno);
+        return system_error_text(errno);
     struct stat st {};
     std::string reason;
     if (fstat(fd, &st) != 0)
-        reason = std::strerror(errno);
+        reason = system_error_text(errno);
     else if (S_ISDIR(st.st_mode))
-        reason = std::strerror(EISDIR);
+        reason = system_error_text(EISDIR);
     close(fd);
     return reason;
 }

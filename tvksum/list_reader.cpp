@@ -2,6 +2,7 @@
 #include "list_reader.h"
 
 #include "interrupt.h"
+#include "user_locale.h"
 
 #include <cerrno>
 #include <cstring>
@@ -32,7 +33,7 @@ ListReader::ListReader(const std::string &list) {
     } else {
         fd_ = open(list.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) {
-            open_error_ = std::strerror(errno);
+            open_error_ = system_error_text(errno);
             return;
         }
         own_fd_ = true;

@@ -10,7 +10,6 @@
 #include "progress_bar.h"
 #include "utf.h"
 
-#include <clocale>
 #include <cstdio>
 
 using namespace tvksum;
@@ -45,11 +44,6 @@ static int run(const Options &opt) {
 }
 
 int main(int argc, char **argv) {
-    // Names in messages are quoted by the user's character set, and the
-    // system's error texts come in the user's language. Nothing else here
-    // depends on the locale, and loading each of its parts costs start-up.
-    std::setlocale(LC_CTYPE, "");
-    std::setlocale(LC_MESSAGES, "");
     const ParseResult parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         warn(parsed.error);

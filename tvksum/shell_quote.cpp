@@ -1,6 +1,8 @@
 // shell_quote.cpp -- the quoting of names in messages.
 #include "shell_quote.h"
 
+#include "user_locale.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cwchar>
@@ -14,6 +16,7 @@ namespace {
 // `at`, a byte above 0x7f: 0 when the bytes there are no valid character or
 // no printable one. In the C locale no such byte is printable.
 std::size_t printable_char(std::string_view s, std::size_t at) {
+    use_user_locale(); // only such bytes depend on it
     const unsigned char lead = static_cast<unsigned char>(s[at]);
     if (MB_CUR_MAX == 1)
         return std::isprint(lead) ? 1 : 0;

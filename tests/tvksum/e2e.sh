@@ -345,6 +345,13 @@ case_checkmessages() {
     INPUT='my:list' same_as_md5sum "-c - of garbage" -a md5 -- -c -w -
     printf '%s  gone\n' "$(printf x | md5sum | cut -c1-32)" > 'ig list'
     same_as_md5sum "--ignore-missing, nothing verified" -- -c --ignore-missing 'ig list'
+    # Quoting follows the user's character set, which tvksum loads only
+    # when a message needs it: the missing 'café' is shown as is in UTF-8.
+    printf '%s  %s\n' "$x" $'caf\xc3\xa9' > 'utf8 list'
+    local loc
+    for loc in C C.UTF-8; do
+        LC_ALL=$loc same_as_md5sum "-c of a missing UTF-8 name, $loc" -a md5 -- -c 'utf8 list'
+    done
 }
 
 # Crafted lists through md5sum -c and tvksum -c: the same output, messages
