@@ -39,13 +39,12 @@ TVKChecksum::TVKChecksum(TVKChecksumEvents *events) : Events(events) {}
 // Another control's job is left alone: freeing the engine only drops this
 // control's reference to it. No event is raised.
 TVKChecksum::~TVKChecksum() {
-    const bool owned = OwnsJob();
-    if (Host().IsLoaded()) {
+    if (OwnsJob() && Host().IsLoaded()) {
         // The slot stays this control's while it waits, so the job it
         // cancels is its own: no other control can start one meanwhile.
         const Long none = 0;
         const auto deadline = std::chrono::steady_clock::now() + CancelWait;
-        while (owned && Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
+        while (Host().CallWindowLONG(u"getstatus", none, none, none) == 1) {
             if (std::chrono::steady_clock::now() >= deadline) {
                 ReleaseJob();
                 return;

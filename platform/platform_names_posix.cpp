@@ -30,9 +30,11 @@ std::u16string platform_own_module_path() {
     return platform_from_ansi(path);
 }
 
+/* Lazy binding: a function of the library is looked up at its first call,
+ * so a load does not pay for the many a short run never calls. */
 std::uintptr_t platform_load_library(const std::u16string &path) {
     return reinterpret_cast<std::uintptr_t>(
-        dlopen(platform_to_ansi(path).c_str(), RTLD_NOW | RTLD_LOCAL));
+        dlopen(platform_to_ansi(path).c_str(), RTLD_LAZY | RTLD_LOCAL));
 }
 
 std::uintptr_t platform_library_symbol(std::uintptr_t library, const char *name) {
