@@ -237,6 +237,7 @@ int main(int argc, char **argv) {
 #if TVK_X86
       {"adler32", "core-ssse3", has(Backend::Ssse3), checksum32(adler32_ssse3, 1)},
       {"adler32", "core-avx2", has(Backend::Avx2), checksum32(adler32_avx2, 1)},
+      {"adler32", "core-avx512bw", has(Backend::Avx512Bw), checksum32(adler32_avx512bw, 1)},
 #endif
       {"adler32", "core", true, checksum32(adler32_update, 1)},
       {"tvk32", "core-portable", true, checksum32(tvk32_portable, 0)},

@@ -49,6 +49,7 @@ uint32_t crc32_vpclmul(uint32_t crc, const uint8_t *input,
                        size_t length); /* + VPCLMULQDQ, AVX-512F */
 uint32_t adler32_ssse3(uint32_t adler, const uint8_t *input, size_t length);    /* SSSE3 */
 uint32_t adler32_avx2(uint32_t adler, const uint8_t *input, size_t length);     /* AVX2 */
+uint32_t adler32_avx512bw(uint32_t adler, const uint8_t *input, size_t length); /* AVX-512 BW */
 void xxh3_update_sse2(Xxh3Context *ctx, const uint8_t *input, size_t length);   /* SSE2 */
 void xxh3_update_avx2(Xxh3Context *ctx, const uint8_t *input, size_t length);   /* AVX2 */
 void xxh3_update_avx512(Xxh3Context *ctx, const uint8_t *input, size_t length); /* AVX-512F */

@@ -62,6 +62,8 @@ uint32_t detect() {
             isa |= TVK_ISA_VPCLMUL;
         if ((ebx & bit_AVX512VL) != 0 && (saved & XCR0_ZMM) == XCR0_ZMM)
             isa |= TVK_ISA_AVX512VL;
+        if ((ebx & bit_AVX512BW) != 0 && (saved & XCR0_ZMM) == XCR0_ZMM)
+            isa |= TVK_ISA_AVX512BW;
         if ((ebx & bit_BMI) != 0 && (ebx & bit_BMI2) != 0)
             isa |= TVK_ISA_BMI;
     }
@@ -190,6 +192,8 @@ uint32_t crc32_update(uint32_t crc, const uint8_t *input, size_t length) {
 
 Backend adler32_backend() {
 #if TVK_X86
+    if (use(Backend::Avx512Bw))
+        return Backend::Avx512Bw;
     if (use(Backend::Avx2))
         return Backend::Avx2;
     if (use(Backend::Ssse3))
@@ -201,6 +205,8 @@ Backend adler32_backend() {
 uint32_t adler32_update(uint32_t adler, const uint8_t *input, size_t length) {
 #if TVK_X86
     switch (adler32_backend()) {
+    case Backend::Avx512Bw:
+        return adler32_avx512bw(adler, input, length);
     case Backend::Avx2:
         return adler32_avx2(adler, input, length);
     case Backend::Ssse3:

@@ -20,12 +20,13 @@ enum TvkIsa : uint32_t {
     TVK_ISA_SSE41 = 1u << 2,
     TVK_ISA_AVX2 = 1u << 3, /* and the system saves the YMM registers */
     TVK_ISA_SHA = 1u << 4,
-    TVK_ISA_PCLMUL = 1u << 5,   /* carry-less multiplication of 64-bit halves */
-    TVK_ISA_AVX512 = 1u << 6,   /* AVX-512 F, and the system saves the ZMM registers */
-    TVK_ISA_VPCLMUL = 1u << 7,  /* carry-less multiplication on whole vectors */
-    TVK_ISA_AVX512VL = 1u << 8, /* AVX-512 instructions on 128- and 256-bit vectors */
-    TVK_ISA_BMI = 1u << 9,      /* BMI1 and BMI2: and-not, rotation without flags */
-    TVK_ISA_SSE42 = 1u << 10,   /* the crc32 instruction (CRC-32C) */
+    TVK_ISA_PCLMUL = 1u << 5,    /* carry-less multiplication of 64-bit halves */
+    TVK_ISA_AVX512 = 1u << 6,    /* AVX-512 F, and the system saves the ZMM registers */
+    TVK_ISA_VPCLMUL = 1u << 7,   /* carry-less multiplication on whole vectors */
+    TVK_ISA_AVX512VL = 1u << 8,  /* AVX-512 instructions on 128- and 256-bit vectors */
+    TVK_ISA_BMI = 1u << 9,       /* BMI1 and BMI2: and-not, rotation without flags */
+    TVK_ISA_SSE42 = 1u << 10,    /* the crc32 instruction (CRC-32C) */
+    TVK_ISA_AVX512BW = 1u << 11, /* AVX-512 on bytes and 16-bit words */
 };
 
 /* The backends, each by the instruction sets it needs. */
@@ -41,6 +42,7 @@ enum class Backend : uint32_t {
     Pclmul = TVK_ISA_PCLMUL | TVK_ISA_SSE2,                      /* CRC-32 */
     Vpclmul = TVK_ISA_VPCLMUL | TVK_ISA_AVX512 | TVK_ISA_PCLMUL, /* CRC-32 */
     Avx512 = TVK_ISA_AVX512 | TVK_ISA_AVX512VL | TVK_ISA_AVX2 | TVK_ISA_BMI, /* SHA-512, XXH3 */
+    Avx512Bw = TVK_ISA_AVX512BW | TVK_ISA_AVX512,                            /* Adler-32 */
     Automatic = 0xffffffffu, /* the fastest the CPU has */
 };
 
@@ -53,7 +55,7 @@ inline constexpr BackendName tvk_backends[] = {
     {Backend::Portable, "portable"}, {Backend::Sse2, "sse2"},       {Backend::Ssse3, "ssse3"},
     {Backend::Avx2, "avx2"},         {Backend::ShaNi, "shani"},     {Backend::Pclmul, "pclmul"},
     {Backend::Vpclmul, "vpclmul"},   {Backend::Avx512, "avx512"},   {Backend::Sse41, "sse41"},
-    {Backend::Sse42, "sse42"},       {Backend::Avx2Bmi, "avx2bmi"},
+    {Backend::Sse42, "sse42"},       {Backend::Avx2Bmi, "avx2bmi"}, {Backend::Avx512Bw, "avx512bw"},
 };
 
 /* Whether this CPU (and system) can run the backend. */

@@ -48,6 +48,7 @@ std::vector<Impl> adler32_backends() {
 #if TVK_X86
             {"ssse3", tvk_cpu_has(::Backend::Ssse3), adler32_ssse3},
             {"avx2", tvk_cpu_has(::Backend::Avx2), adler32_avx2},
+            {"avx512bw", tvk_cpu_has(::Backend::Avx512Bw), adler32_avx512bw},
 #endif
     };
 }
@@ -176,7 +177,9 @@ TEST(Crc32Adler32Backends, ChosenBackendFollowsCpu) {
         crc = ::Backend::Vpclmul;
     else if (tvk_cpu_has(::Backend::Pclmul))
         crc = ::Backend::Pclmul;
-    if (tvk_cpu_has(::Backend::Avx2))
+    if (tvk_cpu_has(::Backend::Avx512Bw))
+        adler = ::Backend::Avx512Bw;
+    else if (tvk_cpu_has(::Backend::Avx2))
         adler = ::Backend::Avx2;
     else if (tvk_cpu_has(::Backend::Ssse3))
         adler = ::Backend::Ssse3;
