@@ -13,6 +13,7 @@
 #define TVK_ENGINE_READ_AHEAD_H
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -67,6 +68,7 @@ class ReadAhead {
     struct Side {
         PlatformCondition condition;
         std::atomic<bool> sleeping{false};
+        std::chrono::steady_clock::time_point left_core; // by its thread, last
     };
     template <class Ready> void await(Side &side, Ready ready);
     void wake(Side &side);

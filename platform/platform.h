@@ -73,6 +73,12 @@ void platform_sleep_ms(unsigned milliseconds);
 /* Lets another thread run before the caller goes on. */
 void platform_yield();
 
+/* Leaves the core for a moment, as a sleep does, so that the system may
+ * wake the caller on another core: for a thread that finds it shares its
+ * core with a busy one while others are idle. Where the system moves a
+ * ready thread to an idle core by itself (Windows), a yield. */
+void platform_leave_core();
+
 /* --- Diagnostic lines --------------------------------------------------- */
 
 /* One line for a debugger: OutputDebugStringA on Windows while a debugger

@@ -158,6 +158,10 @@ void platform_yield() {
     SwitchToThread();
 }
 
+void platform_leave_core() {
+    SwitchToThread();
+}
+
 void platform_error_line(const char *line) {
     std::fputs(line, stdout);
 }
